@@ -4,8 +4,9 @@
 //
 // Each member "/a/b.ext" is read from SOURCE_FOLDER/a/b.ext and stored in the
 // order given. "--utf16be" before a member converts that member's UTF-8 text
-// to UTF-16 big-endian with a byte-order mark, the encoding of panel files;
-// the source stays readable UTF-8 in the repository.
+// to UTF-16 big-endian with a byte-order mark, the encoding of panel files,
+// and declares that encoding in its XML declaration; the source stays
+// readable UTF-8 in the repository.
 
 #include "ArchiveWriter.h"
 
@@ -20,7 +21,12 @@ namespace {
 
 QByteArray toUtf16BigEndian(const QByteArray &utf8)
 {
-    const QString text = QString::fromUtf8(utf8);
+    QString text = QString::fromUtf8(utf8);
+    if (text.startsWith(QLatin1String("<?xml"))) {
+        const qsizetype end = text.indexOf(QLatin1String("?>"));
+        if (end > 0)
+            text.replace(0, end + 2, QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-16\"?>"));
+    }
     QByteArray out("\xFE\xFF", 2);
     for (QChar c : text) {
         out.append(char(c.unicode() >> 8));

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+class QIODevice;
+class UArchiveHeaderRecord;
+class UArchiveReader;
+
+// The table of a project archive and the folder its members are unpacked to.
+class UArchiveHeader
+{
+public:
+    using Records = std::vector<std::unique_ptr<UArchiveHeaderRecord>>;
+
+    UArchiveHeader();
+    virtual ~UArchiveHeader();
+
+    // Reads and checks the whole table, prepares the extraction folder and
+    // unpacks every member. A refused table or a folder that cannot be
+    // prepared returns false and leaves the records and files as they were.
+    bool load(QIODevice &device);
+    void clear();
+
+    const Records &records() const { return m_records; }
+    // The extraction folder, without a trailing "/"; empty before a load.
+    const QString &extractionRoot() const { return m_extractionRoot; }
+
+    // The file that marks a folder as made by this program, so that it may
+    // be emptied; a folder without it is never deleted from.
+    static QString markerFileName();
+    // The extraction folder that the settings ask for.
+    static QString configuredExtractionRoot();
+
+private:
+    Q_DISABLE_COPY(UArchiveHeader)
+
+    bool readHeader(UArchiveReader &reader, Records &records, QString *pReason) const;
+    static bool prepareExtractionRoot(const QString &root);
+    static bool makeDirectory(const QString &path);
+    static bool emptyDirectory(const QString &path);
+    static bool writeMarker(const QString &path);
+
+    Records m_records;
+    QString m_extractionRoot;
+};

@@ -1,0 +1,133 @@
+#include "UArchiveHeaderRecord.h"
+
+#include "UArchiveHeader.h"
+#include "UArchiveReader.h"
+
+#include <QDebug>
+#include <QDir>
+#include <QFile>
+#include <QStringView>
+#include <QtEndian>
+
+namespace {
+
+// qCompress form: a big-endian uncompressed length, then the zlib stream.
+constexpr quint32 LengthPrefixSize = 4;
+
+} // namespace
+
+UArchiveHeaderRecord::UArchiveHeaderRecord(const UArchiveHeader *pHeader)
+    : m_pHeader(pHeader)
+{
+}
+
+UArchiveHeaderRecord::~UArchiveHeaderRecord() = default;
+
+bool UArchiveHeaderRecord::read(UArchiveReader &reader, QString *pReason)
+{
+    quint32 nameLength = 0;
+    if (!reader.readUInt32BigEndian(nameLength)) {
+        *pReason = QStringLiteral("the table ends inside a member entry");
+        return false;
+    }
+    if (!reader.readUtf16LittleEndian(nameLength, m_name)) {
+        *pReason = QStringLiteral("a member name runs past the end of the file");
+        return false;
+    }
+    if (!reader.readUInt32BigEndian(m_offset) || !reader.readUInt32BigEndian(m_size)) {
+        *pReason = QStringLiteral("the table ends inside a member entry");
+        return false;
+    }
+    if (!isSafeName(m_name)) {
+        *pReason = QStringLiteral("unsafe member name \"%1\"").arg(m_name);
+        return false;
+    }
+    if (m_name == QLatin1Char('/') + UArchiveHeader::markerFileName()) {
+        *pReason = QStringLiteral("the member name \"%1\" is reserved").arg(m_name);
+        return false;
+    }
+    return true;
+}
+
+bool UArchiveHeaderRecord::checkData(const UArchiveReader &reader, QString *pReason) const
+{
+    if (!reader.contains(m_offset, m_size)) {
+        *pReason = QStringLiteral("the data of \"%1\" run past the end of the file").arg(m_name);
+        return false;
+    }
+    if (m_size < LengthPrefixSize) {
+        *pReason = QStringLiteral("the data of \"%1\" are too short").arg(m_name);
+        return false;
+    }
+    QByteArray prefix;
+    if (!reader.readAt(m_offset, LengthPrefixSize, prefix)) {
+        *pReason = QStringLiteral("the data of \"%1\" cannot be read").arg(m_name);
+        return false;
+    }
+    if (qFromBigEndian<quint32>(prefix.constData()) > MaxUncompressedSize) {
+        *pReason = QStringLiteral("\"%1\" declares an unpacked size above the limit").arg(m_name);
+        return false;
+    }
+    return true;
+}
+
+void UArchiveHeaderRecord::prepareLocalPath()
+{
+    m_localPath = m_pHeader->extractionRoot() + m_name;
+    // The name is checked, so the chain stays inside the extraction folder.
+    // A failure shows up as a member file that cannot be created.
+    QDir().mkpath(m_localPath.left(m_localPath.lastIndexOf(QLatin1Char('/'))));
+}
+
+void UArchiveHeaderRecord::extract(const UArchiveReader &reader) const
+{
+    QFile file(m_localPath);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        qDebug().noquote() << "UArchive: cannot create" << m_localPath << file.errorString();
+        return;
+    }
+    QByteArray stored;
+    // The length is checked again on the bytes actually read, in case the
+    // file changed after the table was checked.
+    if (!reader.readAt(m_offset, m_size, stored) || stored.size() < qsizetype(LengthPrefixSize)
+        || qFromBigEndian<quint32>(stored.constData()) > MaxUncompressedSize) {
+        return;
+    }
+    file.write(qUncompress(stored));
+}
+
+bool UArchiveHeaderRecord::matchesFileName(QString &name) const
+{
+    const qsizetype nameSlash = name.lastIndexOf(QLatin1Char('/'));
+    const qsizetype memberSlash = m_name.lastIndexOf(QLatin1Char('/'));
+    if (nameSlash < 0 || memberSlash < 0)
+        return false;
+    if (QStringView(name).mid(nameSlash + 1) != QStringView(m_name).mid(memberSlash + 1))
+        return false;
+    name = m_name;
+    return true;
+}
+
+QString UArchiveHeaderRecord::localPathIfContains(const QString &fragment) const
+{
+    // Only the member name counts: the extraction folder's own path may hold
+    // any text, such as "Demo" or ".cpf".
+    return m_name.contains(fragment) ? m_localPath : QString();
+}
+
+bool UArchiveHeaderRecord::isSafeName(const QString &name)
+{
+    if (!name.startsWith(QLatin1Char('/')))
+        return false;
+    for (const QChar c : name) {
+        if (c.unicode() < 0x20 || c == QLatin1Char('\\') || c == QLatin1Char(':'))
+            return false;
+    }
+    const QStringView components = QStringView(name).mid(1);
+    for (const QStringView component : components.split(QLatin1Char('/'))) {
+        if (component.isEmpty() || component == QLatin1String(".")
+            || component == QLatin1String(".."))
+            return false;
+    }
+    return true;
+}

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+class UArchiveHeader;
+class UArchiveReader;
+
+// One member of a project archive: its name in the table, where its stored
+// bytes are, and where it is unpacked.
+class UArchiveHeaderRecord
+{
+public:
+    // Members larger than this when unpacked are refused: qUncompress
+    // allocates the declared length before it looks at the data.
+    static constexpr quint32 MaxUncompressedSize = 256u * 1024u * 1024u;
+
+    explicit UArchiveHeaderRecord(const UArchiveHeader *pHeader);
+    virtual ~UArchiveHeaderRecord();
+
+    // Reads this member's table entry. False, with the reason, when the entry
+    // is cut short or its name could lead outside the extraction folder.
+    bool read(UArchiveReader &reader, QString *pReason);
+    // Checks that the stored bytes lie inside the file and that their
+    // declared length is sane.
+    bool checkData(const UArchiveReader &reader, QString *pReason) const;
+
+    // Sets the unpacked path below the header's extraction folder and makes
+    // the member's folders there.
+    void prepareLocalPath();
+    // Writes the unpacked member; an unusable member becomes an empty file,
+    // a member whose file cannot be created is skipped.
+    void extract(const UArchiveReader &reader) const;
+
+    // When the file names (after the last "/") match, sets name to this
+    // member's name and answers true.
+    bool matchesFileName(QString &name) const;
+    // The unpacked path when the member name contains the fragment, else "".
+    QString localPathIfContains(const QString &fragment) const;
+
+    const QString &name() const { return m_name; }
+    const QString &localPath() const { return m_localPath; }
+    quint32 offset() const { return m_offset; }
+    quint32 size() const { return m_size; }
+
+    // A member name is safe when it starts with "/", has only non-empty
+    // components other than "." and "..", and holds no "\", ":" or control
+    // characters.
+    static bool isSafeName(const QString &name);
+
+private:
+    Q_DISABLE_COPY(UArchiveHeaderRecord)
+
+    QString m_localPath;
+    QString m_name;
+    quint32 m_offset = 0;
+    quint32 m_size = 0;
+    const UArchiveHeader *m_pHeader = nullptr;
+};

@@ -1,0 +1,428 @@
+// imagegen: draws the program's own skin, accent and demo-project pictures.
+//
+//   QT_QPA_PLATFORM=offscreen imagegen RESOURCES_FOLDER
+//
+// Writes images/skins/<Skin>/, images/skins/Accent/<Accent>/ and demo/image/
+// under RESOURCES_FOLDER. The pictures are committed with the sources; this
+// tool is run by hand when one of them is to change, never by the build.
+// Flat colours and one fixed font family keep the files small and the output
+// the same from run to run.
+
+#include <QColor>
+#include <QDir>
+#include <QFileInfo>
+#include <QFont>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QImage>
+#include <QLineF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPolygonF>
+#include <QStringList>
+#include <QtMath>
+
+#include <cstdio>
+#include <functional>
+
+namespace {
+
+const QString fontFamily = QStringLiteral("DejaVu Sans");
+constexpr int iconSize = 48;
+const QSize logoSize(200, 48);
+
+struct Skin
+{
+    QString name;
+    QColor glyph;      // colour of lines and text
+    QColor knockout;   // the canvas colour, for cut-outs inside filled shapes
+};
+
+struct Accent
+{
+    QString name;
+    QColor colour;
+};
+
+using Painting = std::function<void(QPainter &)>;
+
+QFont font(int pixelSize, bool bold)
+{
+    QFont f(fontFamily);
+    f.setPixelSize(pixelSize);
+    f.setBold(bold);
+    f.setHintingPreference(QFont::PreferNoHinting);
+    return f;
+}
+
+QPen roundPen(const QColor &colour, qreal width)
+{
+    return QPen(colour, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+class ImageWriter
+{
+public:
+    explicit ImageWriter(const QString &root) : m_root(root) {}
+
+    // Paints one transparent picture and saves it as PNG under the root.
+    bool write(const QString &relativePath, const QSize &size, const Painting &paint)
+    {
+        QImage image(size, QImage::Format_ARGB32_Premultiplied);
+        image.fill(Qt::transparent);
+        {
+            QPainter painter(&image);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setRenderHint(QPainter::TextAntialiasing);
+            paint(painter);
+        }
+        const QString path = m_root + QLatin1Char('/') + relativePath;
+        if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+            std::fprintf(stderr, "imagegen: cannot create the folder of %s\n", qPrintable(path));
+            return false;
+        }
+        // Quality 0 asks for the strongest PNG compression.
+        if (!image.convertToFormat(QImage::Format_ARGB32).save(path, "PNG", 0)) {
+            std::fprintf(stderr, "imagegen: cannot write %s\n", qPrintable(path));
+            return false;
+        }
+        ++m_written;
+        return true;
+    }
+
+    int written() const { return m_written; }
+
+private:
+    QString m_root;
+    int m_written = 0;
+};
+
+// --- Skin and accent glyphs (48 x 48) -------------------------------------
+
+void drawChevron(QPainter &p, const QColor &colour, const QPolygonF &points)
+{
+    p.setPen(roundPen(colour, 5.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(points);
+}
+
+void drawMenu(QPainter &p, const QColor &colour)
+{
+    p.setPen(roundPen(colour, 4.0));
+    for (const qreal y : {14.0, 24.0, 34.0})
+        p.drawLine(QPointF(10, y), QPointF(38, y));
+}
+
+void drawIndicator(QPainter &p, const QColor &colour)
+{
+    p.setPen(QPen(colour.darker(140), 2.0));
+    p.setBrush(colour);
+    p.drawEllipse(QPointF(24, 24), 15, 15);
+}
+
+void drawSpeaker(QPainter &p, const QColor &colour)
+{
+    QPolygonF body;
+    body << QPointF(6, 18) << QPointF(14, 18) << QPointF(24, 9) << QPointF(24, 39)
+         << QPointF(14, 30) << QPointF(6, 30);
+    p.setPen(roundPen(colour, 2.0));
+    p.setBrush(colour);
+    p.drawPolygon(body);
+}
+
+void drawSoundWaves(QPainter &p, const QColor &colour)
+{
+    p.setPen(roundPen(colour, 3.5));
+    p.setBrush(Qt::NoBrush);
+    for (const qreal radius : {7.0, 14.0}) {
+        const QRectF box(24 - radius, 24 - radius, 2 * radius, 2 * radius);
+        p.drawArc(box, -50 * 16, 100 * 16);
+    }
+}
+
+void drawCross(QPainter &p, const QColor &colour)
+{
+    p.setPen(roundPen(colour, 3.5));
+    p.drawLine(QPointF(30, 18), QPointF(41, 30));
+    p.drawLine(QPointF(41, 18), QPointF(30, 30));
+}
+
+void drawSetAll(QPainter &p, const QColor &colour)
+{
+    p.setPen(roundPen(colour, 3.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(8, 8, 32, 32), 5, 5);
+    p.setPen(roundPen(colour, 4.0));
+    p.drawPolyline(QPolygonF({QPointF(15, 24), QPointF(21, 31), QPointF(33, 17)}));
+}
+
+void drawResetAll(QPainter &p, const QColor &colour)
+{
+    const QPointF centre(24, 24);
+    const qreal radius = 13;
+    const qreal startDegrees = 110;
+    const qreal spanDegrees = 270;
+    p.setPen(roundPen(colour, 4.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(centre.x() - radius, centre.y() - radius, 2 * radius, 2 * radius),
+              int(startDegrees * 16), int(spanDegrees * 16));
+
+    // Arrow head at the end of the arc, pointing along it (counter-clockwise).
+    const qreal end = qDegreesToRadians(startDegrees + spanDegrees);
+    const QPointF arcEnd(centre.x() + radius * qCos(end), centre.y() - radius * qSin(end));
+    const QPointF along(-qSin(end), -qCos(end));
+    const QPointF across(along.y(), -along.x());
+    QPolygonF head;
+    head << arcEnd + along * 7 << arcEnd + across * 6 << arcEnd - across * 6;
+    p.setPen(roundPen(colour, 1.5));
+    p.setBrush(colour);
+    p.drawPolygon(head);
+}
+
+void drawHalvernLogo(QPainter &p, const Skin &skin)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(skin.glyph);
+    p.drawEllipse(QPointF(24, 24), 19, 19);
+    // Three bars of a level display cut out of the disc.
+    p.setBrush(skin.knockout);
+    const qreal heights[] = {12, 22, 16};
+    for (int i = 0; i < 3; ++i) {
+        const qreal h = heights[i];
+        p.drawRoundedRect(QRectF(14 + i * 8, 24 - h / 2, 5, h), 2, 2);
+    }
+    p.setPen(skin.glyph);
+    p.setFont(font(22, true));
+    p.drawText(QRectF(50, 0, 150, 48), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("HALVERN"));
+}
+
+void drawVrmLogo(QPainter &p, const Skin &skin)
+{
+    p.setPen(roundPen(skin.glyph, 3.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(6, 6, 36, 36), 6, 6);
+    // Three faders at different positions.
+    const qreal knobs[] = {28, 16, 22};
+    for (int i = 0; i < 3; ++i) {
+        const qreal x = 15 + i * 9;
+        p.setPen(roundPen(skin.glyph, 2.0));
+        p.drawLine(QPointF(x, 13), QPointF(x, 35));
+        p.setPen(Qt::NoPen);
+        p.setBrush(skin.glyph);
+        p.drawRoundedRect(QRectF(x - 3.5, knobs[i] - 2.5, 7, 5), 1.5, 1.5);
+        p.setBrush(Qt::NoBrush);
+    }
+    p.setPen(skin.glyph);
+    p.setFont(font(28, true));
+    p.drawText(QRectF(52, 0, 148, 48), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("VRM"));
+}
+
+bool writeSkin(ImageWriter &writer, const Skin &skin)
+{
+    const QString folder = QStringLiteral("images/skins/%1/").arg(skin.name);
+    const QSize icon(iconSize, iconSize);
+    const QColor c = skin.glyph;
+    bool ok = true;
+    ok &= writer.write(folder + QStringLiteral("arrow_right.png"), icon, [&](QPainter &p) {
+        drawChevron(p, c, QPolygonF({QPointF(18, 11), QPointF(31, 24), QPointF(18, 37)}));
+    });
+    ok &= writer.write(folder + QStringLiteral("arrow_left.png"), icon, [&](QPainter &p) {
+        drawChevron(p, c, QPolygonF({QPointF(30, 11), QPointF(17, 24), QPointF(30, 37)}));
+    });
+    ok &= writer.write(folder + QStringLiteral("menu.png"), icon,
+                       [&](QPainter &p) { drawMenu(p, c); });
+    ok &= writer.write(folder + QStringLiteral("indicator_red.png"), icon,
+                       [&](QPainter &p) { drawIndicator(p, QColor(0xE5, 0x39, 0x35)); });
+    ok &= writer.write(folder + QStringLiteral("indicator_ylw.png"), icon,
+                       [&](QPainter &p) { drawIndicator(p, QColor(0xFF, 0xC1, 0x07)); });
+    ok &= writer.write(folder + QStringLiteral("indicator_grn.png"), icon,
+                       [&](QPainter &p) { drawIndicator(p, QColor(0x43, 0xA0, 0x47)); });
+    ok &= writer.write(folder + QStringLiteral("mute_off.png"), icon, [&](QPainter &p) {
+        drawSpeaker(p, c);
+        drawSoundWaves(p, c);
+    });
+    ok &= writer.write(folder + QStringLiteral("setAll.png"), icon,
+                       [&](QPainter &p) { drawSetAll(p, c); });
+    ok &= writer.write(folder + QStringLiteral("resetAll.png"), icon,
+                       [&](QPainter &p) { drawResetAll(p, c); });
+    ok &= writer.write(folder + QStringLiteral("logo_halvern.png"), logoSize,
+                       [&](QPainter &p) { drawHalvernLogo(p, skin); });
+    ok &= writer.write(folder + QStringLiteral("logo_vrm.png"), logoSize,
+                       [&](QPainter &p) { drawVrmLogo(p, skin); });
+    return ok;
+}
+
+bool writeAccent(ImageWriter &writer, const Accent &accent)
+{
+    const QString folder = QStringLiteral("images/skins/Accent/%1/").arg(accent.name);
+    const QSize icon(iconSize, iconSize);
+    const QColor c = accent.colour;
+    bool ok = true;
+    ok &= writer.write(folder + QStringLiteral("arrow_down.png"), icon, [&](QPainter &p) {
+        drawChevron(p, c, QPolygonF({QPointF(11, 18), QPointF(24, 31), QPointF(37, 18)}));
+    });
+    ok &= writer.write(folder + QStringLiteral("mute_on.png"), icon, [&](QPainter &p) {
+        drawSpeaker(p, c);
+        drawCross(p, c);
+    });
+    return ok;
+}
+
+// --- Demo project pictures --------------------------------------------------
+
+void drawLoudspeaker(QPainter &p, const QRectF &box)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x26, 0x32, 0x38));
+    p.drawRoundedRect(box, 3, 3);
+    p.setBrush(QColor(0x54, 0x6E, 0x7A));
+    const qreal r = box.width() * 0.3;
+    p.drawEllipse(QPointF(box.center().x(), box.top() + box.height() * 0.3), r * 0.6, r * 0.6);
+    p.drawEllipse(QPointF(box.center().x(), box.top() + box.height() * 0.68), r, r);
+}
+
+void drawDemoRoom(QPainter &p)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xE3, 0xE9, 0xEE));   // wall
+    p.drawRect(0, 0, 400, 170);
+    p.setBrush(QColor(0xA1, 0x88, 0x7F));   // floor
+    p.drawRect(0, 170, 400, 70);
+    p.setBrush(QColor(0x6D, 0x4C, 0x41));   // stage
+    p.drawRect(90, 150, 220, 26);
+    p.setBrush(QColor(0x2B, 0x3A, 0x4A));   // screen
+    p.drawRect(130, 30, 140, 84);
+    p.setPen(QColor(0xFF, 0xFF, 0xFF));
+    p.setFont(font(26, true));
+    p.drawText(QRectF(130, 30, 140, 84), Qt::AlignCenter, QStringLiteral("DEMO"));
+    drawLoudspeaker(p, QRectF(40, 60, 34, 60));
+    drawLoudspeaker(p, QRectF(326, 60, 34, 60));
+    // Rows of seats.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x45, 0x5A, 0x64));
+    for (int row = 0; row < 2; ++row) {
+        for (int seat = 0; seat < 8; ++seat)
+            p.drawRoundedRect(QRectF(64 + seat * 36, 192 + row * 24, 26, 14), 3, 3);
+    }
+}
+
+void drawMusicPlayer(QPainter &p)
+{
+    const QColor body(0x37, 0x47, 0x4F);
+    p.setPen(Qt::NoPen);
+    p.setBrush(body);
+    p.drawRoundedRect(QRectF(24, 6, 48, 84), 9, 9);
+    p.setBrush(QColor(0x80, 0xCB, 0xC4));   // display
+    p.drawRoundedRect(QRectF(30, 12, 36, 32), 3, 3);
+    // A note on the display.
+    p.setBrush(body);
+    p.drawEllipse(QPointF(44, 36), 5, 4);
+    p.setPen(roundPen(body, 2.5));
+    p.drawLine(QPointF(48.5, 36), QPointF(48.5, 18));
+    p.drawLine(QPointF(48.5, 18), QPointF(56, 22));
+    // Control wheel.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0xEC, 0xEF, 0xF1));
+    p.drawEllipse(QPointF(48, 67), 16, 16);
+    p.setBrush(body);
+    p.drawEllipse(QPointF(48, 67), 6, 6);
+}
+
+void drawHandheldMic(QPainter &p)
+{
+    p.translate(48, 48);
+    p.rotate(30);
+    p.translate(-48, -48);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0x37, 0x47, 0x4F));   // handle
+    p.drawPolygon(QPolygonF({QPointF(40, 40), QPointF(56, 40), QPointF(52, 92), QPointF(44, 92)}));
+    p.setBrush(QColor(0x90, 0xA4, 0xAE));   // ring
+    p.drawRoundedRect(QRectF(38, 36, 20, 7), 2, 2);
+    // Grille with a mesh.
+    const QPointF centre(48, 21);
+    const qreal radius = 17;
+    QPainterPath grille;
+    grille.addEllipse(centre, radius, radius);
+    p.setBrush(QColor(0xB0, 0xBE, 0xC5));
+    p.drawPath(grille);
+    p.setClipPath(grille);
+    p.setPen(QPen(QColor(0x78, 0x90, 0x9C), 1.5));
+    for (qreal d = -radius; d <= radius; d += 6) {
+        p.drawLine(QPointF(centre.x() + d, centre.y() - radius), QPointF(centre.x() + d, centre.y() + radius));
+        p.drawLine(QPointF(centre.x() - radius, centre.y() + d), QPointF(centre.x() + radius, centre.y() + d));
+    }
+}
+
+void drawDemoBanner(QPainter &p)
+{
+    const QColor blue(0x1D, 0x98, 0xD5);
+    const QColor white(0xFF, 0xFF, 0xFF);
+    p.setPen(Qt::NoPen);
+    p.setBrush(blue);
+    p.drawRoundedRect(QRectF(0, 0, 300, 60), 10, 10);
+    p.setBrush(white);
+    p.drawEllipse(QPointF(32, 30), 20, 20);
+    p.setBrush(blue);
+    const qreal heights[] = {14, 24, 18};
+    for (int i = 0; i < 3; ++i)
+        p.drawRoundedRect(QRectF(21 + i * 8.5, 30 - heights[i] / 2, 5, heights[i]), 2, 2);
+    p.setPen(white);
+    p.setFont(font(21, true));
+    p.drawText(QRectF(62, 6, 234, 28), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("VAROLIN REMOTE"));
+    p.setFont(font(14, false));
+    p.drawText(QRectF(62, 32, 234, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Demo Project"));
+}
+
+bool writeDemo(ImageWriter &writer)
+{
+    bool ok = true;
+    ok &= writer.write(QStringLiteral("demo/image/Demo.png"), QSize(400, 240), drawDemoRoom);
+    ok &= writer.write(QStringLiteral("demo/image/MusicPlayer.png"), QSize(96, 96), drawMusicPlayer);
+    ok &= writer.write(QStringLiteral("demo/image/HandheldMic.png"), QSize(96, 96), drawHandheldMic);
+    ok &= writer.write(QStringLiteral("demo/image/VarolinRemoteDemoProjectLogoBannerWide.png"),
+                       QSize(300, 60), drawDemoBanner);
+    return ok;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QGuiApplication app(argc, argv);
+    const QStringList args = app.arguments();
+    if (args.size() != 2) {
+        std::fprintf(stderr, "usage: imagegen RESOURCES_FOLDER\n");
+        return 1;
+    }
+    // A substituted font would change every text picture; refuse to draw.
+    const QFontInfo used(font(20, false));
+    if (used.family() != fontFamily) {
+        std::fprintf(stderr, "imagegen: font family \"%s\" is not installed (got \"%s\")\n",
+                     qPrintable(fontFamily), qPrintable(used.family()));
+        return 1;
+    }
+
+    ImageWriter writer(args.at(1));
+    const QList<Skin> skins = {
+        {QStringLiteral("Light"), QColor(0x23, 0x1F, 0x20), QColor(0xFF, 0xFF, 0xFF)},
+        {QStringLiteral("Dark"), QColor(0xFF, 0xFF, 0xFF), QColor(0x46, 0x49, 0x49)},
+    };
+    const QList<Accent> accents = {
+        {QStringLiteral("Black"), QColor(0x00, 0x00, 0x00)},
+        {QStringLiteral("Blue"), QColor(0x1D, 0x98, 0xD5)},
+        {QStringLiteral("Green"), QColor(0x8B, 0xC3, 0x4A)},
+        {QStringLiteral("Pink"), QColor(0xE9, 0x1E, 0x63)},
+        {QStringLiteral("Red"), QColor(0xD3, 0x2F, 0x2F)},
+        {QStringLiteral("White"), QColor(0xFA, 0xFA, 0xFA)},
+        {QStringLiteral("Yellow"), QColor(0xFF, 0xC1, 0x07)},
+    };
+
+    bool ok = true;
+    for (const Skin &skin : skins)
+        ok &= writeSkin(writer, skin);
+    for (const Accent &accent : accents)
+        ok &= writeAccent(writer, accent);
+    ok &= writeDemo(writer);
+    std::printf("imagegen: %d pictures written\n", writer.written());
+    return ok ? 0 : 1;
+}
