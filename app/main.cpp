@@ -1,12 +1,12 @@
+#include "app/MainWindow.h"
+
 #include <QApplication>
-#include <QMainWindow>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle(QStringLiteral("Varolin Remote - "));
-    window.resize(800, 600);
+    MainWindow window;
+    window.setApplication(&app);
     window.show();
     return app.exec();
 }

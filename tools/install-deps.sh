@@ -16,6 +16,9 @@ packages=(
     # a display for machines without one, and stable font rendering
     xvfb xauth libgl1-mesa-dri fonts-dejavu-core
 )
+if [ "${VR_WITH_SCREENSHOT:-0}" = 1 ]; then
+    packages+=(imagemagick x11-utils)
+fi
 if [ "${VR_WITH_CLANG:-0}" = 1 ]; then
     packages+=(clang libclang-rt-dev)
 fi

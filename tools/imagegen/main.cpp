@@ -1,10 +1,11 @@
-// imagegen: draws the program's own skin, accent and demo-project pictures.
+// imagegen: draws the program's own skin, accent, icon and demo-project pictures.
 //
 //   QT_QPA_PLATFORM=offscreen imagegen RESOURCES_FOLDER
 //
-// Writes images/skins/<Skin>/, images/skins/Accent/<Accent>/ and demo/image/
-// under RESOURCES_FOLDER. The pictures are committed with the sources; this
-// tool is run by hand when one of them is to change, never by the build.
+// Writes images/skins/<Skin>/, images/skins/Accent/<Accent>/, the pictures
+// shared by all skins in images/, and demo/image/ under RESOURCES_FOLDER. The
+// pictures are committed with the sources; this tool is run by hand when one
+// of them is to change, never by the build.
 // Flat colours and one fixed font family keep the files small and the output
 // the same from run to run.
 
@@ -268,6 +269,97 @@ bool writeAccent(ImageWriter &writer, const Accent &accent)
     return ok;
 }
 
+// --- Pictures shared by all skins (48 x 48) ----------------------------------
+// One mid grey that reads on the light and the dark canvas alike.
+
+const QColor neutralGlyph(0x80, 0x82, 0x85);
+
+void drawDashboard(QPainter &p, const QColor &colour)
+{
+    p.setPen(roundPen(colour, 3.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(6, 8, 36, 32), 5, 5);
+    // A pulse trace across the screen.
+    p.setPen(roundPen(colour, 3.0));
+    p.drawPolyline(QPolygonF({QPointF(10, 25), QPointF(17, 25), QPointF(21, 16), QPointF(26, 33),
+                              QPointF(30, 22), QPointF(33, 25), QPointF(38, 25)}));
+}
+
+void drawCollections(QPainter &p, const QColor &colour)
+{
+    p.setPen(roundPen(colour, 3.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(16, 6, 26, 26), 3, 3);
+    p.drawPolyline(QPolygonF({QPointF(11, 12), QPointF(11, 37), QPointF(36, 37)}));
+    p.drawPolyline(QPolygonF({QPointF(6, 17), QPointF(6, 42), QPointF(31, 42)}));
+}
+
+void drawFlash(QPainter &p, const QColor &colour)
+{
+    QPolygonF bolt;
+    bolt << QPointF(28, 4) << QPointF(12, 27) << QPointF(23, 27) << QPointF(19, 44)
+         << QPointF(36, 19) << QPointF(25, 19);
+    p.setPen(roundPen(colour, 2.0));
+    p.setBrush(colour);
+    p.drawPolygon(bolt);
+}
+
+void drawHold(QPainter &p, const QColor &colour)
+{
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawRoundedRect(QRectF(13, 10, 8, 28), 2, 2);
+    p.drawRoundedRect(QRectF(27, 10, 8, 28), 2, 2);
+}
+
+void drawPhone(QPainter &p, const QColor &colour)
+{
+    // A handset: two ear pieces joined by a curved grip.
+    p.setPen(roundPen(colour, 7.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawArc(QRectF(9, 14, 30, 30), 20 * 16, 140 * 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawRoundedRect(QRectF(4, 22, 13, 9), 3, 3);
+    p.drawRoundedRect(QRectF(31, 22, 13, 9), 3, 3);
+}
+
+void drawBackspace(QPainter &p, const QColor &colour)
+{
+    QPolygonF key;
+    key << QPointF(4, 24) << QPointF(16, 11) << QPointF(43, 11) << QPointF(43, 37) << QPointF(16, 37);
+    p.setPen(roundPen(colour, 3.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawPolygon(key);
+    p.drawLine(QPointF(23, 18), QPointF(35, 30));
+    p.drawLine(QPointF(35, 18), QPointF(23, 30));
+}
+
+bool writeCommon(ImageWriter &writer)
+{
+    const QSize icon(iconSize, iconSize);
+    const QColor c = neutralGlyph;
+    bool ok = true;
+    ok &= writer.write(QStringLiteral("images/HealthDashboardIcon.png"), icon,
+                       [&](QPainter &p) { drawDashboard(p, c); });
+    ok &= writer.write(QStringLiteral("images/Collections.png"), icon,
+                       [&](QPainter &p) { drawCollections(p, c); });
+    ok &= writer.write(QStringLiteral("images/flash.png"), icon, [&](QPainter &p) { drawFlash(p, c); });
+    ok &= writer.write(QStringLiteral("images/hold.png"), icon, [&](QPainter &p) { drawHold(p, c); });
+    ok &= writer.write(QStringLiteral("images/phone.png"), icon, [&](QPainter &p) { drawPhone(p, c); });
+    ok &= writer.write(QStringLiteral("images/ic_backspace.png"), icon,
+                       [&](QPainter &p) { drawBackspace(p, c); });
+    ok &= writer.write(QStringLiteral("images/mute_off.png"), icon, [&](QPainter &p) {
+        drawSpeaker(p, c);
+        drawSoundWaves(p, c);
+    });
+    ok &= writer.write(QStringLiteral("images/mute_on.png"), icon, [&](QPainter &p) {
+        drawSpeaker(p, c);
+        drawCross(p, c);
+    });
+    return ok;
+}
+
 // --- Demo project pictures --------------------------------------------------
 
 void drawLoudspeaker(QPainter &p, const QRectF &box)
@@ -422,6 +514,7 @@ int main(int argc, char **argv)
         ok &= writeSkin(writer, skin);
     for (const Accent &accent : accents)
         ok &= writeAccent(writer, accent);
+    ok &= writeCommon(writer);
     ok &= writeDemo(writer);
     std::printf("imagegen: %d pictures written\n", writer.written());
     return ok ? 0 : 1;

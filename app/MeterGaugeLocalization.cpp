@@ -1,0 +1,8 @@
+#include "MeterGaugeLocalization.h"
+
+MeterGaugeLocalization::MeterGaugeLocalization(QObject *parent)
+    : QObject(parent)
+{
+}
+
+MeterGaugeLocalization::~MeterGaugeLocalization() = default;

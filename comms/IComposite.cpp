@@ -1,0 +1,8 @@
+#include "IComposite.h"
+
+IComposite::IComposite(QObject *parent)
+    : QObject(parent)
+{
+}
+
+IComposite::~IComposite() = default;

@@ -1,0 +1,8 @@
+#include "WFrame.h"
+
+WFrame::WFrame(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WFrame::~WFrame() = default;

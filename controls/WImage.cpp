@@ -1,0 +1,8 @@
+#include "WImage.h"
+
+WImage::WImage(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WImage::~WImage() = default;

@@ -1,0 +1,8 @@
+#include "WLabel.h"
+
+WLabel::WLabel(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WLabel::~WLabel() = default;

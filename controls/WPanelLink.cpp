@@ -1,0 +1,8 @@
+#include "WPanelLink.h"
+
+WPanelLink::WPanelLink(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WPanelLink::~WPanelLink() = default;

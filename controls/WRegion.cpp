@@ -1,0 +1,8 @@
+#include "WRegion.h"
+
+WRegion::WRegion(QQuickItem *parent)
+    : WPolygon(parent)
+{
+}
+
+WRegion::~WRegion() = default;

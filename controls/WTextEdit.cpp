@@ -1,0 +1,8 @@
+#include "WTextEdit.h"
+
+WTextEdit::WTextEdit(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WTextEdit::~WTextEdit() = default;

@@ -1,0 +1,8 @@
+#include "WTextLink.h"
+
+WTextLink::WTextLink(QQuickItem *parent)
+    : WButton(parent)
+{
+}
+
+WTextLink::~WTextLink() = default;

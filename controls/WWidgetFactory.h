@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QPointer>
+#include <QQmlContext>
+#include <QQuickItem>
+
+class MModel;
+
+// Makes the QML items of panel widgets under the control view item. The
+// items go away with the view, so the links to the QML side are guarded.
+class WWidgetFactory
+{
+public:
+    WWidgetFactory() = default;
+    virtual ~WWidgetFactory() = default;
+
+    // Stores the item when it is a QQuickItem, else null.
+    virtual void setParentItem(QObject *pItem);
+    virtual QQuickItem *parentItem() const { return m_pParentItem; }
+    virtual QQmlContext *context() const { return m_pContext; }
+    virtual MModel *model() const { return m_pModel; }
+
+    void setContext(QQmlContext *pContext) { m_pContext = pContext; }
+    void setModel(MModel *pModel) { m_pModel = pModel; }
+
+private:
+    Q_DISABLE_COPY(WWidgetFactory)
+
+    QPointer<QQuickItem> m_pParentItem;
+    QPointer<QQmlContext> m_pContext;
+    MModel *m_pModel = nullptr;
+};

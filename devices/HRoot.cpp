@@ -1,0 +1,8 @@
+#include "HRoot.h"
+
+HRoot::HRoot(QObject *parent)
+    : QObject(parent)
+{
+}
+
+HRoot::~HRoot() = default;

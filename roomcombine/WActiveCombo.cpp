@@ -1,0 +1,8 @@
+#include "WActiveCombo.h"
+
+WActiveCombo::WActiveCombo(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WActiveCombo::~WActiveCombo() = default;

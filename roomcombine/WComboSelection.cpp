@@ -1,0 +1,8 @@
+#include "WComboSelection.h"
+
+WComboSelection::WComboSelection(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WComboSelection::~WComboSelection() = default;

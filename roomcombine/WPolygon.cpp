@@ -1,0 +1,8 @@
+#include "WPolygon.h"
+
+WPolygon::WPolygon(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WPolygon::~WPolygon() = default;

@@ -1,0 +1,8 @@
+#include "WRoomSelection.h"
+
+WRoomSelection::WRoomSelection(QQuickItem *parent)
+    : WPolygon(parent)
+{
+}
+
+WRoomSelection::~WRoomSelection() = default;

@@ -1,0 +1,77 @@
+#include "VrTest.h"
+
+#include "app/MModel.h"
+#include "app/MQmlInterface.h"
+#include "app/MainWindow.h"
+#include "app/VModeManager.h"
+#include "app/VQmlFrame.h"
+
+#include <QSplitter>
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void startUp();
+    void sizeIsFixedToCanvas();
+    void startAndQuit();
+};
+
+void TestMainWindow::startUp()
+{
+    QApplication *pApp = qobject_cast<QApplication *>(QCoreApplication::instance());
+    MainWindow window;
+    window.setApplication(pApp);
+    QCOMPARE(window.windowTitle(), QString("Varolin Remote - "));
+    QVERIFY(window.isEnabled());
+    QVERIFY(window.centralWidget()->isEnabled());
+
+    MModel *pModel = window.model();
+    QVERIFY(pModel);
+    MQmlInterface *pInterface = pModel->getInterface();
+    QVERIFY(pInterface);
+    QCOMPARE(pInterface->property("rightClickEnable").toBool(), false);
+    QCOMPARE(pModel->canvas(), &window.canvas());
+    QCOMPARE(window.canvas().model(), pModel);
+    // The desktop QML registered its root and its control area.
+    QVERIFY(VModeManager::instance()->canvasItem());
+    QVERIFY(pInterface->viewItem());
+    QVERIFY(pModel->qmlContext());
+}
+
+void TestMainWindow::sizeIsFixedToCanvas()
+{
+    MainWindow window;
+    const QSize expected(window.canvas().pixelWidth() + 4, window.canvas().pixelHeight() + 4);
+    QVERIFY(expected.width() > 4 && expected.height() > 4);
+    QCOMPARE(window.size(), expected);
+    QCOMPARE(window.minimumSize(), expected);
+    QCOMPARE(window.maximumSize(), expected);
+
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    auto *pSplitter = window.centralWidget()->findChild<QSplitter *>();
+    QVERIFY(pSplitter);
+    pSplitter->move(40, 40);
+    window.resize(expected + QSize(50, 50)); // held by the fixed size
+    QResizeEvent event(window.size(), window.size());
+    QCoreApplication::sendEvent(&window, &event);
+    QCOMPARE(pSplitter->pos(), QPoint(2, 2));
+    QCOMPARE(pSplitter->size(), QSize(window.canvas().pixelWidth(), window.canvas().pixelHeight()));
+}
+
+// Shown, drawn and closed: the view goes before the model, and nothing may
+// touch the QML side afterwards (the sanitizer build checks this run).
+void TestMainWindow::startAndQuit()
+{
+    auto *pWindow = new MainWindow;
+    pWindow->show();
+    QVERIFY(QTest::qWaitForWindowExposed(pWindow));
+    QTest::qWait(50);
+    delete pWindow;
+    QVERIFY(!VModeManager::instance()->canvasItem());
+}
+
+VR_TEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"

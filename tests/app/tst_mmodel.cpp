@@ -1,0 +1,159 @@
+#include "VrTest.h"
+
+#include "app/MModel.h"
+#include "app/MQmlInterface.h"
+#include "app/VModeManager.h"
+#include "app/VQmlFrame.h"
+#include "controls/CCanvas.h"
+#include "controls/CComposite.h"
+#include "controls/WDelegate.h"
+#include "controls/WWidgetFactory.h"
+
+#include <QQuickItem>
+#include <memory>
+
+// A model linked to a real interface object (from the interface QML) and a
+// control view item of a chosen size, as the desktop QML would register it.
+struct ModelFixture
+{
+    ModelFixture()
+    {
+        view.registerQmlTypes(true);
+        viewItem.setSize(QSizeF(1000, 680));
+        model = std::make_unique<MModel>();
+        model->setCanvas(&canvas);
+        view.setModel(model.get());
+        if (MQmlInterface *pInterface = model->getInterface())
+            pInterface->setObject("QmlView", &viewItem);
+        model->initialize();
+    }
+
+    VQmlFrame view;
+    QQuickItem viewItem;
+    CCanvas canvas;
+    std::unique_ptr<MModel> model;
+};
+
+class TestMModel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void scaleFollowsTheViewHeight();
+    void scaleUnchangedWithoutViewHeight();
+    void centerNeedsFlagOrToneEqPanel();
+    void applySkinWritesTheInterface();
+    void initializeWiresFactoryAndRoots();
+    void destructionReleasesSingletons();
+    void worksWithoutInterface();
+    void fileName_data();
+    void fileName();
+};
+
+void TestMModel::scaleFollowsTheViewHeight()
+{
+    ModelFixture f;
+    MQmlInterface *pInterface = f.model->getInterface();
+    QVERIFY(pInterface);
+    QCOMPARE(pInterface->property("maxControlHeight").toInt(), 340);
+    QVERIFY(f.model->layoutCanvas());
+    QCOMPARE(f.model->viewScale(), 2.0f);
+    QCOMPARE(pInterface->property("viewScale").toDouble(), 2.0);
+    QCOMPARE(pInterface->property("textSize").toInt(), 24);
+    QCOMPARE(pInterface->property("pixelScale").toDouble(), 2.0);
+}
+
+void TestMModel::scaleUnchangedWithoutViewHeight()
+{
+    ModelFixture f;
+    const float before = f.model->viewScale();
+    f.viewItem.setHeight(0);
+    QVERIFY(!f.model->computeViewScale());
+    QCOMPARE(f.model->viewScale(), before);
+    QVERIFY(!f.model->layoutCanvas());
+}
+
+void TestMModel::centerNeedsFlagOrToneEqPanel()
+{
+    ModelFixture f;
+    QVERIFY(f.canvas.horizCenter());
+    QVERIFY(f.model->centerControls());
+    f.canvas.setAttribute("horizcenter", "0");
+    QVERIFY(!f.model->centerControls());
+}
+
+void TestMModel::applySkinWritesTheInterface()
+{
+    ModelFixture f;
+    QVERIFY(f.model->applySkin("Dark"));
+    QVERIFY(f.model->applySkin("Green"));
+    MQmlInterface *pInterface = f.model->getInterface();
+    QCOMPARE(pInterface->property("canvasColor").value<QColor>(), QColor("#464949"));
+    QCOMPARE(pInterface->property("accentColor").value<QColor>(), QColor("#8BC34A"));
+    QCOMPARE(f.model->getInterfaceProperty("downArrow").toString(),
+             QString("../../images/skins/Accent/Green/arrow_down.png"));
+}
+
+void TestMModel::initializeWiresFactoryAndRoots()
+{
+    ModelFixture f;
+    QVERIFY(f.model->root());
+    QVERIFY(f.model->scenes());
+    QCOMPARE(f.model->scenes()->kind(), QString("Scenes"));
+    QVERIFY(f.model->project());
+    WWidgetFactory *pFactory = WDelegate::instance()->factory();
+    QVERIFY(pFactory);
+    QCOMPARE(pFactory->parentItem(), &f.viewItem);
+    QCOMPARE(pFactory->model(), f.model.get());
+    QVERIFY(pFactory->context());
+    auto *pTimer = f.model->findChild<QTimer *>("polling");
+    QVERIFY(pTimer);
+    QVERIFY(!pTimer->isActive());
+}
+
+void TestMModel::destructionReleasesSingletons()
+{
+    QObject canvasItem;
+    {
+        ModelFixture f;
+        VModeManager::instance()->setCanvasItem(&canvasItem);
+        QVERIFY(WDelegate::instance()->factory());
+    }
+    // Fresh instances: nothing of the old model's is left behind.
+    QVERIFY(!VModeManager::instance()->canvasItem());
+    QVERIFY(!WDelegate::instance()->factory());
+}
+
+void TestMModel::worksWithoutInterface()
+{
+    MModel model;
+    model.initialize();
+    QVERIFY(!model.getInterfaceProperty("connectInd").isValid());
+    QVERIFY(!model.layoutCanvas());
+    QVERIFY(!model.centerControls());
+    QVERIFY(model.getSkinName().isEmpty());
+    QVERIFY(model.getIsScaleMultiply());
+    model.onExtraRefreshTimerTimeout();
+}
+
+void TestMModel::fileName_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("keep");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("keep extension") << "/x/Archive/Demo.cpf" << true << "Demo.cpf";
+    QTest::newRow("cut extension") << "/x/Archive/Demo.cpf" << false << "Demo";
+    QTest::newRow("no slash") << "Demo.cpf" << true << "";
+    QTest::newRow("no dot") << "/x/Demo" << false << "Demo";
+    QTest::newRow("last dot only") << "/x/a.b.cpz" << false << "a.b";
+}
+
+void TestMModel::fileName()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, keep);
+    QTEST(MModel::fileName(path, keep), "name");
+}
+
+VR_TEST_MAIN(TestMModel)
+#include "tst_mmodel.moc"

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Starts the program under Xvfb, waits until its window is drawn and saves a
+# PNG screenshot of the virtual screen: tools/screenshot.sh [OUTPUT.png]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+out=$(realpath -m "${1:-$root/build/screenshot.png}")
+VR_WITH_SCREENSHOT=1 "$root/tools/install-deps.sh"
+"$root/tools/build.sh"
+exe=${BUILD_DIR:-$root/build}/varolinremote
+workdir=${VR_WORKDIR:-$root/build/run}
+mkdir -p "$workdir" "$(dirname "$out")"
+cd "$workdir"
+export VR_EXE=$exe VR_OUT=$out
+xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
+    "$VR_EXE" & pid=$!
+    for _ in $(seq 1 100); do
+        xwininfo -root -tree 2>/dev/null | grep -q "Varolin Remote" && break
+        sleep 0.1
+    done
+    sleep 2   # let the QML finish drawing
+    import -window root "$VR_OUT"
+    kill "$pid"; wait "$pid" 2>/dev/null || true
+'
+echo "Screenshot saved to $out"

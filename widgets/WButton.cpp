@@ -1,0 +1,8 @@
+#include "WButton.h"
+
+WButton::WButton(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WButton::~WButton() = default;

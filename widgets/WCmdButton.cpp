@@ -1,0 +1,8 @@
+#include "WCmdButton.h"
+
+WCmdButton::WCmdButton(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WCmdButton::~WCmdButton() = default;

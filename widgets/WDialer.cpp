@@ -1,0 +1,8 @@
+#include "WDialer.h"
+
+WDialer::WDialer(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WDialer::~WDialer() = default;

@@ -1,0 +1,8 @@
+#include "WDropList.h"
+
+WDropList::WDropList(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WDropList::~WDropList() = default;

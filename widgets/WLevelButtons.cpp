@@ -1,0 +1,8 @@
+#include "WLevelButtons.h"
+
+WLevelButtons::WLevelButtons(QQuickItem *parent)
+    : WSlider(parent)
+{
+}
+
+WLevelButtons::~WLevelButtons() = default;

@@ -1,0 +1,8 @@
+#include "WMeter.h"
+
+WMeter::WMeter(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WMeter::~WMeter() = default;

@@ -1,0 +1,8 @@
+#include "WMeterImage.h"
+
+WMeterImage::WMeterImage(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WMeterImage::~WMeterImage() = default;

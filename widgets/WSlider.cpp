@@ -1,0 +1,8 @@
+#include "WSlider.h"
+
+WSlider::WSlider(QQuickItem *parent)
+    : WWidget(parent)
+{
+}
+
+WSlider::~WSlider() = default;
