@@ -298,6 +298,13 @@ void MModel::doPolling()
 {
 }
 
+void MModel::setPollingActive(bool active)
+{
+    m_pollingActive = active;
+    if (!active && m_pollingTimer.isActive())
+        m_pollingTimer.start();
+}
+
 void MModel::interfaceStatusChanged(bool isConnected)
 {
     Q_UNUSED(isConnected);

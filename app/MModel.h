@@ -54,7 +54,15 @@ public:
     CComposite *currentPanel() const { return m_pCurrentPanel; }
     DQmlDeviceStatusDialog &deviceStatusDialog() { return m_deviceStatusDialog; }
     QString versionText() const { return m_versionText; }
+    // The loaded design project; empty before one was loaded.
+    QString designPath() const { return m_designPath; }
     float viewScale() const { return m_scale; }
+    // The protocols pause polling with false before every set: while the
+    // polling timer runs it is restarted, so the next poll comes one full
+    // period after the set.
+    void setPollingActive(bool active);
+    bool isPollingActive() const { return m_pollingActive; }
+    QTimer *pollingTimer() { return &m_pollingTimer; }
 
     QString getSkinName() const;
     QString getAccentName() const;
@@ -114,6 +122,7 @@ private:
     IComposite *m_pInterfaces = nullptr;
     CComposite *m_pScenes = nullptr;
     QTimer m_pollingTimer;
+    bool m_pollingActive = true;
     MProject *m_pProject = nullptr;
     QList<QPointer<DeviceStatusInterfaceObject>> m_statusDevices;
     float m_viewHeight = 0.0f;

@@ -1,8 +1,18 @@
 #include "HRoot.h"
 
-HRoot::HRoot(QObject *parent)
-    : QObject(parent)
-{
-}
+#include "NodeCategory.h"
+
+HRoot::HRoot() = default;
 
 HRoot::~HRoot() = default;
+
+bool HRoot::pruneIfNotUsed()
+{
+    HComposite::pruneIfNotUsed();
+    return false;
+}
+
+QString HRoot::category() const
+{
+    return NodeCategory::root();
+}

@@ -1,14 +1,19 @@
 #pragma once
 
-#include <QObject>
+#include "HComposite.h"
 
-// The root of the device tree, made by the model. The node tree itself is
-// built on it by the device-tree classes.
-class HRoot : public QObject
+// The root of the device tree, owned by the model. The devices of the
+// loaded design hang directly below it.
+class HRoot : public HComposite
 {
     Q_OBJECT
 
 public:
-    explicit HRoot(QObject *parent = nullptr);
+    HRoot();
     ~HRoot() override;
+
+    // Prunes the tree below; the root itself never goes, so the answer is
+    // always false.
+    bool pruneIfNotUsed() override;
+    QString category() const override;
 };

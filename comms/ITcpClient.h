@@ -1,0 +1,145 @@
+#pragma once
+
+#include "comms/IHostProbe.h"
+#include "comms/IInterface.h"
+
+#include <QAbstractSocket>
+#include <QByteArray>
+#include <QHostAddress>
+#include <QList>
+#include <QSemaphore>
+#include <QTimer>
+
+class ITcpClientThread;
+class QTcpSocket;
+
+// The TCP transport of a VDS device: one connection to the device's control
+// port that it restores by itself, a dispatcher that writes the queued
+// messages and checks their replies, and a check that probes the line when
+// it has been silent for long.
+//
+// Incoming bytes are framed at carriage returns: TCP keeps no write
+// boundaries, so an unterminated tail waits for the rest of its line (or is
+// handed on after a short while), and a lone acknowledge or refusal byte
+// counts as a whole reply. Each framed block is split at ";" into replies.
+//
+// Everything runs on the thread that made the client. The dispatcher's own
+// thread is started but stays idle; destroying the client ends it.
+class ITcpClient : public IInterface
+{
+    Q_OBJECT
+
+public:
+    enum ConnectionState {
+        Idle = 0,
+        Connecting = 1,
+        Running = 2,
+        Reconnecting = 3,
+        Resetting = 4,
+    };
+
+    static constexpr int RetryIntervalMs = 1500;
+    static constexpr int RetryConnectWaitMs = 30;
+    static constexpr int HostStatusIntervalMs = 30000;
+    static constexpr int MaxSendFailures = 13;
+    // How long close() lets pending bytes drain before it aborts. It blocks
+    // the GUI thread, so it stays short: a device whose application hangs
+    // with TCP open would otherwise freeze the program for the whole wait.
+    static constexpr int DisconnectWaitMs = 500;
+    static constexpr int TailFlushMs = 200;
+    static constexpr int MaxTailBytes = 64 * 1024;
+
+    explicit ITcpClient(QObject *parent = nullptr);
+    ~ITcpClient() override;
+
+    bool open() override;
+    bool close() override;
+    void startConnection() override;
+    void stopConnection() override;
+    int send(const char *data, int length, int messageType, const char *expectedReply,
+             int timeoutMs) override;
+    bool waitForWrite(int ms) override;
+    QString stateText() const override;
+    void dump() const override;
+    QString typeName() const override;
+    QString address() const override;
+    void setAddress(const QHostAddress &address) override;
+    void setPort(int port) override;
+    int connectionState() const override;
+    void setOwner(PProtocol *pOwner) override;
+    bool hasSubscriptionState() const override;
+    void notifyOwner() override;
+    bool isSubscribed() const override;
+    void setSubscribed(bool subscribed) override;
+    void startHostStatusTimer() override;
+
+    int port() const { return m_port; }
+    // The socket of the current connection; null while closed.
+    QTcpSocket *socket() const { return m_pTcpSocket; }
+    ITcpClientThread *dispatcher() const { return m_pDispatcher; }
+
+    // Takes ownership of the probe used by the silence check.
+    void setHostProbe(IHostProbe *pProbe);
+    IHostProbe *hostProbe() const { return m_pHostProbe; }
+    // How long the line may be silent before it is checked.
+    void setHostStatusInterval(int ms) { m_hostStatusTimer.setInterval(ms); }
+
+    // True when the command word of the message is "GL", a level-list
+    // request.
+    static bool isLevelRequest(const QByteArray &bytes);
+
+signals:
+    void startMessageProcessing();
+    void quitMessageProcessing();
+    void replyReady();
+    // The first connection after open is up (not sent after a reconnect).
+    void connectionActive();
+
+public slots:
+    void onConnected();
+    void onDisconnected();
+    void retry();
+    void dataReady();
+    void error(QAbstractSocket::SocketError socketError);
+    void stateChanged(QAbstractSocket::SocketState socketState);
+    void onMessageSendError(const QByteArray &bytes);
+    void onSendMessage(const QByteArray &bytes, uint &bytesWritten);
+    void onHostStatusTimerTimesout();
+    void onHostProbeFinished(IHostProbe::HostState state);
+
+private:
+    void step();
+    void enterRunning(bool firstConnection);
+    void leaveRunning(ConnectionState next);
+    // Gives up a connection that no longer answers: stop the dispatcher,
+    // drop the socket and start over.
+    void resetConnection();
+    void finishReset();
+    void clearSubscription();
+    qint64 writeNow(const QByteArray &bytes);
+    void handOnReplies(QByteArray block);
+    void flushTail();
+    void releaseSocket();
+
+    QTcpSocket *m_pTcpSocket = nullptr;
+    QHostAddress m_address;
+    int m_port = 0;
+    int m_lastError = -1;
+    int m_socketState = QAbstractSocket::UnconnectedState;
+    int m_connectionState = Idle;
+    QTimer m_retryTimer;
+    QTimer m_hostStatusTimer;
+    QTimer m_tailTimer;
+    ITcpClientThread *m_pDispatcher = nullptr;
+    QList<Message> m_queue;
+    QSemaphore m_queueSemaphore;
+    QList<QByteArray> m_replies;
+    QSemaphore m_replySemaphore;
+    bool m_subscribed = false;
+    bool m_hasSubscriptionState = false;
+    IHostProbe *m_pHostProbe = nullptr;
+    // Received bytes after the last carriage return.
+    QByteArray m_tail;
+    // An overlong line was cut; its rest is skipped up to its end.
+    bool m_skippingLine = false;
+};

@@ -1,0 +1,249 @@
+#include "comms/ITcpClientThread.h"
+
+#include "comms/PProtocol.h"
+
+#include <QDebug>
+#include <QSemaphore>
+#include <QTime>
+
+ITcpClientThread::ITcpClientThread(QObject *parent)
+    : QThread(parent)
+{
+    m_replyTimer.setSingleShot(true);
+    m_replyTimer.setInterval(200);
+    m_dispatchTimer.setSingleShot(true);
+    m_dispatchTimer.setInterval(DispatchIntervalMs);
+    connect(&m_dispatchTimer, &QTimer::timeout, this, &ITcpClientThread::onDispatch);
+}
+
+ITcpClientThread::~ITcpClientThread()
+{
+    if (isRunning()) {
+        quit();
+        if (!wait(3000))
+            qWarning() << "TCP dispatcher thread did not end";
+    }
+}
+
+void ITcpClientThread::run()
+{
+    exec();
+}
+
+void ITcpClientThread::setSharedQueues(QList<IInterface::Message> *pQueue,
+                                       QSemaphore *pQueueSemaphore, QList<QByteArray> *pReplies,
+                                       QSemaphore *pReplySemaphore)
+{
+    m_pQueue = pQueue;
+    m_pQueueSemaphore = pQueueSemaphore;
+    m_pReplies = pReplies;
+    m_pReplySemaphore = pReplySemaphore;
+}
+
+void ITcpClientThread::setOwner(PProtocol *pOwner)
+{
+    m_pOwner = pOwner;
+}
+
+void ITcpClientThread::onStartMessageProcessing()
+{
+    clear();
+    m_processing = true;
+    step();
+}
+
+void ITcpClientThread::onQuitMessageProcessing()
+{
+    m_processing = false;
+    m_dispatchTimer.stop();
+    m_replyTimer.stop();
+    clear();
+}
+
+void ITcpClientThread::onReplyReady()
+{
+    if (m_state != WaitingForReply)
+        return;
+    m_dispatchTimer.stop();
+    m_replyTimer.stop();
+    if (m_processing)
+        step();
+}
+
+void ITcpClientThread::onDispatch()
+{
+    if (m_processing)
+        step();
+}
+
+void ITcpClientThread::step()
+{
+    if (!m_pQueue || !m_pReplies)
+        return;
+    switch (m_state) {
+    case WaitingForReply:
+        // While subscribed replies are routed by their content, so a
+        // waiting message does not hold back the next one.
+        if (!checkReplies() && m_subscribed && m_processing && m_pQueueSemaphore->tryAcquire())
+            takeNextMessage();
+        break;
+    case Resend:
+        write();
+        break;
+    default:
+        if (m_pQueueSemaphore->tryAcquire())
+            takeNextMessage();
+        else if (m_subscribed)
+            checkReplies(); // what the device reports by itself
+        break;
+    }
+    if (m_processing)
+        m_dispatchTimer.start();
+}
+
+void ITcpClientThread::clear()
+{
+    if (m_pQueue) {
+        m_pQueue->clear();
+        while (m_pQueueSemaphore->tryAcquire()) {
+        }
+    }
+    dropReplies();
+    m_state = Idle;
+}
+
+void ITcpClientThread::dropReplies()
+{
+    if (!m_pReplies)
+        return;
+    m_pReplies->clear();
+    while (m_pReplySemaphore->tryAcquire()) {
+    }
+}
+
+void ITcpClientThread::takeNextMessage()
+{
+    // The semaphore counts the list; an empty list here means someone
+    // emptied it without the count, so there is nothing to take.
+    if (m_pQueue->isEmpty()) {
+        m_state = Idle;
+        return;
+    }
+    m_current = m_pQueue->takeFirst();
+    m_attempts = 0;
+    // Not subscribed, whatever arrived while nothing was awaited cannot
+    // answer a message that has not been written yet.
+    if (!m_subscribed)
+        dropReplies();
+    write();
+}
+
+void ITcpClientThread::write()
+{
+    if (m_current.data.isEmpty()) {
+        m_state = Idle;
+        return;
+    }
+    uint written = 0;
+    emit sendMessage(m_current.data, written);
+    if (!m_processing)
+        return; // the connection went while writing
+    if (written != uint(m_current.data.size())) {
+        // A write that did not go out is an attempt like a failed reply;
+        // otherwise a dead socket would be written to on every tick.
+        qWarning() << "TCP write failed," << written << "of" << m_current.data.size() << "bytes";
+        handleFailure();
+        return;
+    }
+    if (m_current.type == IInterface::SendNoReply) {
+        m_state = Idle;
+        return;
+    }
+    m_state = WaitingForReply;
+    // Also while subscribed: a reply that takes longer than one tick is
+    // not a failure.
+    m_replyTimer.start(m_current.timeoutMs);
+}
+
+bool ITcpClientThread::checkReplies()
+{
+    bool taken = false;
+    bool passed = true;
+    while (m_pReplySemaphore->tryAcquire()) {
+        const QByteArray reply = m_pReplies->isEmpty() ? QByteArray() : m_pReplies->takeFirst();
+        taken = true;
+        const int type = m_current.type;
+        if (!m_subscribed && type == IInterface::SendWaitAck)
+            passed = checkAcknowledge(reply);
+        else if (type == IInterface::SendWaitReply
+                 || (m_subscribed
+                     && (type == IInterface::SendWaitAck || type == IInterface::SendNoReply)))
+            passed = checkText(reply);
+        else
+            passed = true;
+        if (!m_processing)
+            return true; // the owner closed the connection meanwhile
+    }
+    if (taken) {
+        if (passed)
+            m_state = Idle;
+        else
+            handleFailure();
+        return true;
+    }
+    if (m_state != WaitingForReply || m_replyTimer.isActive())
+        return false;
+    const QString expected = QString::fromLatin1(m_current.expectedReply);
+    handleFailure();
+    if (m_pOwner)
+        m_pOwner->onReplyTimeout(expected);
+    return true;
+}
+
+bool ITcpClientThread::checkAcknowledge(const QByteArray &reply)
+{
+    if (reply.isEmpty())
+        return false;
+    const char first = reply.at(0);
+    if (first == AckByte)
+        return true;
+    const QString now = QTime::currentTime().toString(QStringLiteral("H:mm:ss.zzz"));
+    if (first == NakByte)
+        qDebug().noquote() << now << "RECEIVED NAK, not ACK";
+    else
+        qDebug().noquote() << now << "RECEIVED FIRST BYTE = " << int(uchar(first))
+                           << ", EXPECTED ACK";
+    return false;
+}
+
+bool ITcpClientThread::checkText(const QByteArray &reply)
+{
+    int start = 0;
+    while (start < reply.size() && (reply.at(start) == AckByte || reply.at(start) == NakByte))
+        ++start;
+    const QByteArray text = reply.mid(start);
+    if (!m_subscribed && !text.startsWith(m_current.expectedReply))
+        return false;
+    deliverLines(text);
+    return true;
+}
+
+void ITcpClientThread::deliverLines(const QByteArray &text)
+{
+    if (!m_pOwner || text.isEmpty())
+        return;
+    const QList<QByteArray> lines = text.split('\r');
+    for (const QByteArray &line : lines) {
+        if (!m_pOwner)
+            return;
+        m_pOwner->onDataReceived(line, QString());
+    }
+}
+
+void ITcpClientThread::handleFailure()
+{
+    dropReplies();
+    ++m_attempts;
+    m_state = m_attempts <= MaxResends ? Resend : Idle;
+    emit messageError(m_current.data);
+}

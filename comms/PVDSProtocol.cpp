@@ -1,0 +1,666 @@
+#include "comms/PVDSProtocol.h"
+
+#include "comms/ITcpClient.h"
+#include "comms/RoutingInfo.h"
+#include "comms/TTransform.h"
+#include "controls/CAttributes.h"
+#include "devices/HComposite.h"
+#include "devices/HNode.h"
+
+#include <QCoreApplication>
+#include <QDebug>
+#include <QRegularExpression>
+#include <QTime>
+
+namespace {
+
+const QChar kCr(QLatin1Char('\r'));
+const QChar kQuote(QLatin1Char('"'));
+
+// Text from the panel or design file that goes into a command line: a line
+// end or NUL would let it smuggle in a command of its own.
+bool isSafeValue(const QString &text)
+{
+    return !text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n'))
+        && !text.contains(QChar(0));
+}
+
+// A quoted name must also not close its quotes early.
+bool isSafeName(const QString &text)
+{
+    return isSafeValue(text) && !text.contains(kQuote);
+}
+
+QString quoted(const QString &name)
+{
+    return kQuote + name + kQuote;
+}
+
+QString hex(int value)
+{
+    return QString::number(value, 16);
+}
+
+// The line up to its first NUL byte.
+QByteArray upToNul(const QByteArray &data)
+{
+    const qsizetype nul = data.indexOf('\0');
+    return nul < 0 ? data : data.left(nul);
+}
+
+// One trailing carriage return off, and the part from the first ";" on.
+QByteArray trimmedReply(QByteArray line)
+{
+    if (line.endsWith('\r'))
+        line.chop(1);
+    const qsizetype semicolon = line.indexOf(';');
+    if (semicolon >= 0)
+        line.truncate(semicolon);
+    return line;
+}
+
+bool refuseUnsafe(const char *what)
+{
+    qDebug() << "PVDSProtocol: command refused, unsafe" << what;
+    return false;
+}
+
+} // namespace
+
+PVDSProtocol::PVDSProtocol(QObject *parent)
+    : PProtocol(parent)
+{
+}
+
+PVDSProtocol::~PVDSProtocol() = default;
+
+void PVDSProtocol::setInterface(IInterface *pInterface)
+{
+    IInterface *pOld = transport();
+    if (pOld && pOld != pInterface)
+        disconnect(pOld, nullptr, this, nullptr);
+    PProtocol::setInterface(pInterface);
+    m_transportAttached = false;
+    attachTransport();
+}
+
+void PVDSProtocol::setModel(MModel *pModel)
+{
+    PProtocol::setModel(pModel);
+    attachTransport();
+}
+
+void PVDSProtocol::attachTransport()
+{
+    IInterface *pInterface = transport();
+    if (m_transportAttached || !pInterface || !model())
+        return;
+    m_transportAttached = true;
+    m_manager.setInterface(pInterface);
+    // A reconnect starts without the device's subscriptions, and the client
+    // announces only its first connection: forget the table when the line
+    // drops, so the next request starts the connection subscription anew.
+    connect(pInterface, &IInterface::interfaceStateChanged, this,
+            &PVDSProtocol::onTransportStateChanged, Qt::UniqueConnection);
+}
+
+void PVDSProtocol::onTransportStateChanged(bool connected)
+{
+    if (connected)
+        return;
+    // The client has already cleared its own subscription state.
+    m_manager.unsubscribeAll(false);
+    m_manager.setSubscribed(false);
+    m_subscribed = false;
+}
+
+bool PVDSProtocol::buildSetCommands(TTransform *pTransform, QStringList *pCommands)
+{
+    if (!pTransform || !pTransform->owner() || !pCommands)
+        return false;
+    const CAttributes *pAttributes = pTransform->owner();
+    const HNode *pNode = pTransform->ownerNode();
+    const quint32 kind = pAttributes->addressStruct();
+    const QString value = pTransform->text();
+    if (kind != CAttributes::StructRawCommand && !isSafeValue(value))
+        return refuseUnsafe("value");
+
+    const QString name = pNode ? pNode->label() : QString();
+    const bool needsName = kind <= CAttributes::StructNamedSub
+        || kind == CAttributes::StructMultiAssign;
+    if (needsName) {
+        if (!pNode)
+            return false;
+        if (!isSafeName(name))
+            return refuseUnsafe("name");
+    }
+
+    QString command;
+    switch (kind) {
+    case CAttributes::StructNamedIndex:
+    case CAttributes::StructNamedIndexAlt:
+        command = QStringLiteral("SA ") + quoted(name) + QLatin1Char('>')
+            + QString::number(pTransform->writeIndex()) + QLatin1Char('=') + value;
+        break;
+    case CAttributes::StructNamedPair:
+        command = QStringLiteral("SA ") + quoted(name) + QLatin1Char('>')
+            + QString::number(pTransform->writeIndex()) + QLatin1Char('>')
+            + QString::number(pTransform->writeSubIndex()) + QLatin1Char('=') + value;
+        break;
+    case CAttributes::StructNamedSub: {
+        const TTransform *pNext = pTransform->next();
+        if (!pNext) {
+            qDebug() << "PVDSProtocol: sub-block command without a linked transform";
+            return false;
+        }
+        const QString sub = pNext->text();
+        if (!isSafeName(sub))
+            return refuseUnsafe("sub-block");
+        command = QStringLiteral("SA ") + quoted(name) + QLatin1Char('>') + sub + QLatin1Char('>')
+            + QString::number(pAttributes->index2()) + QLatin1Char('=') + value;
+        break;
+    }
+    case CAttributes::StructSystem:
+        command = QStringLiteral("SS ") + QString::number(pTransform->uintValue(), 16)
+            + QLatin1Char(' ');
+        break;
+    case CAttributes::StructGain:
+        command = QStringLiteral("SG ") + hex(pAttributes->index1()) + QLatin1Char(',') + value;
+        break;
+    case CAttributes::StructNumber:
+        command = QStringLiteral("SN ") + hex(pAttributes->index1()) + QLatin1Char(',') + value;
+        break;
+    case CAttributes::StructNamedIndexCompact: {
+        const QString label = pAttributes->channelLabel();
+        if (!isSafeName(label))
+            return refuseUnsafe("channel label");
+        command = QStringLiteral("SA") + quoted(label) + QLatin1Char('>')
+            + QString::number(pAttributes->index2()) + QLatin1Char('=') + value;
+        break;
+    }
+    case CAttributes::StructMultiAssign:
+        command = QStringLiteral("MA ") + quoted(name) + QLatin1Char('>')
+            + QString::number(pTransform->writeIndex()) + QLatin1Char('=') + value;
+        break;
+    case CAttributes::StructRawCommand: {
+        // Each piece is a whole command line of its own; a "FAILURE::" text
+        // is a message for the operator and never goes to the device.
+        QStringList pieces;
+        const QStringList parts = value.split(QLatin1Char(';'));
+        for (const QString &piece : parts) {
+            if (piece.isEmpty() || piece.startsWith(QLatin1String("FAILURE::")))
+                continue;
+            if (!piece.endsWith(kCr) || !isSafeValue(piece.chopped(1)))
+                return refuseUnsafe("raw command");
+            pieces.append(piece);
+        }
+        if (pieces.isEmpty())
+            return false;
+        *pCommands = pieces;
+        return true;
+    }
+    default:
+        return false;
+    }
+    *pCommands = QStringList{command + kCr};
+    return true;
+}
+
+bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
+{
+    if (!pTransform || !pTransform->owner() || !pCommand)
+        return false;
+    const CAttributes *pAttributes = pTransform->owner();
+    const HNode *pNode = pTransform->ownerNode();
+    const quint32 kind = pAttributes->addressStruct();
+    const QString name = pNode ? pNode->label() : QString();
+    const bool needsName = kind <= CAttributes::StructNamedSub
+        || kind == CAttributes::StructMultiAssign;
+    if (needsName) {
+        if (!pNode)
+            return false;
+        if (!isSafeName(name))
+            return refuseUnsafe("name");
+    }
+
+    QString line; // without its carriage return
+    QString expected;
+    switch (kind) {
+    case CAttributes::StructNamedIndex:
+    case CAttributes::StructNamedIndexAlt:
+        line = QStringLiteral("GA") + quoted(name) + QLatin1Char('>')
+            + QString::number(pTransform->readIndex());
+        expected = line + QLatin1Char('=');
+        break;
+    case CAttributes::StructNamedPair:
+        line = QStringLiteral("GA") + quoted(name) + QLatin1Char('>')
+            + QString::number(pTransform->readIndex()) + QLatin1Char('>')
+            + QString::number(pTransform->readSubIndex());
+        expected = line + QLatin1Char('=');
+        break;
+    case CAttributes::StructNamedSub: {
+        const TTransform *pNext = pTransform->next();
+        if (!pNext) {
+            qDebug() << "PVDSProtocol: sub-block request without a linked transform";
+            return false;
+        }
+        const QString sub = pNext->text();
+        if (!isSafeName(sub))
+            return refuseUnsafe("sub-block");
+        line = QStringLiteral("GA ") + quoted(name) + QLatin1Char('>') + sub + QLatin1Char('>')
+            + QString::number(pTransform->readSubIndex());
+        expected = line + QLatin1Char('=');
+        break;
+    }
+    case CAttributes::StructSystem:
+        pCommand->text = QStringLiteral("GS \r");
+        pCommand->expected = QStringLiteral("S ");
+        pCommand->key = QStringLiteral("S");
+        return true;
+    case CAttributes::StructGain:
+    case CAttributes::StructNumber:
+        if (pTransform->readIndex() < 0)
+            return false;
+        line = (kind == CAttributes::StructGain ? QStringLiteral("GG ") : QStringLiteral("GN "))
+            + hex(pTransform->readIndex());
+        expected = line;
+        break;
+    case CAttributes::StructNamedIndexCompact: {
+        const QString label = pAttributes->channelLabel();
+        if (!isSafeName(label))
+            return refuseUnsafe("channel label");
+        line = QStringLiteral("GA") + quoted(label) + QLatin1Char('>')
+            + QString::number(pTransform->readSubIndex());
+        expected = line + QLatin1Char('=');
+        break;
+    }
+    case CAttributes::StructMultiAssign:
+        line = QStringLiteral("GA") + quoted(name) + QStringLiteral(">0>")
+            + QString::number(pTransform->readSubIndex());
+        expected = line + QLatin1Char('=');
+        break;
+    case CAttributes::StructRawCommand: {
+        const QString source = pTransform->sourceText();
+        if (source.isEmpty() || source.startsWith(QLatin1String("FAILURE::"))
+            || !source.endsWith(kCr))
+            return false;
+        line = source.chopped(1);
+        if (!isSafeValue(line))
+            return refuseUnsafe("raw command");
+        // The device answers a room query as "GRC g,...".
+        expected = line + QLatin1Char(',');
+        break;
+    }
+    case CAttributes::StructLevelList:
+        return buildLevelCommand(pTransform, pCommand);
+    default:
+        return false;
+    }
+    pCommand->text = line + kCr;
+    pCommand->expected = expected;
+    pCommand->key = pCommand->text;
+    return true;
+}
+
+bool PVDSProtocol::buildLevelCommand(TTransform *pTransform, Command *pCommand)
+{
+    const HNode *pNode = pTransform ? pTransform->ownerNode() : nullptr;
+    if (!pNode || !pCommand)
+        return false;
+    const int slot = pNode->cardSlotIndex();
+    if (slot < 0) {
+        qDebug() << "PVDSProtocol: level list of a node without a card slot";
+        return false;
+    }
+    const QString line = QStringLiteral("GL ") + QString::number(slot, 16).toUpper();
+    pCommand->text = line + kCr;
+    pCommand->expected = line;
+    pCommand->key = pCommand->text;
+    return true;
+}
+
+bool PVDSProtocol::sendValue(TTransform *pTransform)
+{
+    if (!pTransform || !isOnline() || !pTransform->owner())
+        return false;
+    if (pTransform->owner()->addressStruct() == CAttributes::StructLevelList)
+        return sendLevelRequest(pTransform);
+    releaseModelBusy();
+    QStringList commands;
+    if (!buildSetCommands(pTransform, &commands))
+        return false;
+    IInterface *pInterface = transport();
+    const int type = pInterface->isSubscribed() ? IInterface::SendNoReply : IInterface::SendWaitAck;
+    for (const QString &command : std::as_const(commands)) {
+        const QByteArray bytes = command.toUtf8();
+        pInterface->send(bytes.constData(), int(bytes.size()), type, "", ReplyTimeoutMs);
+    }
+    return true;
+}
+
+bool PVDSProtocol::requestValue(TTransform *pTransform)
+{
+    if (!pTransform || !isOnline() || !pTransform->owner())
+        return false;
+    m_pLastRequested = pTransform;
+    const quint32 kind = pTransform->owner()->addressStruct();
+    if (kind == CAttributes::StructLevelList)
+        return sendLevelRequest(pTransform);
+    Command command;
+    if (!buildGetCommand(pTransform, &command))
+        return false;
+    return sendCommand(command, int(kind), pTransform);
+}
+
+void PVDSProtocol::requestMeterStatus(TTransform *pTransform)
+{
+    if (!pTransform) {
+        qDebug() << "TTransform is not provided for Meter Status";
+        return;
+    }
+    if (!pTransform->owner()) {
+        qDebug() << "No attributes available.";
+        return;
+    }
+    sendLevelRequest(pTransform);
+}
+
+bool PVDSProtocol::sendLevelRequest(TTransform *pTransform)
+{
+    const QString stamp = QTime::currentTime().toString(QStringLiteral("H:mm:ss.zzz"));
+    if (!pTransform) {
+        qWarning().noquote() << stamp + QStringLiteral(" sendStruct10, pTransorm not defined.");
+        return false;
+    }
+    if (!isOnline()) {
+        qDebug().noquote() << stamp + QStringLiteral(" sendStruct10, Interfaces are not defined.");
+        return false;
+    }
+    if (!pTransform->owner())
+        return false;
+    Command command;
+    if (!buildLevelCommand(pTransform, &command))
+        return false;
+    // Level lists are always polled: the device pushes no meter values.
+    m_manager.addRequest(command.text, CAttributes::StructLevelList, pTransform, QString());
+    const QByteArray bytes = command.text.toUtf8();
+    const QByteArray expected = command.expected.toUtf8();
+    transport()->send(bytes.constData(), int(bytes.size()), IInterface::SendWaitReply,
+                      expected.constData(), ReplyTimeoutMs);
+    return true;
+}
+
+bool PVDSProtocol::sendCommand(const Command &command, int kind, TTransform *pTransform)
+{
+    QString requestClass = m_manager.addRequest(command.key, kind, pTransform, QString());
+    QString subscription;
+    if (m_subscribed && requestClass == SMSubscriptionManager::RequestClass::Subscribe) {
+        const QString subscribed = kind == CAttributes::StructSystem
+            ? QStringLiteral("GS")
+            : command.text.chopped(1);
+        subscription = QStringLiteral("SUB ") + quoted(subscribed);
+        requestClass = m_manager.addRequest(subscription, kind, pTransform, QString());
+    }
+    IInterface *pInterface = transport();
+    if (requestClass == SMSubscriptionManager::RequestClass::Poll) {
+        const QByteArray bytes = command.text.toUtf8();
+        const QByteArray expected = command.expected.toUtf8();
+        pInterface->send(bytes.constData(), int(bytes.size()), IInterface::SendWaitReply,
+                         expected.constData(), ReplyTimeoutMs);
+        return true;
+    }
+    if (requestClass == SMSubscriptionManager::RequestClass::Subscribe) {
+        if (subscription.isEmpty())
+            return true;
+        const QByteArray bytes = (subscription + kCr).toUtf8();
+        const QByteArray expected = (subscription + QStringLiteral(",yes")).toUtf8();
+        pInterface->send(bytes.constData(), int(bytes.size()), IInterface::SendWaitReply,
+                         expected.constData(), ReplyTimeoutMs);
+        return true;
+    }
+    // The key is already asked for, or the device reports it by itself.
+    if (m_subscribed)
+        pInterface->startHostStatusTimer();
+    return true;
+}
+
+bool PVDSProtocol::onDataReceived(const QByteArray &data, const QString &errorText)
+{
+    Q_UNUSED(errorText);
+    if (data.isEmpty())
+        return false;
+    const QString line = QString::fromUtf8(data);
+    // Delivering can make widgets request again, which may change the
+    // table: take what is needed first.
+    QList<QPair<int, QPointer<TTransform>>> targets;
+    const QList<RoutingInfo *> records = m_manager.routeReply(line);
+    for (const RoutingInfo *pInfo : records)
+        targets.append({pInfo->id(), pInfo->target()});
+    for (const auto &target : std::as_const(targets)) {
+        if (target.first != SubscriptionId && !target.second)
+            continue; // the transform has gone
+        dispatchReply(data, target.first, target.second);
+    }
+    return !targets.isEmpty();
+}
+
+void PVDSProtocol::dispatchReply(const QByteArray &data, int id, TTransform *pTransform)
+{
+    const QByteArray line = upToNul(data);
+    switch (id) {
+    case CAttributes::StructNamedIndex:
+    case CAttributes::StructNamedIndexAlt:
+    case CAttributes::StructNamedPair:
+    case CAttributes::StructNamedSub:
+    case CAttributes::StructNamedIndexCompact:
+    case CAttributes::StructMultiAssign:
+        parseAddressReply(line, id, pTransform);
+        break;
+    case CAttributes::StructSystem:
+        parseSystemReply(line, pTransform);
+        break;
+    case CAttributes::StructGain:
+    case CAttributes::StructNumber:
+        parseHexAddressReply(line, pTransform);
+        break;
+    case CAttributes::StructRawCommand:
+        parseRawReply(line, pTransform);
+        break;
+    case CAttributes::StructLevelList:
+        parseLevelListReply(line, pTransform);
+        break;
+    case SubscriptionId:
+        setSubscribedEverywhere(trimmedReply(line).endsWith("yes"));
+        break;
+    default:
+        break;
+    }
+}
+
+void PVDSProtocol::parseAddressReply(QByteArray line, int id, TTransform *pTransform)
+{
+    if (!pTransform || line.isEmpty() || line.at(0) == '\x15')
+        return;
+    if (line.at(0) == '\x06') {
+        // A get answered by an acknowledge: device and panel disagree.
+        pTransform->receiveText(QCoreApplication::translate("PVDSProtocol", "SYNC_ERROR"));
+        return;
+    }
+    line = trimmedReply(line);
+    if (!line.startsWith("GA"))
+        return;
+    const qsizetype equals = line.indexOf('=');
+    if (equals < 0)
+        return;
+    const QByteArray address = line.left(equals);
+    const int wanted = (id == CAttributes::StructNamedPair || id == CAttributes::StructNamedSub
+                        || id == CAttributes::StructMultiAssign)
+        ? 2
+        : 1;
+    if (address.count('>') != wanted)
+        return;
+    if (line.size() < 5)
+        return;
+    const qsizetype open = line.indexOf('"');
+    if (open <= 0)
+        return;
+    const qsizetype close = line.indexOf('"', open + 1);
+    if (close < 0)
+        return;
+    const QString name = QString::fromUtf8(line.mid(open + 1, close - open - 1));
+    QString expectedName;
+    if (id == CAttributes::StructNamedIndexCompact)
+        expectedName = pTransform->owner() ? pTransform->owner()->channelLabel() : QString();
+    else
+        expectedName = pTransform->ownerNode() ? pTransform->ownerNode()->label() : QString();
+    if (expectedName.isEmpty() || name != expectedName)
+        return;
+    if (id == CAttributes::StructMultiAssign) {
+        const QList<QByteArray> numbers = address.split('>');
+        bool ok = false;
+        const int index = numbers.value(1).toInt(&ok);
+        const int first = ok ? index : -1;
+        const int sub = numbers.value(2).toInt(&ok);
+        pTransform->setReplyIndexes(first, ok ? sub : -1);
+    }
+    pTransform->receiveText(QString::fromUtf8(line.mid(equals + 1)));
+}
+
+void PVDSProtocol::parseSystemReply(QByteArray line, TTransform *pTransform)
+{
+    if (!pTransform)
+        return;
+    line = trimmedReply(line);
+    if (!line.contains(' ') || !line.startsWith("S "))
+        return;
+    pTransform->receiveText(QStringLiteral("0x") + QString::fromUtf8(line.mid(line.indexOf(' ') + 1)));
+}
+
+void PVDSProtocol::parseHexAddressReply(QByteArray line, TTransform *pTransform)
+{
+    if (!pTransform)
+        return;
+    line = trimmedReply(line);
+    if (!line.contains(',') || !(line.startsWith("GG") || line.startsWith("GN")))
+        return;
+    pTransform->receiveText(QString::fromUtf8(line.mid(line.indexOf(',') + 1)));
+}
+
+void PVDSProtocol::parseRawReply(QByteArray line, TTransform *pTransform)
+{
+    if (!pTransform || line.isEmpty() || line.at(0) == '\x15')
+        return;
+    if (line.at(0) == '\x06') {
+        pTransform->receiveText(QCoreApplication::translate("PVDSProtocol", "SYNC_ERROR"));
+        return;
+    }
+    pTransform->setReplyText(QString::fromUtf8(trimmedReply(line)));
+}
+
+void PVDSProtocol::parseLevelListReply(const QByteArray &data, TTransform *pTransform)
+{
+    const HNode *pNode = pTransform ? pTransform->ownerNode() : nullptr;
+    if (!pNode)
+        return;
+    static const QRegularExpression kSpace(QStringLiteral("\\s+"));
+    const QString line = QString::fromUtf8(data);
+    const QStringList tokens = line.split(kSpace, Qt::SkipEmptyParts);
+    if (tokens.size() <= 2)
+        return;
+    const QString list = tokens.at(2);
+    if (list.size() <= 1 || !list.startsWith(QLatin1Char('[')) || !list.endsWith(QLatin1Char(']')))
+        return;
+    const QStringList entries = list.mid(1, list.size() - 2).split(QLatin1Char(','));
+    const int n = int(entries.size());
+
+    const QString title = pNode->title();
+    const QString blockType = title == QLatin1String("Amp Output") ? pNode->label() : title;
+    const int levelChannel = pNode->channel();
+    const int levelIndex = pNode->index();
+    const QString parentTitle = pNode->parentNode() ? pNode->parentNode()->title() : QString();
+
+    // Positions come from the device and the design; one outside the list
+    // delivers nothing.
+    auto deliverAt = [&](int position) {
+        if (position >= 0 && position < n)
+            pTransform->receiveText(entries.at(position).trimmed());
+    };
+    auto deliverWhole = [&]() { pTransform->receiveText(line.trimmed()); };
+
+    if (blockType == QLatin1String("PSTN Out") && n == 2)
+        return deliverAt(1);
+    if (blockType == QLatin1String("PSTN In") && n == 2)
+        return deliverAt(0);
+    if (blockType == QLatin1String("USB Out"))
+        return deliverAt(n / 2 + pTransform->usbChannel());
+    if (blockType == QLatin1String("USB In"))
+        return deliverAt(pTransform->usbChannel());
+    if (blockType.startsWith(QLatin1String("VoIP")) && n == 4) {
+        const int offset = blockType.endsWith(QLatin1String("Out")) ? 2 : 0;
+        if (levelIndex == 0 || levelIndex == 1)
+            return deliverAt(levelIndex + offset);
+        pTransform->receiveText(QStringLiteral("0"));
+        return;
+    }
+    if ((blockType == QLatin1String("Analog In") || blockType == QLatin1String("Digital In"))
+        && (parentTitle.startsWith(QLatin1String("AV")) || parentTitle.startsWith(QLatin1String("AR"))))
+        return deliverAt(levelIndex);
+    if (n == 4) {
+        if (levelChannel >= 16)
+            return deliverWhole();
+        return deliverAt(levelChannel < 0 ? -1 : levelChannel % 4);
+    }
+    if (n == 8) {
+        if (title == QLatin1String("Amp Output"))
+            return deliverAt(levelChannel);
+        const QStringList parts = pTransform->ownText().split(QLatin1Char('-'));
+        if (parts.size() >= 2)
+            deliverAt(pNode->indexOfChannelLabel(parts.at(1)));
+        return;
+    }
+    if (n >= 9) {
+        if (!title.startsWith(QLatin1String("Dante ")))
+            return deliverWhole();
+        int position = pTransform->danteChannel();
+        if (position < 0)
+            return;
+        if (blockType.contains(QLatin1String("Out")) && (n == 32 || n == 64 || n == 128))
+            position += n / 2;
+        return deliverAt(position);
+    }
+    deliverWhole();
+}
+
+void PVDSProtocol::setSubscribedEverywhere(bool subscribed)
+{
+    m_subscribed = subscribed;
+    m_manager.setSubscribed(subscribed);
+    if (transport())
+        transport()->setSubscribed(subscribed);
+}
+
+void PVDSProtocol::resetSubscriptions()
+{
+    m_manager.unsubscribeAll(true);
+    m_manager.setSubscribed(false);
+    m_subscribed = false;
+}
+
+bool PVDSProtocol::onOnlineStateChanged(bool online)
+{
+    if (!online) {
+        m_manager.unsubscribeAll(false);
+        m_manager.setSubscribed(false);
+        m_subscribed = false;
+    }
+    emit onlineStateChanged(online);
+    return true;
+}
+
+void PVDSProtocol::onReplyTimeout(const QString &expected)
+{
+    IInterface *pInterface = transport();
+    if (expected == QLatin1String("SUB") && pInterface
+        && pInterface->connectionState() != ITcpClient::Running)
+        pInterface->setSubscribed(false);
+}

@@ -1,0 +1,7 @@
+#include "comms/TText.h"
+
+void TText::setReplyText(const QString &text)
+{
+    m_replyText = text;
+    emit replyValueReady();
+}

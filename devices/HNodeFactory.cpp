@@ -1,0 +1,95 @@
+#include "HNodeFactory.h"
+
+#include "HAudioIO.h"
+#include "HBlock.h"
+#include "HChassis.h"
+#include "HDXRLink.h"
+#include "HDante.h"
+#include "HGroup.h"
+#include "HParameterSet.h"
+#include "HParameterSetList.h"
+#include "roomcombine/HRCGroup.h"
+#include "roomcombine/HRCRoom.h"
+
+#include <QObject>
+
+namespace {
+
+enum class Kind {
+    None,
+    Chassis,
+    NamedChassis,
+    Input,
+    Output,
+    Link,
+    DanteIn,
+    DanteOut,
+};
+
+struct Entry
+{
+    const char *className;
+    Kind kind;
+};
+
+// The device classes of the design files. Names that share a kind are
+// alternatives the design software uses for the same thing.
+const Entry kDeviceEntries[] = {
+    {"DXR", Kind::Chassis},       {"CinderDxr", Kind::Chassis}, {"Wren", Kind::Chassis},
+    {"Kestrel", Kind::NamedChassis}, {"Osprey", Kind::Chassis}, {"Heron", Kind::Chassis},
+    {"Plover", Kind::Chassis},    {"Input", Kind::Input},       {"Output", Kind::Output},
+    {"DXRLinkTx", Kind::Link},    {"Vexlink", Kind::Link},      {"PstnRx", Kind::Input},
+    {"PstnTx", Kind::Output},     {"VoipRx", Kind::Input},      {"VoipTx", Kind::Output},
+    {"UsbRx", Kind::Input},       {"UsbTx", Kind::Output},      {"DanteRx", Kind::DanteIn},
+    {"DanteTx", Kind::DanteOut},  {"Finch", Kind::None},        {"Serialin", Kind::None},
+    {"Serialout", Kind::None},    {"GPO", Kind::None},          {"GPI", Kind::None},
+    {"DeviceNode", Kind::None},
+};
+
+HNode *createDevice(Kind kind, const QString &className, const QString &cardType)
+{
+    switch (kind) {
+    case Kind::None:
+        return nullptr;
+    case Kind::Chassis:
+        return new HChassis;
+    case Kind::NamedChassis:
+        return new HChassis(className);
+    case Kind::Input:
+        return new HAudioIO(cardType, HAudioIO::Input);
+    case Kind::Output:
+        return new HAudioIO(cardType, HAudioIO::Output);
+    case Kind::Link:
+        return new HDXRLink;
+    case Kind::DanteIn:
+        return new HDante(cardType, HAudioIO::Input);
+    case Kind::DanteOut:
+        return new HDante(cardType, HAudioIO::Output);
+    }
+    return nullptr;
+}
+
+} // namespace
+
+HNode *HNodeFactory::createNode(const QString &className, const QString &cardType) const
+{
+    if (className.isEmpty())
+        return nullptr;
+    for (const Entry &entry : kDeviceEntries) {
+        if (className == QLatin1String(entry.className))
+            return createDevice(entry.kind, className, cardType);
+    }
+    // The node kinds the reader asks for by their element names; the room
+    // names go through the translator like the design software's.
+    if (className == QLatin1String("Group"))
+        return new HGroup;
+    if (className == QObject::tr("RCGroup"))
+        return new HRCGroup;
+    if (className == QObject::tr("RCRoom"))
+        return new HRCRoom;
+    if (className == QLatin1String("ParameterSet"))
+        return new HParameterSet;
+    if (className == QLatin1String("PanelList"))
+        return new HParameterSetList;
+    return new HBlock;
+}

@@ -1,0 +1,420 @@
+#include "VrTest.h"
+
+#include "NodeProperties.h"
+#include "SimulatedVdsDevice.h"
+#include "app/MModel.h"
+#include "comms/ITcpClient.h"
+#include "comms/PProtocolFactory.h"
+#include "comms/PVDSProtocol.h"
+#include "comms/RoutingInfo.h"
+#include "comms/TBin8.h"
+#include "comms/TStrV.h"
+#include "comms/TText.h"
+#include "controls/CAttributes.h"
+#include "devices/HComposite.h"
+#include "devices/HNode.h"
+
+#include <QHostAddress>
+#include <QSignalSpy>
+
+#include <memory>
+
+namespace {
+
+constexpr int Patience = 8000;
+
+// A transform bound to a node and a binding record.
+struct Binding
+{
+    explicit Binding(quint32 kind, const QString &label = QStringLiteral("Gain1"))
+    {
+        node.setLabel(label);
+        attributes.setAddressStruct(kind);
+        transform.setOwner(&attributes);
+        transform.setOwnerNode(&node);
+    }
+    HNode node;
+    CAttributes attributes;
+    TStrV transform;
+};
+
+} // namespace
+
+class TestPVDSProtocol : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void factory_data()
+    {
+        QTest::addColumn<QString>("type");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("DXR") << "DXR" << "VDS";
+        QTest::newRow("DXR digits") << "DXR88" << "VDS";
+        QTest::newRow("ARX") << "ARX-4" << "VDS";
+        QTest::newRow("AV") << "AV2" << "VDS";
+        QTest::newRow("Varolin") << "Varolin" << "VDS";
+        QTest::newRow("lower case") << "dxr" << "";
+        QTest::newRow("leading char") << "xDXR" << "";
+        QTest::newRow("File") << "File" << "----";
+        QTest::newRow("Files") << "Files" << "";
+        QTest::newRow("Ventra") << "Ventra" << "----";
+    }
+    void factory()
+    {
+        QFETCH(QString, type);
+        QFETCH(QString, name);
+        std::unique_ptr<PProtocol> pProtocol(PProtocolFactory().createProtocol(type));
+        QCOMPARE(pProtocol ? pProtocol->protocolName() : QString(), name);
+    }
+
+    void commands_data()
+    {
+        QTest::addColumn<quint32>("kind");
+        QTest::addColumn<int>("index1");
+        QTest::addColumn<int>("index2");
+        QTest::addColumn<QString>("value");
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<QString>("get");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("0") << 0u << 2 << 0 << "-6.0" << "SA \"Gain1\">2=-6.0\r"
+                           << "GA\"Gain1\">2\r" << "GA\"Gain1\">2=";
+        QTest::newRow("1") << 1u << 3 << 0 << "1" << "SA \"Gain1\">3=1\r" << "GA\"Gain1\">3\r"
+                           << "GA\"Gain1\">3=";
+        QTest::newRow("2") << 2u << 1 << 4 << "5" << "SA \"Gain1\">1>4=5\r"
+                           << "GA\"Gain1\">1>4\r" << "GA\"Gain1\">1>4=";
+        QTest::newRow("4") << 4u << 0 << 0 << "31" << "SS 1f \r" << "GS \r" << "S ";
+        QTest::newRow("5") << 5u << 26 << 0 << "1" << "SG 1a,1\r" << "GG 1a\r" << "GG 1a";
+        QTest::newRow("6") << 6u << 26 << 0 << "0" << "SN 1a,0\r" << "GN 1a\r" << "GN 1a";
+        QTest::newRow("7") << 7u << 1 << 2 << "9" << "SA\"Ch 1\">2=9\r" << "GA\"Ch 1\">2\r"
+                           << "GA\"Ch 1\">2=";
+        QTest::newRow("8") << 8u << 3 << 5 << "7" << "MA \"Gain1\">3=7\r"
+                           << "GA\"Gain1\">0>5\r" << "GA\"Gain1\">0>5=";
+    }
+    void commands()
+    {
+        QFETCH(quint32, kind);
+        QFETCH(int, index1);
+        QFETCH(int, index2);
+        QFETCH(QString, value);
+        Binding binding(kind);
+        binding.attributes.setIndex1(index1);
+        binding.attributes.setIndex2(index2);
+        binding.attributes.setChannelLabel(QStringLiteral("Ch 1"));
+        binding.transform.setText(value);
+        QStringList sets;
+        QVERIFY(PVDSProtocol::buildSetCommands(&binding.transform, &sets));
+        QFETCH(QString, set);
+        QCOMPARE(sets, QStringList{set});
+        PVDSProtocol::Command get;
+        QVERIFY(PVDSProtocol::buildGetCommand(&binding.transform, &get));
+        QFETCH(QString, expected);
+        QTEST(get.text, "get");
+        QCOMPARE(get.expected, expected);
+    }
+
+    void subBlockNeedsALinkedTransform()
+    {
+        Binding binding(CAttributes::StructNamedSub);
+        binding.attributes.setIndex2(4);
+        binding.transform.setText(QStringLiteral("1"));
+        QStringList sets;
+        PVDSProtocol::Command get;
+        QVERIFY(!PVDSProtocol::buildSetCommands(&binding.transform, &sets));
+        QVERIFY(!PVDSProtocol::buildGetCommand(&binding.transform, &get));
+        TStrV sub;
+        sub.setText(QStringLiteral("EQ2"));
+        QVERIFY(binding.transform.setNext(&sub));
+        QVERIFY(PVDSProtocol::buildSetCommands(&binding.transform, &sets));
+        QCOMPARE(sets, QStringList{QStringLiteral("SA \"Gain1\">EQ2>4=1\r")});
+        QVERIFY(PVDSProtocol::buildGetCommand(&binding.transform, &get));
+        QCOMPARE(get.text, QStringLiteral("GA \"Gain1\">EQ2>4\r"));
+    }
+
+    void rawCommandsAndRoomQuery()
+    {
+        Binding binding(CAttributes::StructRawCommand);
+        QStringList sets;
+        binding.transform.setText(QStringLiteral("SRC 1,2\r;FAILURE::busy;SRC 3\r"));
+        QVERIFY(PVDSProtocol::buildSetCommands(&binding.transform, &sets));
+        QCOMPARE(sets, (QStringList{QStringLiteral("SRC 1,2\r"), QStringLiteral("SRC 3\r")}));
+        binding.transform.setText(QString());
+        QVERIFY(!PVDSProtocol::buildSetCommands(&binding.transform, &sets));
+        binding.transform.setText(QStringLiteral("SRC 1\rSA \"x\">1=1\r"));
+        QVERIFY(!PVDSProtocol::buildSetCommands(&binding.transform, &sets));
+    }
+
+    void levelListRequest()
+    {
+        HComposite card;
+        card.setTitle(QStringLiteral("Rack"));
+        Binding binding(CAttributes::StructLevelList);
+        PVDSProtocol::Command get;
+        QVERIFY(!PVDSProtocol::buildGetCommand(&binding.transform, &get)); // no slot (-1)
+        binding.node.setTitle(QStringLiteral("Input 3"));
+        binding.node.setParent(&card);
+        const int slot = binding.node.cardSlotIndex();
+        QVERIFY(slot >= 0);
+        QVERIFY(PVDSProtocol::buildGetCommand(&binding.transform, &get));
+        QCOMPARE(get.text, QStringLiteral("GL ") + QString::number(slot, 16).toUpper() + "\r");
+        binding.node.setParent(nullptr);
+    }
+
+    void injectionBuildsNothing_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("CR in value") << "Gain1" << "1\rSA \"Mute\">1=1";
+        QTest::newRow("LF in value") << "Gain1" << "1\n";
+        QTest::newRow("NUL in value") << "Gain1" << QString("1") + QChar(0);
+        QTest::newRow("quote in name") << "Ga\"in" << "1";
+        QTest::newRow("CR in name") << "Gain\r1" << "1";
+    }
+    void injectionBuildsNothing()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, value);
+        for (quint32 kind : {0u, 2u, 5u, 7u, 8u}) {
+            Binding binding(kind, name);
+            binding.attributes.setChannelLabel(name);
+            binding.transform.setText(value);
+            QStringList sets;
+            const bool safeName = !name.contains('"') && !name.contains('\r');
+            const bool usesName = kind != 5;
+            if (!safeName && !usesName)
+                continue;
+            QVERIFY2(!PVDSProtocol::buildSetCommands(&binding.transform, &sets),
+                     qPrintable(QString::number(kind)));
+            PVDSProtocol::Command get;
+            if (!safeName)
+                QVERIFY(!PVDSProtocol::buildGetCommand(&binding.transform, &get));
+        }
+    }
+
+    void replies_data()
+    {
+        QTest::addColumn<quint32>("kind");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<int>("deliveries");
+        QTest::addColumn<QString>("delivered");
+        QTest::newRow("address") << 0u << QByteArray("GA\"Gain1\">2=-6.0\r") << 1 << "-6.0";
+        QTest::newRow("address ; cut") << 0u << QByteArray("GA\"Gain1\">2=3;x") << 1 << "3";
+        QTest::newRow("other module") << 0u << QByteArray("GA\"Gain2\">2=1") << 0 << "";
+        QTest::newRow("wrong > count") << 0u << QByteArray("GA\"Gain1\">2>1=1") << 0 << "";
+        QTest::newRow("refused") << 0u << QByteArray("\x15") << 0 << "";
+        QTest::newRow("ack is sync error") << 0u << QByteArray("\x06") << 1 << "SYNC_ERROR";
+        QTest::newRow("NUL cuts") << 0u << QByteArray("GA\"Gain1\">2=4\0zz", 16) << 1 << "4";
+        QTest::newRow("no =") << 0u << QByteArray("GA\"Gain1\">2") << 0 << "";
+        QTest::newRow("quote first") << 0u << QByteArray("\"GA\">2=1") << 0 << "";
+        QTest::newRow("pair") << 2u << QByteArray("GA\"Gain1\">1>4=x") << 1 << "x";
+        QTest::newRow("compact") << 7u << QByteArray("GA\"Ch 1\">2=on") << 1 << "on";
+        QTest::newRow("system") << 4u << QByteArray("S 1f\r") << 1 << "0x1f";
+        QTest::newRow("system no blank") << 4u << QByteArray("S1f") << 0 << "";
+        QTest::newRow("gain") << 5u << QByteArray("GG 1a,7c") << 1 << "7c";
+        QTest::newRow("number no comma") << 6u << QByteArray("GN 1a") << 0 << "";
+        QTest::newRow("raw") << 9u << QByteArray("GRC 1,2,3\r") << 1 << "GRC 1,2,3";
+    }
+    void replies()
+    {
+        QFETCH(quint32, kind);
+        QFETCH(QByteArray, line);
+        Binding binding(kind);
+        binding.attributes.setChannelLabel(QStringLiteral("Ch 1"));
+        PVDSProtocol protocol;
+        QSignalSpy ready(&binding.transform, &TTransform::replyValueReady);
+        protocol.dispatchReply(line, int(kind), &binding.transform);
+        QTEST(int(ready.size()), "deliveries");
+        if (!ready.isEmpty())
+            QTEST(binding.transform.replyText(), "delivered");
+        protocol.dispatchReply(line, int(kind), nullptr); // no target: nothing, no crash
+    }
+
+    void multiAssignIndexes()
+    {
+        Binding binding(CAttributes::StructMultiAssign);
+        PVDSProtocol protocol;
+        protocol.dispatchReply("GA\"Gain1\">12>34=5", 8, &binding.transform);
+        QCOMPARE(binding.transform.replyIndex(), 12);
+        QCOMPARE(binding.transform.replySubIndex(), 34);
+        QCOMPARE(binding.transform.replyText(), QStringLiteral("5"));
+    }
+
+    void managerClassesAndRoutes()
+    {
+        SMSubscriptionManager manager;
+        TStrV first, second;
+        const QString get = QStringLiteral("GA\"Gain1\">2\r");
+        QCOMPARE(manager.addRequest(get, 0, &first, QString()), QStringLiteral("POLL"));
+        QCOMPARE(manager.addRequest(get, 0, &second, QString()), QString());
+        QCOMPARE(manager.addRequest(get, 0, &first, QString()), QStringLiteral("POLL"));
+        QCOMPARE(manager.addRequest(get, 0, &second, QString()), QString());
+        QCOMPARE(manager.routeReply(QStringLiteral("GA\"Gain1\">2=1")).size(), 2);
+        QVERIFY(manager.routeReply(QStringLiteral("GA\"Gain1\">2=1=2")).isEmpty());
+        QCOMPARE(manager.addRequest(QStringLiteral("GL AB\r"), 10, &first, QString()),
+                 QStringLiteral("POLL"));
+        QCOMPARE(manager.routeReply(QStringLiteral("GL ab [1,2]")).size(), 1);
+        QCOMPARE(manager.addRequest(QStringLiteral("GRC 1\r"), 9, &first, QString()),
+                 QStringLiteral("POLL"));
+        QCOMPARE(manager.routeReply(QStringLiteral("GRC 1,2,3")).size(), 1);
+        // The placeholder of the connection subscription was stored first.
+        const QList<RoutingInfo *> placeholder = manager.routeReply(QStringLiteral("SUB,yes"));
+        QCOMPARE(placeholder.size(), 1);
+        QCOMPARE(placeholder.first()->id(), RoutingInfo::SubscriptionPlaceholderId);
+
+        // A transform that has gone is dropped; the next asker polls.
+        {
+            TStrV gone;
+            QCOMPARE(manager.addRequest(QStringLiteral("GG 1\r"), 5, &gone, QString()),
+                     QStringLiteral("POLL"));
+        }
+        QCOMPARE(manager.routeReply(QStringLiteral("GG 1,2")).first()->target(), nullptr);
+        QCOMPARE(manager.addRequest(QStringLiteral("GG 1\r"), 5, &second, QString()),
+                 QStringLiteral("POLL"));
+
+        manager.setSubscribed(true);
+        QCOMPARE(manager.addRequest(get, 0, &first, QString()), QStringLiteral("SUB"));
+        manager.unsubscribeAll(false);
+        QVERIFY(manager.isEmpty());
+    }
+
+    void levelLists_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<int>("channel");
+        QTest::addColumn<int>("dante");
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("delivered"); // "-" for nothing
+        QTest::newRow("PSTN In") << "PSTN In" << 0 << -1 << QByteArray("GL 1 [a,b]") << "a";
+        QTest::newRow("PSTN Out") << "PSTN Out" << 0 << -1 << QByteArray("GL 1 [a,b]") << "b";
+        QTest::newRow("four, channel 6") << "Mic" << 6 << -1 << QByteArray("GL 1 [a,b,c,d]") << "c";
+        QTest::newRow("four, channel 16") << "Mic" << 16 << -1 << QByteArray("GL 1 [a,b,c,d]")
+                                          << "GL 1 [a,b,c,d]";
+        QTest::newRow("amp out of range") << "Amp Output" << 9 << -1
+                                          << QByteArray("GL 1 [a,b,c,d,e,f,g,h]") << "-";
+        QTest::newRow("amp") << "Amp Output" << 2 << -1 << QByteArray("GL 1 [a,b,c,d,e,f,g,h]")
+                             << "c";
+        QTest::newRow("dante") << "Dante 16" << 0 << 3 << QByteArray("GL 1 [0,1,2,3,4,5,6,7,8,9]")
+                               << "3";
+        QTest::newRow("dante negative") << "Dante 16" << 0 << -1
+                                        << QByteArray("GL 1 [0,1,2,3,4,5,6,7,8,9]") << "-";
+        QTest::newRow("dante past list") << "Dante 16" << 0 << 40
+                                         << QByteArray("GL 1 [0,1,2,3,4,5,6,7,8,9]") << "-";
+        QTest::newRow("usb out past") << "USB Out" << 0 << -1 << QByteArray("GL 1 [a,b]") << "-";
+        QTest::newRow("no brackets") << "PSTN In" << 0 << -1 << QByteArray("GL 1 a,b") << "-";
+        QTest::newRow("two tokens") << "PSTN In" << 0 << -1 << QByteArray("GL 1") << "-";
+    }
+    void levelLists()
+    {
+        QFETCH(QString, title);
+        QFETCH(int, channel);
+        QFETCH(int, dante);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, delivered);
+        Binding binding(CAttributes::StructLevelList);
+        binding.node.setTitle(title);
+        binding.node.setLabel(title);
+        // The level channel is the node's channel.
+        NodeProperties::read(binding.node, {QStringLiteral("channel=%1").arg(channel)});
+        binding.transform.setDanteChannel(dante);
+        binding.transform.setUsbChannel(1);
+        PVDSProtocol protocol;
+        QSignalSpy ready(&binding.transform, &TTransform::replyValueReady);
+        protocol.dispatchReply(line, 10, &binding.transform);
+        QCOMPARE(ready.size(), delivered == "-" ? 0 : 1);
+        if (!ready.isEmpty())
+            QCOMPARE(binding.transform.replyText(), delivered);
+    }
+
+    // Against the simulated device over TCP: polls answered and delivered,
+    // a set acknowledged with polling paused, a subscription with pushed
+    // values, "UNS" on reset, a silent reset on going off line, and the
+    // connection subscription renewed after a reconnect.
+    void endToEnd()
+    {
+        SimulatedVdsDevice device;
+        device.setValueStoreEnabled(true);
+        device.setSubscriptionAccepted(false);
+        device.setValue("GA\"Gain1\">2", "-6.0");
+        ITcpClient client;
+        client.setAddress(QHostAddress::LocalHost);
+        client.setPort(device.port());
+        PVDSProtocol protocol;
+        protocol.setInterface(&client);
+        client.setOwner(&protocol);
+        MModel model;
+        model.pollingTimer()->start(250);
+        protocol.setModel(&model);
+        QVERIFY(client.open());
+        QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), Patience);
+        // The connection subscription is asked for and refused: poll mode.
+        QTRY_COMPARE_WITH_TIMEOUT(device.commandCount("SUB"), 1, Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(client.hasSubscriptionState(), Patience);
+        QVERIFY(!protocol.isSubscribed());
+
+        Binding a(0), b(0);
+        a.attributes.setIndex1(2);
+        b.attributes.setIndex1(2);
+        QSignalSpy readyA(&a.transform, &TTransform::replyValueReady);
+        QSignalSpy readyB(&b.transform, &TTransform::replyValueReady);
+        QVERIFY(protocol.requestValue(&a.transform));
+        QVERIFY(protocol.requestValue(&b.transform)); // shares a's poll
+        QTRY_COMPARE_WITH_TIMEOUT(readyB.size(), 1, Patience);
+        QCOMPARE(readyA.size(), 1);
+        QCOMPARE(a.transform.replyText(), QStringLiteral("-6.0"));
+        QCOMPARE(device.commandCount("GA"), 1);
+
+        // A set is acknowledged and pauses the model's polling.
+        a.transform.setText(QStringLiteral("-3.0"));
+        QVERIFY(protocol.sendValue(&a.transform));
+        QVERIFY(!model.isPollingActive());
+        QVERIFY(model.pollingTimer()->isActive());
+        QTRY_COMPARE_WITH_TIMEOUT(device.value("GA\"Gain1\">2"), QByteArray("-3.0"), Patience);
+
+        // A malformed reply delivers nothing and breaks nothing.
+        protocol.onDataReceived("GA\"Gain1\">2=1=2", QString());
+        protocol.onDataReceived(QByteArray("\0\0", 2), QString());
+        QCOMPARE(readyA.size(), 1);
+
+        // Subscribe mode: the device accepts; the next request subscribes
+        // and later sets are pushed back by the device.
+        device.setSubscriptionAccepted(true);
+        protocol.onOnlineStateChanged(false); // forgets silently
+        QVERIFY(protocol.subscriptionManager()->isEmpty());
+        const int sentBefore = device.commands().size();
+        QCOMPARE(device.commands().size(), sentBefore); // nothing was sent
+        client.notifyOwner(); // connected: resets; the table is empty
+        QVERIFY(protocol.requestValue(&a.transform)); // restarts "SUB", polls once
+        QTRY_VERIFY_WITH_TIMEOUT(protocol.isSubscribed(), Patience);
+        QVERIFY(protocol.requestValue(&a.transform)); // now subscribes
+        QTRY_COMPARE_WITH_TIMEOUT(device.subscriptions(), QList<QByteArray>{"GA\"Gain1\">2"},
+                                  Patience);
+        const int readyBeforePush = int(readyA.size());
+        a.transform.setText(QStringLiteral("-9.5"));
+        QVERIFY(protocol.sendValue(&a.transform));
+        QTRY_VERIFY_WITH_TIMEOUT(readyA.size() > readyBeforePush
+                                     && a.transform.replyText() == QLatin1String("-9.5"),
+                                 Patience);
+        const int getsBefore = device.commandCount("GA");
+        QVERIFY(protocol.requestValue(&a.transform)); // subscribed: nothing sent
+        QVERIFY(device.commandCount("GA") == getsBefore);
+
+        // A reset unsubscribes on the device.
+        protocol.resetSubscriptions();
+        QTRY_VERIFY_WITH_TIMEOUT(device.subscriptions().isEmpty(), Patience);
+        QCOMPARE(device.commandCount("UNS \"GA\"Gain1\">2\""), 1);
+
+        // A dropped line is renewed and the next request asks for "SUB" again.
+        QVERIFY(protocol.requestValue(&a.transform));
+        const int subsBefore = device.commandCount("SUB");
+        device.dropClients();
+        QTRY_VERIFY_WITH_TIMEOUT(!client.isConnected(), Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), Patience);
+        QVERIFY(protocol.requestValue(&a.transform));
+        QTRY_VERIFY_WITH_TIMEOUT(device.commandCount("SUB") > subsBefore, Patience);
+        QTRY_VERIFY_WITH_TIMEOUT(protocol.isSubscribed(), Patience);
+        client.close();
+    }
+};
+
+VR_TEST_MAIN(TestPVDSProtocol)
+#include "tst_pvdsprotocol.moc"
