@@ -15,6 +15,13 @@ int codeOf(const QString &text, int def)
     return ok ? code : def;
 }
 
+// Half-dB steps from 0 dB. Taken in 64 bits: the code comes from the
+// device, and a text such as "-80000000" reads as the smallest int.
+qint64 stepsFromZeroDb(int code)
+{
+    return qint64(code) - TGrpV::ZeroDbCode;
+}
+
 } // namespace
 
 void TGrpV::configure()
@@ -77,19 +84,19 @@ quint32 TGrpV::uintValue() const
 {
     bool ok = false;
     const int code = m_text.toInt(&ok, 16);
-    return quint32(ok ? (code - ZeroDbCode) / 2 : -60);
+    return quint32(ok ? stepsFromZeroDb(code) / 2 : -60);
 }
 
 double TGrpV::floatValue() const
 {
     bool ok = false;
     const int code = m_text.toInt(&ok, 16);
-    return ok ? (code - ZeroDbCode) * 0.5 : -60.0;
+    return ok ? stepsFromZeroDb(code) * 0.5 : -60.0;
 }
 
 quint8 TGrpV::byteValue() const
 {
-    return quint8((codeOf(m_text, 0) - ZeroDbCode) / 2);
+    return quint8(stepsFromZeroDb(codeOf(m_text, 0)) / 2);
 }
 
 quint32 TGrpV::replyUIntValue() const
@@ -97,7 +104,7 @@ quint32 TGrpV::replyUIntValue() const
     const int code = codeOf(m_replyText, 0);
     if (ownerNode() && ownerNode()->typenum() == QLatin1String("3"))
         return quint32(code);
-    return quint32((code - ZeroDbCode) / 2);
+    return quint32(stepsFromZeroDb(code) / 2);
 }
 
 double TGrpV::replyFloatValue() const
@@ -106,12 +113,12 @@ double TGrpV::replyFloatValue() const
         return -60.5;
     bool ok = false;
     const int code = m_replyText.toInt(&ok, 16);
-    return ok ? (code - ZeroDbCode) * 0.5 : -60.0;
+    return ok ? stepsFromZeroDb(code) * 0.5 : -60.0;
 }
 
 quint8 TGrpV::replyByteValue() const
 {
-    return quint8((codeOf(m_replyText, 0) - ZeroDbCode) / 2);
+    return quint8(stepsFromZeroDb(codeOf(m_replyText, 0)) / 2);
 }
 
 void TGrpV::receiveText(const QString &text) { setReplyText(text); }

@@ -193,6 +193,28 @@ private slots:
         QCOMPARE(transform.replyFloatValue(), -60.0);
     }
 
+    // A device text far outside the code range must not wrap the offset
+    // from 0 dB around: "-80000000" reads as the smallest int.
+    void grpVRepliesFarOutOfRange_data()
+    {
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<double>("dB");
+        QTest::addColumn<qint64>("steps");
+        QTest::newRow("smallest int") << "-80000000" << -1073741884.0 << qint64(-1073741884);
+        QTest::newRow("largest int") << "7fffffff" << 1073741763.5 << qint64(1073741763);
+        QTest::newRow("negative code") << "-1" << -60.5 << qint64(-60);
+    }
+    void grpVRepliesFarOutOfRange()
+    {
+        QFETCH(QString, reply);
+        QFETCH(qint64, steps);
+        TGrpV transform;
+        transform.receiveText(reply);
+        QTEST(transform.replyFloatValue(), "dB");
+        QCOMPARE(transform.replyUIntValue(), quint32(steps));
+        QCOMPARE(transform.replyByteValue(), quint8(steps));
+    }
+
     void displayTextWithDecimalsAndPercent()
     {
         CAttributes attributes;
