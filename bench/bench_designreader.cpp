@@ -11,6 +11,8 @@
 #include "project/XmlFileReader.h"
 #include "project/XmlHandler.h"
 
+#include "BenchTiming.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
@@ -27,19 +29,6 @@ namespace {
 constexpr int kChassis = 50;
 constexpr int kNodesPerChassis = 100; // the chassis included
 constexpr int kRuns = 9;
-
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 QByteArray property(const QByteArray &name, const QByteArray &value)
 {

@@ -3,6 +3,7 @@
 // panel file. Prints medians of several runs; it asserts nothing.
 
 #include "ArchiveWriter.h"
+#include "BenchTiming.h"
 #include "project/UArchive.h"
 #include "project/XmlFileReader.h"
 #include "project/XmlHandler.h"
@@ -20,19 +21,6 @@
 #include <vector>
 
 namespace {
-
-double medianMs(int runs, const std::function<void()> &work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < runs; ++i) {
-        QElapsedTimer timer;
-        timer.start();
-        work();
-        times.push_back(timer.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
-}
 
 // Image-like content: half noise, half flat, so it compresses like PNGs do.
 QByteArray imageLike(int size)

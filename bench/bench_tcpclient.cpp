@@ -8,6 +8,9 @@
 #include "comms/ITcpClientThread.h"
 #include "comms/PProtocol.h"
 
+#include "BenchTiming.h"
+#include "LineResponder.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHostAddress>
@@ -23,60 +26,32 @@ constexpr int MessageCount = 1000;
 
 // The device end: acknowledges every carriage-return terminated command
 // at once and notes when each one arrived.
-class AckServer : public QObject
+class AckServer : public LineResponder
 {
 public:
     explicit AckServer(const QElapsedTimer &clock)
         : m_clock(clock)
     {
-        connect(&m_server, &QTcpServer::newConnection, this, [this]() {
-            while (QTcpSocket *pSocket = m_server.nextPendingConnection()) {
-                pSocket->setParent(this);
-                connect(pSocket, &QTcpSocket::readyRead, this,
-                        [this, pSocket]() { onReadyRead(pSocket); });
-            }
-        });
-        m_server.listen(QHostAddress::LocalHost, 0);
     }
 
-    quint16 port() const { return m_server.serverPort(); }
     const QList<qint64> &arrivals() const { return m_arrivals; }
     void reset() { m_arrivals.clear(); }
 
-private:
-    void onReadyRead(QTcpSocket *pSocket)
+protected:
+    QByteArray answer(const QByteArray &) override
     {
-        m_buffer.append(pSocket->readAll());
-        qsizetype end;
-        while ((end = m_buffer.indexOf('\r')) >= 0) {
-            m_buffer.remove(0, end + 1);
-            m_arrivals.append(m_clock.nsecsElapsed());
-            pSocket->write("\x06");
-            pSocket->flush();
-        }
+        m_arrivals.append(m_clock.nsecsElapsed());
+        return QByteArray("\x06");
     }
 
+private:
     const QElapsedTimer &m_clock;
-    QTcpServer m_server;
-    QByteArray m_buffer;
     QList<qint64> m_arrivals;
 };
 
 QByteArray setCommand(int i)
 {
     return "SA \"Gain1\">2=" + QByteArray::number(-(i % 120) * 0.5, 'f', 1) + '\r';
-}
-
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
 }
 
 void report(const char *name, qint64 totalNs, const QList<qint64> &sent,

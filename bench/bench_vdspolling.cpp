@@ -14,6 +14,9 @@
 #include "controls/CAttributes.h"
 #include "devices/HNode.h"
 
+#include "BenchTiming.h"
+#include "LineResponder.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QHash>
@@ -40,38 +43,15 @@ void quiet(QtMsgType, const QMessageLogContext &, const QString &)
 // The device end: answers each carriage-return terminated get from its
 // value store at once, refuses the connection subscription (poll mode) and
 // acknowledges everything else.
-class VdsResponder : public QObject
+class VdsResponder : public LineResponder
 {
 public:
-    VdsResponder()
-    {
-        connect(&m_server, &QTcpServer::newConnection, this, [this]() {
-            while (QTcpSocket *pSocket = m_server.nextPendingConnection()) {
-                pSocket->setParent(this);
-                connect(pSocket, &QTcpSocket::readyRead, this,
-                        [this, pSocket]() { onReadyRead(pSocket); });
-            }
-        });
-        m_server.listen(QHostAddress::LocalHost, 0);
-    }
+    VdsResponder() = default;
 
-    quint16 port() const { return m_server.serverPort(); }
     void setValue(const QByteArray &getKey, const QByteArray &value) { m_values[getKey] = value; }
 
-private:
-    void onReadyRead(QTcpSocket *pSocket)
-    {
-        m_buffer.append(pSocket->readAll());
-        qsizetype end;
-        while ((end = m_buffer.indexOf('\r')) >= 0) {
-            const QByteArray command = m_buffer.left(end);
-            m_buffer.remove(0, end + 1);
-            pSocket->write(answer(command));
-        }
-        pSocket->flush();
-    }
-
-    QByteArray answer(const QByteArray &command) const
+protected:
+    QByteArray answer(const QByteArray &command) override
     {
         if (command == "SUB")
             return "SUB,no\r";
@@ -82,8 +62,7 @@ private:
         return command + separator + it.value() + '\r';
     }
 
-    QTcpServer m_server;
-    QByteArray m_buffer;
+private:
     QHash<QByteArray, QByteArray> m_values;
 };
 
@@ -94,18 +73,6 @@ struct Control
     CAttributes attributes;
     std::unique_ptr<TTransform> transform;
 };
-
-bool waitFor(const std::function<bool()> &done, int timeoutMs)
-{
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
-    }
-    return true;
-}
 
 } // namespace
 

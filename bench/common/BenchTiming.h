@@ -1,0 +1,9 @@
+#pragma once
+
+#include <functional>
+
+// The median wall time of several runs of the work, in milliseconds.
+double medianMs(int runs, const std::function<void()> &work);
+
+// Runs the event loop until done() answers true; false after timeoutMs.
+bool waitFor(const std::function<bool()> &done, int timeoutMs);
