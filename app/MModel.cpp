@@ -1,8 +1,10 @@
 #include "MModel.h"
 
 #include "app/MQmlInterface.h"
+#include "app/MainWindow.h"
 #include "app/VModeManager.h"
 #include "comms/IComposite.h"
+#include "comms/TTransformFactory.h"
 #include "controls/CCanvas.h"
 #include "controls/CComposite.h"
 #include "controls/WDelegate.h"
@@ -10,9 +12,15 @@
 #include "devicestatus/DeviceStatusInterfaceObject.h"
 #include "devices/HRoot.h"
 #include "project/MProject.h"
+#include "project/ParseProjectXml.h"
+#include "project/UArchive.h"
 #include "project/SkinLoader.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QMessageBox>
+#include <QSettings>
 #include <QMetaMethod>
 #include <QQmlContext>
 #include <QQuickItem>
@@ -216,27 +224,287 @@ bool MModel::centerControls()
     return true;
 }
 
+CControl *MModel::currentScene() const
+{
+    return m_pScenes ? m_pScenes->currentChild(kScenesKind) : nullptr;
+}
+
+CComposite *MModel::findCurrentPanel() const
+{
+    return m_pScenes ? qobject_cast<CComposite *>(m_pScenes->currentChild(kPanelsKind)) : nullptr;
+}
+
 bool MModel::selectScene(const QString &name)
 {
-    // Scene navigation comes with the control tree.
-    Q_UNUSED(name);
-    return false;
+    if (!m_pScenes)
+        return false;
+    const CControl *pScene = currentScene();
+    if (pScene && pScene->name() == name)
+        return true;
+    // An unknown name leaves the current page as it is.
+    bool known = false;
+    for (int i = 0; i < m_pScenes->childCount(); ++i) {
+        if (m_pScenes->childAt(i)->name() == name)
+            known = true;
+    }
+    if (!known)
+        return false;
+    if (m_pCurrentPanel)
+        m_pCurrentPanel->setVisible(false);
+    if (!m_pScenes->selectChild(kScenesKind, name))
+        return false;
+    bool result = true;
+    m_pCurrentPanel = findCurrentPanel();
+    if (m_pCurrentPanel) {
+        m_pCurrentPanel->setVisible(true);
+        updatePageProperties();
+        m_pCurrentPanel->requestState();
+    } else {
+        result = false;
+    }
+    updateSceneTitle();
+    emit resetQMLFocus();
+    return result;
+}
+
+bool MModel::selectSceneByIndex(int index)
+{
+    const CControl *pScene = m_pScenes ? m_pScenes->childAt(index) : nullptr;
+    if (!pScene)
+        return false;
+    return selectScene(pScene->name());
+}
+
+bool MModel::showPage(int index)
+{
+    auto *pScene = m_pCurrentPanel ? qobject_cast<CComposite *>(m_pCurrentPanel->parentControl()) : nullptr;
+    if (!m_pScenes || !pScene) {
+        m_pCurrentPanel = nullptr;
+        return false;
+    }
+    // An index outside the list keeps the page that is shown.
+    if (index < 0 || index >= pScene->childCount())
+        return false;
+    m_pCurrentPanel->setVisible(false);
+    pScene->setCurrentIndex(index);
+    m_pCurrentPanel = qobject_cast<CComposite *>(pScene->currentChild(kPanelsKind));
+    if (m_pCurrentPanel) {
+        m_pCurrentPanel->setVisible(true);
+        if (m_pCurrentPanel->name().contains(QLatin1String("ToneEQ")))
+            centerControls();
+    }
+    setInterfaceProperty("pageIndex", index);
+    if (m_pCurrentPanel)
+        m_pCurrentPanel->requestState();
+    return true;
+}
+
+bool MModel::stepPage(int step)
+{
+    const auto *pScene = m_pCurrentPanel ? qobject_cast<CComposite *>(m_pCurrentPanel->parentControl()) : nullptr;
+    if (!pScene)
+        return false;
+    const int count = pScene->childCount();
+    const int next = pScene->currentIndex() + step;
+    int index = next;
+    if (next < 0)
+        index = count - 1;
+    else if (next >= count)
+        index = 0;
+    return showPage(index);
 }
 
 bool MModel::pageArrow(const QString &key)
 {
-    // Page navigation comes with the control tree.
-    Q_UNUSED(key);
+    if (key == QLatin1String("leftarrow"))
+        return stepPage(-1);
+    if (key == QLatin1String("rightarrow"))
+        return stepPage(1);
     return false;
+}
+
+void MModel::showCurrentPanel(bool visible)
+{
+    if (m_pCurrentPanel) {
+        m_pCurrentPanel->setVisible(visible);
+        return;
+    }
+    if (m_pScenes) {
+        if (CControl *pControl = m_pScenes->currentChild(kControlsKind))
+            pControl->setVisible(visible);
+    }
+}
+
+namespace {
+MModel::WarningBoxRunner &warningBoxRunner()
+{
+    static MModel::WarningBoxRunner runner;
+    return runner;
+}
+} // namespace
+
+void MModel::setWarningBoxRunner(WarningBoxRunner runner)
+{
+    warningBoxRunner() = std::move(runner);
+}
+
+void MModel::showWarning(const QString &text)
+{
+    QMessageBox box(QMessageBox::Warning, tr("Warning"), text, QMessageBox::Ok);
+    if (warningBoxRunner())
+        warningBoxRunner()(box);
+    else
+        box.exec();
+}
+
+bool MModel::followLink(const QString &path)
+{
+    if (!m_pScenes) {
+        emit reloadCanvas();
+        return true;
+    }
+    m_pScenes->setVisible(false);
+    QString rest = path;
+    const bool found = m_pScenes->selectPath(rest);
+    if (found) {
+        m_pCurrentPanel = findCurrentPanel();
+        if (m_pCurrentPanel) {
+            m_pCurrentPanel->setVisible(true);
+            if (const auto *pScene = qobject_cast<CComposite *>(m_pCurrentPanel->parentControl()))
+                setInterfaceProperty("pageIndex", pScene->currentIndex());
+        }
+        updatePageProperties();
+        if (m_pCurrentPanel)
+            m_pCurrentPanel->requestState();
+        updateSceneTitle();
+        emit resetQMLFocus();
+    } else {
+        if (m_pCurrentPanel)
+            m_pCurrentPanel->setVisible(true);
+        showWarning(tr("Error - No link has been defined for this region.\n\n"
+                       "Please set a link using the properties panel.")
+                    + path);
+    }
+    emit reloadCanvas();
+    return found;
 }
 
 void MModel::updatePageProperties()
 {
+    m_pCurrentPanel = findCurrentPanel();
+    if (!m_pCurrentPanel)
+        return;
+    if (const auto *pScene = qobject_cast<CComposite *>(m_pCurrentPanel->parentControl())) {
+        setInterfaceProperty("pageCount", pScene->childCount());
+        setInterfaceProperty("pageIndex", pScene->currentIndex());
+    }
 }
 
 void MModel::updateSceneTitle()
 {
-    setInterfaceProperty("sceneTitle", QString());
+    const CControl *pScene = currentScene();
+    setInterfaceProperty("sceneTitle", pScene ? pScene->name() : QString());
+}
+
+QString MModel::projectFilePath()
+{
+    QSettings settings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"));
+    QString folder = settings.value(QStringLiteral("Path/Designs")).toString();
+    if (folder.isEmpty())
+        folder = QStringLiteral(".");
+    const QDir designs(folder);
+    for (const char *name : {"download.cpn", "download.cpf"}) {
+        const QString candidate = designs.path() + QLatin1Char('/') + QLatin1String(name);
+        if (QFileInfo::exists(candidate))
+            return candidate;
+    }
+    return QStringLiteral(":/data/Varolin/Demo.cpz");
+}
+
+void MModel::loadProject(const QString &path)
+{
+    if (!m_pRoot || !m_pInterface || !m_pScenes)
+        return;
+    // A received project never shows the previous site's record or keeps
+    // its exit PIN.
+    if (m_pProject)
+        m_pProject->reset();
+    MProject::setExitPin(QString());
+
+    m_pRoot->clearUsed();
+    m_pCurrentPanel = nullptr;
+    m_pScenes->detach();
+    TTransformFactory::clearRegistry();
+
+    QString panelPath = path;
+    openArchive(panelPath);
+    loadDesignFromArchive();
+    m_pScenes->loadChildren(panelPath, m_pRoot, nullptr, this);
+    m_pScenes->setName(fileName(panelPath, true));
+
+    m_pCurrentPanel = findCurrentPanel();
+    // Every page starts hidden; only the current one is shown.
+    m_pScenes->setVisible(false);
+    showCurrentPanel(true);
+    onExtraRefreshTimerTimeout();
+    if (auto *pWindow = qobject_cast<MainWindow *>(m_pMainWindow))
+        pWindow->fixWindowSize();
+    emit enableConnection(true);
+}
+
+void MModel::openArchive(QString &path)
+{
+    UArchive &archive = UArchive::instance();
+    if (archive.open(path))
+        path = archive.extractedPath(QStringLiteral(".cpf"));
+}
+
+void MModel::loadDesignFromArchive()
+{
+    const QString designPath = UArchive::instance().extractedPath(QStringLiteral(".vpj"));
+    if (!designPath.isEmpty())
+        loadDesignProject(designPath);
+    else
+        clearHardware();
+}
+
+bool MModel::loadDesignProject(const QString &path)
+{
+    if (!m_pRoot) {
+        m_designPath.clear();
+        return false;
+    }
+    if (m_designPath.isEmpty())
+        m_pRoot->pruneByUse(false);
+    if (!parseProjectXml(m_pRoot, path, this)) {
+        m_designPath.clear();
+        return false;
+    }
+    m_pRoot->pruneIfNotUsed();
+    m_designPath = path;
+    return true;
+}
+
+void MModel::clearHardware()
+{
+    if (m_pRoot)
+        m_pRoot->pruneByUse(false);
+    m_designPath.clear();
+}
+
+void MModel::clearScenes()
+{
+    if (m_pScenes) {
+        m_pScenes->detach();
+        TTransformFactory::clearRegistry();
+        if (m_pRoot)
+            m_pRoot->pruneUnkept();
+        m_pCurrentPanel = nullptr;
+        emit selectState(false);
+        emit ccpState(false);
+    }
+    if (m_pCanvas)
+        m_pCanvas->resetAndNotify();
 }
 
 void MModel::updateHeaderTitle()

@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <functional>
+
 class CCanvas;
 class CComposite;
 class CControl;
@@ -17,6 +19,7 @@ class HRoot;
 class IComposite;
 class MProject;
 class MQmlInterface;
+class QMessageBox;
 class QQmlContext;
 class VModeManager;
 class WDelegate;
@@ -54,6 +57,7 @@ public:
     CComposite *currentPanel() const { return m_pCurrentPanel; }
     DQmlDeviceStatusDialog &deviceStatusDialog() { return m_deviceStatusDialog; }
     QString versionText() const { return m_versionText; }
+    void setVersionText(const QString &text) { m_versionText = text; }
     // The loaded design project; empty before one was loaded.
     QString designPath() const { return m_designPath; }
     float viewScale() const { return m_scale; }
@@ -74,9 +78,32 @@ public:
     bool layoutCanvas();
     bool centerControls();
 
+    // Project loading.
+    // The project to open at start: the received project, else the stored
+    // panel file in the designs folder, else the built-in demo.
+    static QString projectFilePath();
+    void loadProject(const QString &path);
+    // When the file is a project archive, the path becomes its unpacked
+    // panel file.
+    void openArchive(QString &path);
+    void loadDesignFromArchive();
+    bool loadDesignProject(const QString &path);
+    void clearHardware();
+    void clearScenes();
+
     // Navigation between scenes and pages.
     bool selectScene(const QString &name);
+    bool selectSceneByIndex(int index);
+    bool showPage(int index);
+    bool stepPage(int step);
     bool pageArrow(const QString &key);
+    void showCurrentPanel(bool visible);
+    bool followLink(const QString &path);
+
+    // Shows the box modally and answers its result; tests put a recorder
+    // here. An empty runner brings the real box back.
+    using WarningBoxRunner = std::function<int(QMessageBox &box)>;
+    static void setWarningBoxRunner(WarningBoxRunner runner);
 
     void updatePageProperties();
     void updateSceneTitle();
@@ -113,6 +140,10 @@ public slots:
 private:
     void setInterfaceProperty(const char *name, const QVariant &value);
     QObject *viewItem() const;
+    // The current scene's current panel, looked up again.
+    CComposite *findCurrentPanel() const;
+    CControl *currentScene() const;
+    void showWarning(const QString &text);
 
     // The QML side may go before us (the view is deleted first), so both
     // are guarded.

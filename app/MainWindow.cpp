@@ -23,8 +23,7 @@ MainWindow::MainWindow(QWidget *parent)
     buildModel();
 
     if (m_pModel) {
-        // Choosing and loading the start-up project comes with project
-        // loading; the layout refresh runs either way.
+        m_pModel->loadProject(MModel::projectFilePath());
         m_pModel->onExtraRefreshTimerTimeout();
     }
     fixWindowSize();

@@ -95,7 +95,13 @@ public:
     // Drops one use; at the last use the transform is handed to deferred
     // deletion.
     void release();
+    // Drops one use without ever deleting: the control keeps using it
+    // while it moves to another composite.
+    void releaseUse() { if (m_useCount > 0) --m_useCount; }
     int useCount() const { return m_useCount; }
+    // Set while a control holding it sits in a composite that took it over.
+    void setAttached(bool attached) { m_attached = attached; }
+    bool isAttached() const { return m_attached; }
     bool isBusy() const { return m_busy; }
     void setBusy(bool busy) { m_busy = busy; }
 
@@ -124,4 +130,5 @@ private:
     int m_usbChannel = 0;
     int m_useCount = 0;
     bool m_busy = false;
+    bool m_attached = false;
 };

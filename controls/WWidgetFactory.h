@@ -5,6 +5,7 @@
 #include <QQuickItem>
 
 class MModel;
+class WWidget;
 
 // Makes the QML items of panel widgets under the control view item. The
 // items go away with the view, so the links to the QML side are guarded.
@@ -14,6 +15,9 @@ public:
     WWidgetFactory() = default;
     virtual ~WWidgetFactory() = default;
 
+    // The widget for a panel-file widget type, or null for a type it does
+    // not make. The table of widget types comes with the widget classes.
+    virtual WWidget *create(const QString &typeName);
     // Stores the item when it is a QQuickItem, else null.
     virtual void setParentItem(QObject *pItem);
     virtual QQuickItem *parentItem() const { return m_pParentItem; }

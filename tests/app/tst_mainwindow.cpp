@@ -6,6 +6,10 @@
 #include "app/VModeManager.h"
 #include "app/VQmlFrame.h"
 
+#include "controls/CComposite.h"
+
+#include <QDir>
+#include <QFile>
 #include <QSplitter>
 
 class TestMainWindow : public QObject
@@ -15,6 +19,7 @@ class TestMainWindow : public QObject
 private slots:
     void startUp();
     void sizeIsFixedToCanvas();
+    void refitsAfterEveryLoad();
     void startAndQuit();
 };
 
@@ -59,6 +64,27 @@ void TestMainWindow::sizeIsFixedToCanvas()
     QCoreApplication::sendEvent(&window, &event);
     QCOMPARE(pSplitter->pos(), QPoint(2, 2));
     QCOMPARE(pSplitter->size(), QSize(window.canvas().pixelWidth(), window.canvas().pixelHeight()));
+}
+
+void TestMainWindow::refitsAfterEveryLoad()
+{
+    MainWindow window;
+    MModel *pModel = window.model();
+    // With no designs folder set and nothing stored, the demo is opened.
+    QCOMPARE(pModel->scenes()->name(), QString("Demo.cpf"));
+    const QSize demoSize = window.size();
+
+    QFile file("other.cpf");
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("<?xml version=\"1.0\"?><VDS><Canvas><Property name=\"attributes\">"
+               "<device>Phone</device><size>5</size><aspect>2</aspect>"
+               "<orientation>1</orientation></Property></Canvas></VDS>");
+    file.close();
+    pModel->loadProject(QDir::current().filePath("other.cpf"));
+    const QSize expected(window.canvas().pixelWidth() + 4, window.canvas().pixelHeight() + 4);
+    QVERIFY(expected != demoSize);
+    QCOMPARE(window.size(), expected);
+    QCOMPARE(window.maximumSize(), expected);
 }
 
 // Shown, drawn and closed: the view goes before the model, and nothing may

@@ -1,5 +1,7 @@
 #include "VrTest.h"
 
+#include "ModelFixture.h"
+
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
 #include "app/VModeManager.h"
@@ -11,28 +13,6 @@
 
 #include <QQuickItem>
 #include <memory>
-
-// A model linked to a real interface object (from the interface QML) and a
-// control view item of a chosen size, as the desktop QML would register it.
-struct ModelFixture
-{
-    ModelFixture()
-    {
-        view.registerQmlTypes(true);
-        viewItem.setSize(QSizeF(1000, 680));
-        model = std::make_unique<MModel>();
-        model->setCanvas(&canvas);
-        view.setModel(model.get());
-        if (MQmlInterface *pInterface = model->getInterface())
-            pInterface->setObject("QmlView", &viewItem);
-        model->initialize();
-    }
-
-    VQmlFrame view;
-    QQuickItem viewItem;
-    CCanvas canvas;
-    std::unique_ptr<MModel> model;
-};
 
 class TestMModel : public QObject
 {

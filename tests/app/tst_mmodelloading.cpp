@@ -1,0 +1,283 @@
+#include "VrTest.h"
+
+#include "ArchiveWriter.h"
+#include "FakeWidgetFactory.h"
+#include "ModelFixture.h"
+#include "app/MModel.h"
+#include "app/MQmlInterface.h"
+#include "comms/TTransform.h"
+#include "controls/CComposite.h"
+#include "controls/WDelegate.h"
+#include "devices/HChassis.h"
+#include "devices/HRoot.h"
+#include "project/MProject.h"
+#include "project/UArchive.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSettings>
+#include <QSignalSpy>
+
+namespace {
+QStringList s_warnings;
+
+void recordWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg || type == QtCriticalMsg)
+        s_warnings.append(message);
+}
+
+void setDesignsFolder(const QString &folder)
+{
+    QSettings settings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"));
+    if (folder.isNull())
+        settings.remove(QStringLiteral("Path/Designs"));
+    else
+        settings.setValue(QStringLiteral("Path/Designs"), folder);
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+QByteArray resourceBytes(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+const QByteArray kPanel = R"(<?xml version="1.0"?>
+<VDS>
+	<Scenes>
+		<Scene name="Only">
+			<Panels>
+				<Panel name="Page">
+					<Controls>
+						<Control name="Gain" type="Slider">
+							<block>Music Gain</block>
+							<nodeID>2</nodeID>
+							<nodeCategory>Blocks</nodeCategory>
+							<connection>Chassis|||1</connection>
+							<Property name="attributes">
+								<range>
+									<transform>strV</transform>
+								</range>
+							</Property>
+						</Control>
+					</Controls>
+				</Panel>
+			</Panels>
+		</Scene>
+	</Scenes>
+</VDS>
+)";
+
+int chassisCount(HRoot *pRoot)
+{
+    int count = 0;
+    for (int i = 0; pRoot->childAt(i); ++i) {
+        if (qobject_cast<HChassis *>(pRoot->childAt(i)))
+            ++count;
+    }
+    return count;
+}
+} // namespace
+
+class TestMModelLoading : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    // First: no archive has been opened in this process yet.
+    void bareFileFirstLeavesNoDevices();
+    void projectFilePath_data();
+    void projectFilePath();
+    void demoLoadsWithoutWarnings();
+    void eachLoadStartsFromAnEmptyRecord();
+    void archiveMembers_data();
+    void archiveMembers();
+    void missingFileStillEnablesConnection();
+    void clearScenesEmptiesBothTrees();
+};
+
+void TestMModelLoading::init()
+{
+    setDesignsFolder(QString());
+    QFile::remove("download.cpn");
+    QFile::remove("download.cpf");
+}
+
+void TestMModelLoading::projectFilePath_data()
+{
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("received project first") << "designs" << QStringList{"download.cpn", "download.cpf"}
+                                            << "designs/download.cpn";
+    QTest::newRow("stored panel file next") << "designs" << QStringList{"download.cpf"}
+                                            << "designs/download.cpf";
+    QTest::newRow("else the demo") << "designs" << QStringList() << ":/data/Varolin/Demo.cpz";
+    QTest::newRow("no setting: working folder") << QString() << QStringList{"download.cpf"}
+                                                << "./download.cpf";
+    QTest::newRow("no setting, no files") << QString() << QStringList() << ":/data/Varolin/Demo.cpz";
+}
+
+void TestMModelLoading::projectFilePath()
+{
+    QFETCH(QString, folder);
+    QFETCH(QStringList, files);
+    QFETCH(QString, expected);
+    const QString base = folder.isNull() ? QStringLiteral(".") : QDir::current().filePath(folder);
+    QDir().mkpath(base);
+    if (!folder.isNull())
+        setDesignsFolder(base);
+    for (const QString &name : files)
+        QVERIFY(writeFile(base + "/" + name, kPanel));
+    if (!folder.isNull() && expected.startsWith("designs/"))
+        expected = QDir::current().filePath(expected);
+    QCOMPARE(MModel::projectFilePath(), expected);
+    for (const QString &name : files)
+        QFile::remove(base + "/" + name);
+}
+
+void TestMModelLoading::demoLoadsWithoutWarnings()
+{
+    ModelFixture f;
+    QSignalSpy enabled(f.model.get(), &MModel::enableConnection);
+    s_warnings.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(recordWarnings);
+    f.model->loadProject(MModel::projectFilePath());
+    qInstallMessageHandler(previous);
+    QVERIFY2(s_warnings.isEmpty(), qPrintable(s_warnings.join('\n')));
+
+    QCOMPARE(enabled.size(), 1);
+    QCOMPARE(enabled.first().first().toBool(), true);
+    CComposite *pScenes = f.model->scenes();
+    QCOMPARE(pScenes->name(), QString("Demo.cpf"));
+    QVERIFY(pScenes->childCount() >= 2);
+    int panels = 0;
+    int bound = 0;
+    for (int s = 0; s < pScenes->childCount(); ++s) {
+        CControl *pScene = pScenes->childAt(s);
+        panels += pScene->childCount();
+        for (int p = 0; p < pScene->childCount(); ++p) {
+            CControl *pPanel = pScene->childAt(p);
+            for (int c = 0; c < pPanel->childCount(); ++c) {
+                const CControl *pControl = pPanel->childAt(c);
+                if (pControl->node() && pControl->transform()) {
+                    ++bound;
+                    QVERIFY(pControl->node()->label() == "Music Gain"
+                            || pControl->node()->label() == "Mic Gain");
+                }
+            }
+        }
+    }
+    QVERIFY(panels >= 3);
+    QVERIFY(bound >= 4);
+    QCOMPARE(chassisCount(f.model->root()), 1);
+    QCOMPARE(f.model->currentPanel()->name(), QString("Overview"));
+    QCOMPARE(f.model->project()->siteName(), QString("Demo Site"));
+    QCOMPARE(f.model->getInterfaceProperty("sceneTitle").toString(), QString("Demo"));
+    QCOMPARE(f.model->getInterfaceProperty("pageCount").toInt(), 2);
+    QCOMPARE(f.model->versionText(), QString("3.1"));
+}
+
+void TestMModelLoading::eachLoadStartsFromAnEmptyRecord()
+{
+    ModelFixture f;
+    f.model->loadProject(MModel::projectFilePath());
+    QCOMPARE(f.model->project()->businessManagerName(), QString("Jordan Avery"));
+    MProject::setExitPin("1234");
+    // The next site's archive has neither a design nor a project section.
+    ArchiveWriter writer;
+    writer.addFile("/Next.cpf", kPanel);
+    const QString path = QDir::current().filePath("next.cpz");
+    QVERIFY(writer.writeTo(path));
+    f.model->loadProject(path);
+    QCOMPARE(MProject::exitPin(), QString());
+    QCOMPARE(f.model->project()->businessManagerName(), QString());
+    QCOMPARE(f.model->project()->customerAddress(), QString());
+    QCOMPARE(f.model->scenes()->name(), QString("Next.cpf"));
+}
+
+void TestMModelLoading::archiveMembers_data()
+{
+    QTest::addColumn<bool>("withPanel");
+    QTest::addColumn<bool>("withDesign");
+    QTest::addColumn<int>("scenes");
+    QTest::addColumn<int>("chassis");
+    QTest::newRow("both members") << true << true << 1 << 1;
+    QTest::newRow("no panel member") << false << true << 0 << 1;
+    QTest::newRow("no design member") << true << false << 1 << 0;
+}
+
+void TestMModelLoading::archiveMembers()
+{
+    QFETCH(bool, withPanel);
+    QFETCH(bool, withDesign);
+    QFETCH(int, scenes);
+    QFETCH(int, chassis);
+    ArchiveWriter writer;
+    if (withPanel)
+        writer.addFile("/Site.cpf", kPanel);
+    if (withDesign)
+        writer.addFile("/project/Site.vpj", resourceBytes(QFINDTESTDATA("../../resources/demo/project/Demo.vpj")));
+    writer.addFile("/image/none.png", QByteArray("x"));
+    const QString path = QDir::current().filePath("site.cpz");
+    QVERIFY(writer.writeTo(path));
+
+    ModelFixture f;
+    QSignalSpy enabled(f.model.get(), &MModel::enableConnection);
+    f.model->loadProject(path);
+    QCOMPARE(enabled.size(), 1);
+    QCOMPARE(f.model->scenes()->childCount(), scenes);
+    QCOMPARE(chassisCount(f.model->root()), chassis);
+    QCOMPARE(f.model->designPath().isEmpty(), !withDesign);
+    if (withPanel) {
+        CControl *pControl = f.model->scenes()->childAt(0)->childAt(0)->childAt(0);
+        // Without the design the chassis is missing and the control unbound.
+        QCOMPARE(pControl->node() != nullptr, withDesign);
+    }
+}
+
+void TestMModelLoading::bareFileFirstLeavesNoDevices()
+{
+    QVERIFY(writeFile("first.cpf", kPanel));
+    ModelFixture f;
+    f.model->loadProject(QDir::current().filePath("first.cpf"));
+    QCOMPARE(chassisCount(f.model->root()), 0);
+    QVERIFY(f.model->designPath().isEmpty());
+    QCOMPARE(f.model->scenes()->childCount(), 1);
+    QCOMPARE(f.model->scenes()->childAt(0)->childAt(0)->childAt(0)->node(), nullptr);
+}
+
+void TestMModelLoading::missingFileStillEnablesConnection()
+{
+    ModelFixture f;
+    QSignalSpy enabled(f.model.get(), &MModel::enableConnection);
+    f.model->loadProject(QDir::current().filePath("no-such-file.cpf"));
+    QCOMPARE(enabled.size(), 1);
+    QCOMPARE(f.model->scenes()->childCount(), 0);
+    QCOMPARE(f.model->currentPanel(), nullptr);
+}
+
+void TestMModelLoading::clearScenesEmptiesBothTrees()
+{
+    ModelFixture f;
+    f.model->loadProject(MModel::projectFilePath());
+    QVERIFY(f.model->scenes()->childCount() > 0);
+    const QString design = f.model->designPath();
+    QSignalSpy selected(f.model.get(), &MModel::selectState);
+    f.model->clearScenes();
+    QCOMPARE(f.model->scenes()->childCount(), 0);
+    QCOMPARE(chassisCount(f.model->root()), 0);
+    QCOMPARE(f.model->currentPanel(), nullptr);
+    QCOMPARE(selected.size(), 1);
+    QCOMPARE(f.model->designPath(), design);
+}
+
+VR_TEST_MAIN(TestMModelLoading)
+#include "tst_mmodelloading.moc"
