@@ -11,12 +11,12 @@
 #include "project/XmlFileReader.h"
 #include "project/XmlHandler.h"
 
+#include "BenchSandbox.h"
 #include "BenchTiming.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -125,11 +125,9 @@ void quiet(QtMsgType type, const QMessageLogContext &, const QString &message)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir dir;
+    BenchSandbox dir;
     if (!dir.isValid())
         return 1;
-    // The reader may write per-user settings; keep them out of the user's.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/config")));
     QCoreApplication app(argc, argv);
     qInstallMessageHandler(quiet);
 

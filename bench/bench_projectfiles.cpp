@@ -3,6 +3,7 @@
 // panel file. Prints medians of several runs; it asserts nothing.
 
 #include "ArchiveWriter.h"
+#include "BenchSandbox.h"
 #include "BenchTiming.h"
 #include "project/UArchive.h"
 #include "project/XmlFileReader.h"
@@ -13,7 +14,6 @@
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSettings>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cstdio>
@@ -49,12 +49,9 @@ QByteArray panelFile(int controls)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir dir;
+    BenchSandbox dir;
     if (!dir.isValid())
         return 1;
-    // Keep the benchmark's settings and unpacked files out of the user's.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + QStringLiteral("/data")));
     QCoreApplication app(argc, argv);
     QSettings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"))
         .setValue(QStringLiteral("Path/Archive"), dir.path());

@@ -5,6 +5,7 @@
 // pass over both members. Prints medians of several runs; asserts nothing.
 
 #include "ArchiveWriter.h"
+#include "BenchSandbox.h"
 #include "app/MModel.h"
 #include "controls/CComposite.h"
 #include "devices/HRoot.h"
@@ -14,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QSettings>
-#include <QTemporaryDir>
 #include <QXmlStreamReader>
 
 #include <algorithm>
@@ -134,12 +134,9 @@ int countControls(const CControl *pRoot)
 
 int main(int argc, char **argv)
 {
-    QTemporaryDir dir;
+    BenchSandbox dir;
     if (!dir.isValid())
         return 1;
-    // Keep the benchmark's settings and unpacked files out of the user's.
-    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.path() + QStringLiteral("/config")));
-    qputenv("XDG_DATA_HOME", QFile::encodeName(dir.path() + QStringLiteral("/data")));
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
