@@ -2,8 +2,13 @@
 
 #include "comms/PProtocol.h"
 #include "comms/TTransform.h"
+#include "controls/CControl.h"
+#include "devices/HAudioIO.h"
+#include "devices/HChassis.h"
+#include "devices/HComposite.h"
 #include "devices/HNode.h"
 
+#include <QColor>
 #include <QDebug>
 
 #include <cmath>
@@ -18,6 +23,10 @@ WWidget::~WWidget() = default;
 void WWidget::initialize(QQuickItem *pItem)
 {
     Q_UNUSED(pItem);
+}
+
+void WWidget::destroy()
+{
 }
 
 void WWidget::applyAttributes(CAttributes *pAttributes)
@@ -36,13 +45,12 @@ void WWidget::setCanvasItem(QQuickItem *pCanvasItem)
 
 bool WWidget::readAttribute(const QString &name, const QString &value)
 {
-    QQuickItem *pItem = item();
-    if (!pItem)
+    if (!item())
         return false;
-    if (processRect(name, value) || readIdAttribute(name, value))
+    if (processRect(name, value) || readIdAttribute(name, value) || readFractionAttribute(name, value))
         return true;
     if (name == QLatin1String("title")) {
-        pItem->setProperty("text", value);
+        setItemProperty("text", value);
         return true;
     }
     return false;
@@ -51,8 +59,10 @@ bool WWidget::readAttribute(const QString &name, const QString &value)
 bool WWidget::processRect(const QString &name, const QString &value)
 {
     QQuickItem *pItem = item();
-    if (!pItem)
+    if (!pItem) {
+        qWarning() << "WWidget::processRect m_pWidget is not defined";
         return false;
+    }
     if (name == QLatin1String("z")) {
         bool ok = false;
         const int z = value.toInt(&ok);
@@ -86,11 +96,38 @@ bool WWidget::readIdAttribute(const QString &name, const QString &value)
     return true;
 }
 
+bool WWidget::readFractionAttribute(const QString &name, const QString &value)
+{
+    // A label inside a slider control is drawn as the slider's caption.
+    if (m_typeName == QLatin1String("label") && m_pControl
+        && m_pControl->kind() == QLatin1String("Slider"))
+        setItemProperty("sliderLabel", true);
+
+    const double number = double(value.toFloat());
+    if (name == QLatin1String("xfract")) {
+        // The near edge moves, the far edge stays.
+        const double delta = number - m_xFraction;
+        m_xFraction += delta;
+        m_widthFraction -= delta;
+    } else if (name == QLatin1String("yfract")) {
+        const double delta = number - m_yFraction;
+        m_yFraction += delta;
+        m_heightFraction -= delta;
+    } else if (name == QLatin1String("widthfract")) {
+        m_widthFraction = number;
+    } else if (name == QLatin1String("heightfract")) {
+        m_heightFraction = number;
+    } else {
+        return false;
+    }
+    return true;
+}
+
 void WWidget::scale(float factor, bool multiply)
 {
     QQuickItem *pItem = item();
-    // A zero or endless factor would leave the item nowhere.
-    if (!pItem || !m_pControl || !(factor > 0.0f) || !std::isfinite(factor))
+    // Dividing by a zero (or endless) factor would leave the item nowhere.
+    if (!pItem || !m_pControl || factor == 0.0f || !std::isfinite(factor))
         return;
     pItem->setY(pItem->y() * factor);
     pItem->setHeight(pItem->height() * factor);
@@ -111,10 +148,68 @@ void WWidget::moveBy(const QPointF &delta)
     }
 }
 
+void WWidget::layoutIn(const QRectF &parentRect)
+{
+    // An axis of zero extent has nothing to place the item in.
+    if (parentRect.width() > 0.0) {
+        setItemProperty("x", parentRect.width() * m_xFraction + parentRect.x());
+        setItemProperty("width", m_widthFraction * parentRect.width());
+    }
+    if (parentRect.height() > 0.0) {
+        setItemProperty("y", parentRect.height() * m_yFraction + parentRect.y());
+        setItemProperty("height", parentRect.height() * m_heightFraction);
+    }
+}
+
+void WWidget::relayout(const QRectF &oldRect, const QRectF &newRect)
+{
+    if (newRect.width() > 0.0
+        && (newRect.width() != oldRect.width() || newRect.x() != oldRect.x())) {
+        setItemProperty("x", newRect.width() * m_xFraction + newRect.x());
+        setItemProperty("width", m_widthFraction * newRect.width());
+    }
+    if (newRect.height() > 0.0
+        && (newRect.height() != oldRect.height() || newRect.y() != oldRect.y())) {
+        setItemProperty("y", newRect.height() * m_yFraction + newRect.y());
+        setItemProperty("height", newRect.height() * m_heightFraction);
+    }
+}
+
+void WWidget::placeAt(const QPointF &point, int index, bool flag)
+{
+    Q_UNUSED(point);
+    Q_UNUSED(index);
+    Q_UNUSED(flag);
+}
+
+void WWidget::setState()
+{
+}
+
+bool WWidget::canDrop(const QString &controlType) const
+{
+    Q_UNUSED(controlType);
+    return false;
+}
+
+void WWidget::setText(const QString &text)
+{
+    Q_UNUSED(text);
+}
+
+void WWidget::setChildControl(CControl *pControl)
+{
+    Q_UNUSED(pControl);
+}
+
+CControl *WWidget::childControl() const
+{
+    return nullptr;
+}
+
 void WWidget::setItemVisible(bool visible)
 {
-    if (QQuickItem *pItem = item())
-        pItem->setVisible(visible);
+    setItemProperty("visible", visible);
 }
 
 QRectF WWidget::geometry() const
@@ -125,12 +220,24 @@ QRectF WWidget::geometry() const
     return QRectF(pItem->x(), pItem->y(), pItem->width(), pItem->height());
 }
 
-QRectF WWidget::itemGeometry() const
+void WWidget::setTargetPanel(CControl *pPanel)
 {
-    if (!m_pWidget)
-        return QRectF(0, 0, 0, 0);
-    return QRectF(m_pWidget->property("x").toReal(), m_pWidget->property("y").toReal(),
-                  m_pWidget->property("width").toReal(), m_pWidget->property("height").toReal());
+    Q_UNUSED(pPanel);
+}
+
+void WWidget::setAuxiliaryText(const QString &text)
+{
+    Q_UNUSED(text);
+}
+
+bool WWidget::hasProperties() const
+{
+    return false;
+}
+
+void WWidget::showProperties(CAttributes *pAttributes)
+{
+    Q_UNUSED(pAttributes);
 }
 
 bool WWidget::providesToolTip() const
@@ -138,14 +245,13 @@ bool WWidget::providesToolTip() const
     return true;
 }
 
-QString WWidget::toneEqToolTip() const
-{
-    return QString();
-}
-
 void WWidget::dump() const
 {
     qDebug() << "WWidget" << m_typeName << m_pWidget.data();
+}
+
+void WWidget::updateLook()
+{
 }
 
 void WWidget::release()
@@ -168,7 +274,223 @@ void WWidget::setProtocol(PProtocol *pProtocol)
         connect(m_pProtocol, &PProtocol::onlineStateChanged, this, &WWidget::onOnlineStateChanged);
 }
 
+MModel *WWidget::model() const
+{
+    return m_pControl ? m_pControl->model() : nullptr;
+}
+
+CAttributes *WWidget::attributes() const
+{
+    return m_pControl ? &m_pControl->attributes() : nullptr;
+}
+
+void WWidget::setItemProperty(const char *name, const QVariant &value)
+{
+    if (m_pWidget)
+        m_pWidget->setProperty(name, value);
+}
+
+QVariant WWidget::itemProperty(const char *name) const
+{
+    return m_pWidget ? m_pWidget->property(name) : QVariant();
+}
+
+void WWidget::setColorProperty(const char *name, const QString &text)
+{
+    setItemProperty(name, QColor::fromString(text));
+}
+
+QString WWidget::itemText() const
+{
+    return itemProperty("text").toString();
+}
+
+void WWidget::setItemGeometry(const QRectF &rect)
+{
+    setItemProperty("x", rect.x());
+    setItemProperty("y", rect.y());
+    setItemProperty("width", rect.width());
+    setItemProperty("height", rect.height());
+}
+
+QRectF WWidget::itemGeometry() const
+{
+    if (!m_pWidget)
+        return QRectF(0, 0, 0, 0);
+    return QRectF(m_pWidget->property("x").toReal(), m_pWidget->property("y").toReal(),
+                  m_pWidget->property("width").toReal(), m_pWidget->property("height").toReal());
+}
+
+QString WWidget::toneEqToolTip() const
+{
+    if (!m_pNode)
+        return QString();
+    QString text = m_pNode->label();
+    if (text.startsWith(QLatin1String("ToneEQ")) || text.startsWith(QLatin1String("Tone_EQ"))) {
+        // The control's name tells which band of the EQ it works.
+        const QString name = m_pControl ? m_pControl->name() : QString();
+        if (name.startsWith(QLatin1String("Level 1")) || name.startsWith(QLatin1String("Bypass 1")))
+            text += QLatin1String(":Low");
+        else if (name.startsWith(QLatin1String("Level 2")) || name.startsWith(QLatin1String("Bypass 2")))
+            text += QLatin1String(":Mid");
+        if (name.startsWith(QLatin1String("Level 3")) || name.startsWith(QLatin1String("Bypass 3")))
+            text += QLatin1String(":High");
+    }
+    if (const HNode *pParent = m_pNode->parentNode())
+        text = pParent->label() + QLatin1String(" : ") + text;
+    return text;
+}
+
+HNode *WWidget::transformNode() const
+{
+    if (!m_pTransform) {
+        qWarning() << "Attempting to get Transform Node witout a Transform set on the WMeter.";
+        return nullptr;
+    }
+    HNode *pNode = m_pTransform->ownerNode();
+    if (!pNode)
+        qWarning() << "Attempting to get Transform Node and Transform doesn't have a Node set.";
+    return pNode;
+}
+
+int WWidget::ioIndex() const
+{
+    const HNode *pNode = m_pTransform ? m_pTransform->ownerNode() : nullptr;
+    if (!pNode) {
+        qWarning() << "Cannot get I/O index. WWidget does not have a Transform node.";
+        return -1;
+    }
+    return pNode->pinIndex();
+}
+
+int WWidget::ioIndexOfNode(HNode *pNode) const
+{
+    if (!pNode) {
+        qWarning() << "The Meter does not have a transformNode";
+        return -1;
+    }
+    return pNode->pinIndex();
+}
+
+bool WWidget::hasIoDirection(HNode *pNode, int direction) const
+{
+    if (!pNode) {
+        qWarning() << "Trying to get Meter IO Type and WMeter doesn't have a transform node.";
+        return false;
+    }
+    const auto *pAudioIO = qobject_cast<const HAudioIO *>(pNode);
+    return pAudioIO && pAudioIO->direction() == direction;
+}
+
+bool WWidget::isInputNode(HNode *pNode) const
+{
+    return hasIoDirection(pNode, HAudioIO::Input);
+}
+
+bool WWidget::isOutputNode(HNode *pNode) const
+{
+    return hasIoDirection(pNode, HAudioIO::Output);
+}
+
+bool WWidget::isInputWidget() const
+{
+    HNode *pNode = m_pTransform ? m_pTransform->ownerNode() : nullptr;
+    if (!pNode) {
+        qWarning() << "Cannot check if is input widget. WWidget does not have a Transform node.";
+        return false;
+    }
+    return isInputNode(pNode);
+}
+
+bool WWidget::isOutputWidget() const
+{
+    HNode *pNode = m_pTransform ? m_pTransform->ownerNode() : nullptr;
+    if (!pNode) {
+        qWarning() << "Cannot check if is output widget. WWidget does not have a Transform node.";
+        return false;
+    }
+    return isOutputNode(pNode);
+}
+
+HChassis *WWidget::chassis()
+{
+    if (m_pChassis)
+        return m_pChassis;
+    const HNode *pNode = m_pTransform ? m_pTransform->ownerNode() : nullptr;
+    if (pNode)
+        m_pChassis = pNode->getChassis();
+    return m_pChassis;
+}
+
+QString WWidget::chassisIpAddress()
+{
+    const HChassis *pChassis = chassis();
+    return pChassis ? pChassis->ipAddress() : QString();
+}
+
+QString WWidget::chassisTitle()
+{
+    const HChassis *pChassis = chassis();
+    return pChassis ? pChassis->title() : QString();
+}
+
+bool WWidget::isArxChassis()
+{
+    return chassisTitle().contains(QLatin1String("arx"), Qt::CaseInsensitive);
+}
+
+ArxRestApiRepository *WWidget::arxRestRepository()
+{
+    HChassis *pChassis = chassis();
+    if (!pChassis) {
+        qWarning() << "Cannot get ARX Rest Repository. WWidget does not have an HChasis parent.";
+        return nullptr;
+    }
+    return pChassis->arxRestApiRepository();
+}
+
+ArxModelRepository *WWidget::chassisModelRepository(HChassis *pChassis) const
+{
+    if (!pChassis) {
+        qWarning() << "The Meter does not have a chassis.";
+        return nullptr;
+    }
+    return pChassis->arxModelRepository();
+}
+
 void WWidget::onOnlineStateChanged(bool online)
 {
     Q_UNUSED(online);
+}
+
+void WWidget::outputValue(int value)
+{
+    qDebug() << "WWidget::outputValue: " << value << this;
+}
+
+void WWidget::outputChecked(bool state)
+{
+    qDebug() << "WWidget::outputChecked: " << (state ? "true" : "false") << this;
+}
+
+void WWidget::outputCurrentIndex(int index)
+{
+    qDebug() << "WWidget::outputCurrentIndex: " << index << this;
+}
+
+void WWidget::outputCurrentText(const QString &text)
+{
+    qDebug() << "WWidget::outputCurrentText: " << text << this;
+}
+
+void WWidget::onTextChanged()
+{
+    qDebug() << "WWidget::onTextChanged: " << this;
+}
+
+QString WWidget::getToolTip(bool hover) const
+{
+    if (!hover || !m_pControl)
+        return QString();
+    return m_pControl->toolTipText();
 }

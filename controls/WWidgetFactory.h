@@ -3,6 +3,7 @@
 #include <QPointer>
 #include <QQmlContext>
 #include <QQuickItem>
+#include <QString>
 
 class MModel;
 class WWidget;
@@ -16,7 +17,7 @@ public:
     virtual ~WWidgetFactory() = default;
 
     // The widget for a panel-file widget type, or null for a type it does
-    // not make. The table of widget types comes with the widget classes.
+    // not make (names compare case-sensitively).
     virtual WWidget *create(const QString &typeName);
     // Stores the item when it is a QQuickItem, else null.
     virtual void setParentItem(QObject *pItem);
@@ -26,6 +27,14 @@ public:
 
     void setContext(QQmlContext *pContext) { m_pContext = pContext; }
     void setModel(MModel *pModel) { m_pModel = pModel; }
+
+    // The QML resource of a widget type; empty for a type outside the table.
+    static QString resourceOf(const QString &typeName);
+    // Creates the QML file's item under the parent item; null on any fault.
+    QQuickItem *createItem(const QString &url);
+    // Creates the item and returns its native "widget" child, which keeps
+    // the item. An item without such a child is destroyed again.
+    WWidget *findWidget(const QString &url);
 
 private:
     Q_DISABLE_COPY(WWidgetFactory)

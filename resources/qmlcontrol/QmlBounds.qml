@@ -1,0 +1,16 @@
+import QtQuick
+import wframe
+
+// The invisible rectangle that marks a panel's extent.
+Rectangle {
+    width: 200
+    height: 200
+    z: 1
+    visible: false
+    color: "transparent"
+    border.color: "transparent"
+
+    WFrame {
+        objectName: "widget"
+    }
+}

@@ -1,0 +1,60 @@
+import QtQuick
+import wpanellink
+
+// A text or picture that the operator clicks to open another panel.
+Rectangle {
+    id: link
+
+    readonly property var skin: typeof intrf !== "undefined" ? intrf : null
+
+    property string text: ""
+    property real textSize: 12
+    property string imagePath: ""
+    property bool imageValid: false
+    property real imageSize: 1.0
+    property bool selEnable: true
+    property bool hasBorder: false
+    property bool keepImageInBounds: false
+
+    width: 75
+    height: 20
+    z: 1
+    visible: false
+    enabled: !(skin && skin.editModeEnable)
+    color: "transparent"
+    radius: height * 0.125
+    border.color: hasBorder && skin ? skin.linkInActive : "transparent"
+
+    Image {
+        visible: link.imageValid
+        anchors.centerIn: parent
+        width: link.keepImageInBounds ? parent.width : parent.height * link.imageSize
+        height: link.keepImageInBounds ? parent.height : parent.height * link.imageSize
+        fillMode: Image.PreserveAspectFit
+        source: link.imageValid ? link.imagePath : ""
+        asynchronous: true
+    }
+
+    Text {
+        visible: !link.imageValid
+        anchors.centerIn: parent
+        text: link.text
+        color: link.skin ? link.skin.textColor : "#231F20"
+        font.pixelSize: Math.max(1, Math.min(link.height * 0.5625,
+                                             (link.parent ? link.parent.height : 500) / 5))
+    }
+
+    MouseArea {
+        anchors.fill: parent
+        onClicked: {
+            // Older native halves have no panel switch yet.
+            if (typeof nativeLink.selectPanel === "function")
+                nativeLink.selectPanel()
+        }
+    }
+
+    WPanelLink {
+        id: nativeLink
+        objectName: "widget"
+    }
+}
