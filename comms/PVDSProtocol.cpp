@@ -65,6 +65,22 @@ bool refuseUnsafe(const char *what)
     return false;
 }
 
+// The sub-block name of addressing kind 3: the text of the linked
+// transform. False (with a debug line) without a link or for an unsafe name.
+bool subBlockName(const TTransform *pTransform, const char *use, QString *pName)
+{
+    const TTransform *pNext = pTransform->next();
+    if (!pNext) {
+        qDebug().noquote() << QStringLiteral("PVDSProtocol: sub-block %1 without a linked transform")
+                                  .arg(QLatin1String(use));
+        return false;
+    }
+    *pName = pNext->text();
+    if (!isSafeName(*pName))
+        return refuseUnsafe("sub-block");
+    return true;
+}
+
 } // namespace
 
 PVDSProtocol::PVDSProtocol(QObject *parent)
@@ -148,14 +164,9 @@ bool PVDSProtocol::buildSetCommands(TTransform *pTransform, QStringList *pComman
             + QString::number(pTransform->writeSubIndex()) + QLatin1Char('=') + value;
         break;
     case CAttributes::StructNamedSub: {
-        const TTransform *pNext = pTransform->next();
-        if (!pNext) {
-            qDebug() << "PVDSProtocol: sub-block command without a linked transform";
+        QString sub;
+        if (!subBlockName(pTransform, "command", &sub))
             return false;
-        }
-        const QString sub = pNext->text();
-        if (!isSafeName(sub))
-            return refuseUnsafe("sub-block");
         command = QStringLiteral("SA ") + quoted(name) + QLatin1Char('>') + sub + QLatin1Char('>')
             + QString::number(pAttributes->index2()) + QLatin1Char('=') + value;
         break;
@@ -239,14 +250,9 @@ bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
         expected = line + QLatin1Char('=');
         break;
     case CAttributes::StructNamedSub: {
-        const TTransform *pNext = pTransform->next();
-        if (!pNext) {
-            qDebug() << "PVDSProtocol: sub-block request without a linked transform";
+        QString sub;
+        if (!subBlockName(pTransform, "request", &sub))
             return false;
-        }
-        const QString sub = pNext->text();
-        if (!isSafeName(sub))
-            return refuseUnsafe("sub-block");
         line = QStringLiteral("GA ") + quoted(name) + QLatin1Char('>') + sub + QLatin1Char('>')
             + QString::number(pTransform->readSubIndex());
         expected = line + QLatin1Char('=');
