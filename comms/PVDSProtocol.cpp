@@ -65,6 +65,23 @@ bool refuseUnsafe(const char *what)
     return false;
 }
 
+// The block name that the named addressing kinds put in quotes: the node's
+// label. False when such a kind has no node or an unsafe label; other kinds
+// need no name and always pass.
+bool addressedName(quint32 kind, const HNode *pNode, QString *pName)
+{
+    *pName = pNode ? pNode->label() : QString();
+    const bool needsName = kind <= CAttributes::StructNamedSub
+        || kind == CAttributes::StructMultiAssign;
+    if (!needsName)
+        return true;
+    if (!pNode)
+        return false;
+    if (!isSafeName(*pName))
+        return refuseUnsafe("name");
+    return true;
+}
+
 // The sub-block name of addressing kind 3: the text of the linked
 // transform. False (with a debug line) without a link or for an unsafe name.
 bool subBlockName(const TTransform *pTransform, const char *use, QString *pName)
@@ -141,15 +158,9 @@ bool PVDSProtocol::buildSetCommands(TTransform *pTransform, QStringList *pComman
     if (kind != CAttributes::StructRawCommand && !isSafeValue(value))
         return refuseUnsafe("value");
 
-    const QString name = pNode ? pNode->label() : QString();
-    const bool needsName = kind <= CAttributes::StructNamedSub
-        || kind == CAttributes::StructMultiAssign;
-    if (needsName) {
-        if (!pNode)
-            return false;
-        if (!isSafeName(name))
-            return refuseUnsafe("name");
-    }
+    QString name;
+    if (!addressedName(kind, pNode, &name))
+        return false;
 
     QString command;
     switch (kind) {
@@ -224,15 +235,9 @@ bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
     const CAttributes *pAttributes = pTransform->owner();
     const HNode *pNode = pTransform->ownerNode();
     const quint32 kind = pAttributes->addressStruct();
-    const QString name = pNode ? pNode->label() : QString();
-    const bool needsName = kind <= CAttributes::StructNamedSub
-        || kind == CAttributes::StructMultiAssign;
-    if (needsName) {
-        if (!pNode)
-            return false;
-        if (!isSafeName(name))
-            return refuseUnsafe("name");
-    }
+    QString name;
+    if (!addressedName(kind, pNode, &name))
+        return false;
 
     QString line; // without its carriage return
     QString expected;
