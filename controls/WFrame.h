@@ -2,7 +2,8 @@
 
 #include "controls/WWidget.h"
 
-// The native half of the frame widget, a plain framed area of a panel.
+// The native half of the frame widget: a framed area of a panel, and with
+// the "bounds" type the invisible rectangle that marks a panel's extent.
 class WFrame : public WWidget
 {
     Q_OBJECT
@@ -10,4 +11,6 @@ class WFrame : public WWidget
 public:
     explicit WFrame(QQuickItem *parent = nullptr);
     ~WFrame() override;
+
+    bool readAttribute(const QString &name, const QString &value) override;
 };

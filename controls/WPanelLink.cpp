@@ -1,8 +1,60 @@
 #include "WPanelLink.h"
 
+#include "app/MModel.h"
+#include "project/UArchive.h"
+
 WPanelLink::WPanelLink(QQuickItem *parent)
-    : WWidget(parent)
+    : WLabel(parent)
 {
+    m_jumpTimer.setInterval(5);
+    m_jumpTimer.setSingleShot(true);
+    connect(&m_jumpTimer, &QTimer::timeout, this, &WPanelLink::onJumpTimerTimeout);
 }
 
 WPanelLink::~WPanelLink() = default;
+
+bool WPanelLink::readAttribute(const QString &name, const QString &value)
+{
+    if (name == QLatin1String("keepImageInBounds")) {
+        setItemProperty("keepImageInBounds", true);
+    } else if (name == QLatin1String("path")) {
+        m_targetPath = value;
+    } else if (name == QLatin1String("imagepath")) {
+        if (!value.isEmpty()) {
+            QString path = value;
+            UArchive::instance().resolveFileUrl(path);
+            setItemProperty("imagePath", path);
+        }
+    } else if (name == QLatin1String("imagevalid")) {
+        setItemProperty("imageValid", value != QObject::tr("Text"));
+    } else if (name == QLatin1String("buttonmode")) {
+        setItemProperty("buttonMode", value == QObject::tr("Button"));
+    } else if (name == QLatin1String("hasBorder")) {
+        setItemProperty("hasBorder", value.toInt() != 0);
+    } else {
+        return WLabel::readAttribute(name, value);
+    }
+    return true;
+}
+
+void WPanelLink::setState()
+{
+}
+
+void WPanelLink::setTransform(TTransform *pTransform)
+{
+    WWidget::setTransform(pTransform);
+    if (pTransform)
+        connect(pTransform, &TTransform::replyValueReady, this, &WPanelLink::setState, Qt::UniqueConnection);
+}
+
+void WPanelLink::selectPanel()
+{
+    m_jumpTimer.start();
+}
+
+void WPanelLink::onJumpTimerTimeout()
+{
+    if (MModel *pModel = model())
+        pModel->followLink(m_targetPath);
+}

@@ -1,13 +1,34 @@
 #pragma once
 
-#include "controls/WWidget.h"
+#include "controls/WLabel.h"
 
-// The native half of the panel-link widget, which opens another panel.
-class WPanelLink : public WWidget
+#include <QTimer>
+
+// The native half of the panel-link widget: a text or picture that the
+// operator clicks to open another scene or panel.
+class WPanelLink : public WLabel
 {
     Q_OBJECT
 
 public:
     explicit WPanelLink(QQuickItem *parent = nullptr);
     ~WPanelLink() override;
+
+    bool readAttribute(const QString &name, const QString &value) override;
+    void setState() override;
+    void setTransform(TTransform *pTransform) override;
+    bool providesToolTip() const override { return true; }
+
+    QString targetPath() const { return m_targetPath; }
+
+public slots:
+    // Called by the QML item on a click.
+    void selectPanel();
+    void onJumpTimerTimeout();
+
+private:
+    QString m_targetPath;
+    // The switch rebuilds the canvas and may delete this link, so it runs
+    // from the event loop, after the click has been handled.
+    QTimer m_jumpTimer;
 };

@@ -1,8 +1,29 @@
 #include "WRegion.h"
 
+#include "app/MModel.h"
+#include "app/ULogger.h"
+
 WRegion::WRegion(QQuickItem *parent)
     : WPolygon(parent)
 {
+    m_jumpTimer.setInterval(5);
+    m_jumpTimer.setSingleShot(true);
+    connect(&m_jumpTimer, &QTimer::timeout, this, &WRegion::onJumpTimerTimeout);
+    ULogger::instance()->log(QStringLiteral("Test Log Write Success"));
 }
 
 WRegion::~WRegion() = default;
+
+bool WRegion::press(double x, double y)
+{
+    const bool inside = containsPoint(x, y);
+    if (inside)
+        m_jumpTimer.start();
+    return inside;
+}
+
+void WRegion::onJumpTimerTimeout()
+{
+    if (MModel *pModel = model())
+        pModel->followLink(path());
+}

@@ -7,6 +7,7 @@
 #include "devices/HChassis.h"
 #include "devices/HComposite.h"
 #include "devices/HNode.h"
+#include "project/XmlWriter.h"
 
 #include <QColor>
 #include <QDebug>
@@ -41,6 +42,35 @@ void WWidget::bound()
 void WWidget::setCanvasItem(QQuickItem *pCanvasItem)
 {
     Q_UNUSED(pCanvasItem);
+}
+
+void WWidget::writeAttributes(XmlWriter &writer) const
+{
+    if (!item())
+        return;
+    writer.writeStartElement(m_typeName);
+    writeBaseAttributes(writer);
+    writer.writeEndElement(m_typeName);
+}
+
+void WWidget::writeBaseAttributes(XmlWriter &writer) const
+{
+    const QQuickItem *pItem = item();
+    if (!pItem)
+        return;
+    writer.writeIntElement(QStringLiteral("id"), m_id);
+    if (m_link != 0)
+        writer.writeIntElement(QStringLiteral("link"), m_link);
+    writer.writeFloatElement(QStringLiteral("x"), pItem->x());
+    writer.writeFloatElement(QStringLiteral("y"), pItem->y());
+    writer.writeFloatElement(QStringLiteral("width"), pItem->width());
+    writer.writeFloatElement(QStringLiteral("height"), pItem->height());
+    writer.writeIntElement(QStringLiteral("z"), qint64(pItem->z()));
+    // The near edges first: reading "xfract" moves the width as well.
+    writer.writeFloatElement(QStringLiteral("xfract"), m_xFraction);
+    writer.writeFloatElement(QStringLiteral("yfract"), m_yFraction);
+    writer.writeFloatElement(QStringLiteral("widthfract"), m_widthFraction);
+    writer.writeFloatElement(QStringLiteral("heightfract"), m_heightFraction);
 }
 
 bool WWidget::readAttribute(const QString &name, const QString &value)

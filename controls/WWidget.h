@@ -17,6 +17,7 @@ class CAttributes;
 class CControl;
 class HChassis;
 class MModel;
+class XmlWriter;
 
 // The native half of a panel widget. Each widget type has a QML file whose
 // root item draws it and which declares one item of this class (object name
@@ -47,6 +48,9 @@ public:
     // The last step of the control's binding.
     virtual void bound();
     virtual void setCanvasItem(QQuickItem *pCanvasItem);
+    // Saves the widget as an element named by its type; nothing without an
+    // item.
+    virtual void writeAttributes(XmlWriter &writer) const;
     // One attribute of the widget's element; true when it was handled.
     virtual bool readAttribute(const QString &name, const QString &value);
     // Scales y and height; x and width are multiplied when multiply is set
@@ -150,6 +154,8 @@ protected:
     bool processRect(const QString &name, const QString &value);
     bool readIdAttribute(const QString &name, const QString &value);
     bool readFractionAttribute(const QString &name, const QString &value);
+    // The attributes every widget writes inside its element.
+    void writeBaseAttributes(XmlWriter &writer) const;
 
     QPointer<QObject> m_pWidget;
 

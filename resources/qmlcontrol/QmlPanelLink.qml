@@ -46,11 +46,7 @@ Rectangle {
 
     MouseArea {
         anchors.fill: parent
-        onClicked: {
-            // Older native halves have no panel switch yet.
-            if (typeof nativeLink.selectPanel === "function")
-                nativeLink.selectPanel()
-        }
+        onClicked: nativeLink.selectPanel()
     }
 
     WPanelLink {

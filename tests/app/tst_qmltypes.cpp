@@ -57,7 +57,7 @@ void TestQmlTypes::typeFromOwnModule_data()
         {"WFrame", "WWidget"},
         {"WImage", "WWidget"},
         {"WLabel", "WWidget"},
-        {"WPanelLink", "WWidget"},
+        {"WPanelLink", "WLabel"},
         {"WRegion", "WPolygon"},
         {"WSlider", "WWidget"},
         {"WTextEdit", "WWidget"},

@@ -335,6 +335,18 @@ void drawBackspace(QPainter &p, const QColor &colour)
     p.drawLine(QPointF(35, 18), QPointF(23, 30));
 }
 
+// Shown by an image widget until its picture is set: a framed landscape.
+void drawDefaultPicture(QPainter &p, const QColor &colour)
+{
+    p.setPen(roundPen(colour, 3.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(6, 6, 84, 84), 6, 6);
+    QPolygonF hills;
+    hills << QPointF(14, 78) << QPointF(38, 46) << QPointF(54, 64) << QPointF(66, 52) << QPointF(82, 78);
+    p.drawPolyline(hills);
+    p.drawEllipse(QPointF(66, 28), 7, 7);
+}
+
 bool writeCommon(ImageWriter &writer)
 {
     const QSize icon(iconSize, iconSize);
@@ -344,6 +356,8 @@ bool writeCommon(ImageWriter &writer)
                        [&](QPainter &p) { drawDashboard(p, c); });
     ok &= writer.write(QStringLiteral("images/Collections.png"), icon,
                        [&](QPainter &p) { drawCollections(p, c); });
+    ok &= writer.write(QStringLiteral("images/default.png"), QSize(96, 96),
+                       [&](QPainter &p) { drawDefaultPicture(p, c); });
     ok &= writer.write(QStringLiteral("images/flash.png"), icon, [&](QPainter &p) { drawFlash(p, c); });
     ok &= writer.write(QStringLiteral("images/hold.png"), icon, [&](QPainter &p) { drawHold(p, c); });
     ok &= writer.write(QStringLiteral("images/phone.png"), icon, [&](QPainter &p) { drawPhone(p, c); });
