@@ -62,6 +62,12 @@ QObject *findWidgetChild(QQuickItem *pItem)
 
 } // namespace
 
+WWidgetFactory::~WWidgetFactory()
+{
+    for (const QPointer<QQmlComponent> &pComponent : std::as_const(m_components))
+        delete pComponent.data();
+}
+
 void WWidgetFactory::setParentItem(QObject *pItem)
 {
     m_pParentItem = qobject_cast<QQuickItem *>(pItem);
@@ -107,6 +113,19 @@ WWidget *WWidgetFactory::findWidget(const QString &url)
     return pWidget;
 }
 
+QQmlComponent &WWidgetFactory::componentFor(QQmlEngine *pEngine, const QString &url)
+{
+    // A panel makes many items of few types: each file is compiled once per
+    // engine instead of once per item. The components are the engine's
+    // children, so they never outlive the engine they were compiled for.
+    QPointer<QQmlComponent> &pComponent = m_components[url];
+    if (!pComponent || pComponent->engine() != pEngine) {
+        delete pComponent.data();
+        pComponent = new QQmlComponent(pEngine, QUrl(url), QQmlComponent::PreferSynchronous, pEngine);
+    }
+    return *pComponent;
+}
+
 QQuickItem *WWidgetFactory::createItem(const QString &url)
 {
     if (!m_pContext || !m_pParentItem) {
@@ -119,7 +138,7 @@ QQuickItem *WWidgetFactory::createItem(const QString &url)
         return nullptr;
     }
 
-    QQmlComponent component(pEngine, QUrl(url), QQmlComponent::PreferSynchronous);
+    QQmlComponent &component = componentFor(pEngine, url);
     QObject *pObject = component.isError() ? nullptr : component.create(m_pContext);
     auto *pItem = qobject_cast<QQuickItem *>(pObject);
 

@@ -1,8 +1,11 @@
 #pragma once
 
 #include <QPointer>
+#include <QQmlComponent>
 #include <QQmlContext>
+#include <QQmlEngine>
 #include <QQuickItem>
+#include <QHash>
 #include <QString>
 
 class MModel;
@@ -14,7 +17,7 @@ class WWidgetFactory
 {
 public:
     WWidgetFactory() = default;
-    virtual ~WWidgetFactory() = default;
+    virtual ~WWidgetFactory();
 
     // The widget for a panel-file widget type, or null for a type it does
     // not make (names compare case-sensitively).
@@ -39,7 +42,11 @@ public:
 private:
     Q_DISABLE_COPY(WWidgetFactory)
 
+    QQmlComponent &componentFor(QQmlEngine *pEngine, const QString &url);
+
     QPointer<QQuickItem> m_pParentItem;
     QPointer<QQmlContext> m_pContext;
     MModel *m_pModel = nullptr;
+    // Compiled widget files of one engine, by URL.
+    QHash<QString, QPointer<QQmlComponent>> m_components;
 };

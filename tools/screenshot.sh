@@ -1,6 +1,9 @@
 #!/usr/bin/env bash
 # Starts the program under Xvfb, waits until its window is drawn and saves a
 # PNG screenshot of the virtual screen: tools/screenshot.sh [OUTPUT.png]
+# VR_SKIN=Dark shows the demo project in another skin: a copy of the demo
+# with that skin is packed as the received project of a separate working
+# folder (build/run-SKIN), so the usual working folder is left alone.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
@@ -8,6 +11,17 @@ VR_WITH_SCREENSHOT=1 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
 exe=${BUILD_DIR:-$root/build}/varolinremote
 workdir=${VR_WORKDIR:-$root/build/run}
+if [ -n "${VR_SKIN:-}" ]; then
+    workdir=${VR_WORKDIR:-$root/build/run-$VR_SKIN}
+    demo=$(mktemp -d)
+    cp -r "$root/resources/demo/." "$demo/"
+    sed -i "s|<skin>[^<]*</skin>|<skin>$VR_SKIN</skin>|" "$demo/Demo.cpf"
+    mkdir -p "$workdir"
+    "${BUILD_DIR:-$root/build}/tools/cpzpack/cpzpack" "$workdir/download.cpn" "$demo" \
+        --utf16be /Demo.cpf /project/Demo.vpj /image/Demo.png /image/MusicPlayer.png \
+        /image/HandheldMic.png /image/VarolinRemoteDemoProjectLogoBannerWide.png
+    rm -rf "$demo"
+fi
 mkdir -p "$workdir" "$(dirname "$out")"
 cd "$workdir"
 export VR_EXE=$exe VR_OUT=$out

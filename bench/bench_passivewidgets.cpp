@@ -1,0 +1,199 @@
+// Time to the first drawn frame of a panel of 500 passive widgets (frames,
+// labels, images, panel links) read from a panel file, beside the same
+// count of plain QML items (Rectangle, Text, Image) made from one QML
+// document. The window is shown and has drawn once before the clock starts,
+// so both figures hold only the item creation and the frame. Prints medians
+// of several runs and their ratio; asserts nothing.
+
+#include "BenchSandbox.h"
+#include "app/MModel.h"
+#include "devices/HRoot.h"
+#include "app/VQmlFrame.h"
+#include "controls/CComposite.h"
+#include "controls/WDelegate.h"
+#include "controls/WWidgetFactory.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QApplication>
+#include <QFile>
+#include <QQmlComponent>
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QTimer>
+
+#include <algorithm>
+#include <cstdio>
+#include <memory>
+#include <vector>
+
+namespace {
+
+constexpr int WidgetCount = 500;
+constexpr int Columns = 25;
+constexpr int Runs = 7;
+
+// Cell i of a 25-column grid on an 800 x 450 panel.
+QByteArray cell(int i)
+{
+    const int x = (i % Columns) * 32;
+    const int y = (i / Columns) * 22;
+    return "<x>" + QByteArray::number(x) + "</x><y>" + QByteArray::number(y)
+           + "</y><width>30</width><height>20</height>";
+}
+
+QByteArray panelFile()
+{
+    static const char *const kinds[] = {"frame", "label", "image", "panellink"};
+    QByteArray xml = "<?xml version=\"1.0\"?>\n<VDS>\n<Scenes>\n<Scene name=\"Bench\"><Panels>\n"
+                     "<Panel name=\"Page\" type=\"complete\"><Controls>\n";
+    for (int i = 0; i < WidgetCount; ++i) {
+        const QByteArray kind = kinds[i % 4];
+        QByteArray own;
+        if (kind == "frame")
+            own = "<fieldcolor>#336699</fieldcolor><bordercolor>#A8AAAD</bordercolor>";
+        else if (kind == "label")
+            own = "<text>Label " + QByteArray::number(i) + "</text><align>center</align>";
+        else if (kind == "image")
+            own = "<path>D:/Bench/image/none.png</path>";
+        else
+            own = "<text>Link</text><path>..\\Bench\\Page</path>";
+        xml += "<Control name=\"W" + QByteArray::number(i) + "\" type=\"Passive\"><Property name=\"widget\"><"
+               + kind + ">" + cell(i) + own + "</" + kind + "></Property></Control>\n";
+    }
+    xml += "</Controls></Panel>\n</Panels></Scene>\n</Scenes>\n</VDS>\n";
+    return xml;
+}
+
+QByteArray plainQml()
+{
+    QByteArray qml = "import QtQuick\nItem {\n";
+    for (int i = 0; i < WidgetCount; ++i) {
+        const QByteArray geometry = "x: " + QByteArray::number((i % Columns) * 32) + "; y: "
+                                    + QByteArray::number((i / Columns) * 22) + "; width: 30; height: 20";
+        switch (i % 4) {
+        case 0:
+            qml += "Rectangle { " + geometry + "; color: \"#336699\"; border.color: \"#A8AAAD\" }\n";
+            break;
+        case 1:
+            qml += "Text { " + geometry + "; text: \"Label " + QByteArray::number(i) + "\" }\n";
+            break;
+        case 2:
+            qml += "Image { " + geometry + "; source: \"none.png\"; asynchronous: true }\n";
+            break;
+        default:
+            qml += "Rectangle { " + geometry + "; color: \"transparent\"; Text { text: \"Link\" } }\n";
+        }
+    }
+    return qml + "}\n";
+}
+
+// Runs the event loop until the window has drawn one more frame.
+bool waitForFrame(QQuickWindow &window)
+{
+    QEventLoop loop;
+    QObject::connect(&window, &QQuickWindow::frameSwapped, &loop, &QEventLoop::quit);
+    QTimer::singleShot(10000, &loop, [&loop] { loop.exit(1); });
+    window.update();
+    return loop.exec() == 0;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
+
+struct Stage
+{
+    QQmlEngine engine;
+    QQuickWindow window;
+
+    Stage()
+    {
+        window.resize(800, 450);
+        window.show();
+    }
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    BenchSandbox dir;
+    if (!dir.isValid())
+        return 1;
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    VQmlFrame::registerTypes();
+    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
+        // Pictures the bench does not ship draw nothing; only faults matter.
+        if (type == QtCriticalMsg || type == QtFatalMsg)
+            std::fprintf(stderr, "%s\n", qPrintable(message));
+    });
+
+    const QString panelPath = dir.path() + QStringLiteral("/Bench.cpf");
+    QFile file(panelPath);
+    if (!file.open(QIODevice::WriteOnly) || file.write(panelFile()) < 0)
+        return 1;
+    file.close();
+    const QByteArray plain = plainQml();
+
+    std::vector<double> widgetMs, plainMs;
+    int widgets = 0;
+    for (int run = 0; run < Runs; ++run) {
+        Stage stage;
+        if (!waitForFrame(stage.window))
+            return 1;
+        MModel model;
+        model.initialize();
+        // The model has no view here: its widgets go on the bench window.
+        auto *pFactory = new WWidgetFactory;
+        pFactory->setParentItem(stage.window.contentItem());
+        pFactory->setContext(stage.engine.rootContext());
+        pFactory->setModel(&model);
+        WDelegate::instance()->setFactory(pFactory);
+        CComposite &scenes = *model.scenes();
+
+        QElapsedTimer timer;
+        timer.start();
+        scenes.loadChildren(panelPath, model.root(), nullptr, &model);
+        scenes.setVisible(true);
+        if (!waitForFrame(stage.window))
+            return 1;
+        widgetMs.push_back(timer.nsecsElapsed() / 1e6);
+        widgets = stage.window.contentItem()->childItems().size();
+        scenes.detach();
+        qDeleteAll(stage.window.contentItem()->childItems());
+    }
+
+    for (int run = 0; run < Runs; ++run) {
+        Stage stage;
+        if (!waitForFrame(stage.window))
+            return 1;
+        QElapsedTimer timer;
+        timer.start();
+        QQmlComponent component(&stage.engine);
+        component.setData(plain, QUrl::fromLocalFile(dir.path() + QStringLiteral("/Plain.qml")));
+        std::unique_ptr<QObject> pObject(component.create());
+        auto *pItem = qobject_cast<QQuickItem *>(pObject.get());
+        if (!pItem)
+            return 1;
+        pItem->setParentItem(stage.window.contentItem());
+        if (!waitForFrame(stage.window))
+            return 1;
+        plainMs.push_back(timer.nsecsElapsed() / 1e6);
+    }
+
+    const double widgetTime = median(widgetMs);
+    const double plainTime = median(plainMs);
+    std::printf("panel of %d passive widgets (%d items on the canvas), median of %d runs\n", WidgetCount,
+                widgets, Runs);
+    std::printf("panel file to first frame                %8.1f ms\n", widgetTime);
+    std::printf("plain QML items to first frame           %8.1f ms\n", plainTime);
+    std::printf("ratio                                    %8.2f x\n", plainTime > 0 ? widgetTime / plainTime : 0.0);
+    return 0;
+}
