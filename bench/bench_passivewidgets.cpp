@@ -6,6 +6,7 @@
 // of several runs and their ratio; asserts nothing.
 
 #include "BenchSandbox.h"
+#include "BenchTiming.h"
 #include "app/MModel.h"
 #include "devices/HRoot.h"
 #include "app/VQmlFrame.h"
@@ -24,7 +25,6 @@
 #include <QQuickWindow>
 #include <QTimer>
 
-#include <algorithm>
 #include <cstdio>
 #include <memory>
 #include <vector>
@@ -98,12 +98,6 @@ bool waitForFrame(QQuickWindow &window)
     QTimer::singleShot(10000, &loop, [&loop] { loop.exit(1); });
     window.update();
     return loop.exec() == 0;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
 struct Stage

@@ -6,6 +6,7 @@
 
 #include "ArchiveWriter.h"
 #include "BenchSandbox.h"
+#include "BenchTiming.h"
 #include "app/MModel.h"
 #include "controls/CComposite.h"
 #include "devices/HRoot.h"
@@ -17,7 +18,6 @@
 #include <QSettings>
 #include <QXmlStreamReader>
 
-#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -97,12 +97,6 @@ QByteArray panelFile()
     }
     xml += "</Scenes>\n</VDS>\n";
     return xml;
-}
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values.empty() ? 0.0 : values[values.size() / 2];
 }
 
 int streamPass(const QString &path)

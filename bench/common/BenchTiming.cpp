@@ -4,7 +4,14 @@
 #include <QElapsedTimer>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0.0 : values[values.size() / 2];
+}
 
 double medianMs(int runs, const std::function<void()> &work)
 {
@@ -15,8 +22,7 @@ double medianMs(int runs, const std::function<void()> &work)
         work();
         times.push_back(timer.nsecsElapsed() / 1e6);
     }
-    std::sort(times.begin(), times.end());
-    return times[times.size() / 2];
+    return median(std::move(times));
 }
 
 bool waitFor(const std::function<bool()> &done, int timeoutMs)

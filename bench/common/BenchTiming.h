@@ -1,6 +1,10 @@
 #pragma once
 
 #include <functional>
+#include <vector>
+
+// The median of the figures; 0 for none.
+double median(std::vector<double> values);
 
 // The median wall time of several runs of the work, in milliseconds.
 double medianMs(int runs, const std::function<void()> &work);
