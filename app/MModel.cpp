@@ -1,27 +1,39 @@
 #include "MModel.h"
 
+#include "amplifiers/PARXProtocol.h"
+#include "app/DQmlMessageDialog.h"
 #include "app/MQmlInterface.h"
 #include "app/MainWindow.h"
 #include "app/VModeManager.h"
 #include "comms/IComposite.h"
+#include "comms/ITcpServer.h"
+#include "comms/PFileProtocol.h"
+#include "comms/PProtocol.h"
+#include "comms/PProtocolFactory.h"
 #include "comms/TTransformFactory.h"
 #include "controls/CCanvas.h"
 #include "controls/CComposite.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"
 #include "devicestatus/DeviceStatusInterfaceObject.h"
+#include "devices/HChassis.h"
 #include "devices/HRoot.h"
+#include "devices/NodeCategory.h"
 #include "project/MProject.h"
 #include "project/ParseProjectXml.h"
 #include "project/UArchive.h"
 #include "project/SkinLoader.h"
+#include "project/UProjectFileCheck.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QSettings>
 #include <QMetaMethod>
+#include <QNetworkInterface>
 #include <QQmlContext>
 #include <QQuickItem>
 #include <QScreen>
@@ -30,6 +42,28 @@ namespace {
 const QString kScenesKind = QStringLiteral("Scenes");
 const QString kPanelsKind = QStringLiteral("Panels");
 const QString kControlsKind = QStringLiteral("Controls");
+constexpr int kPollingIntervalMs = 250;
+const QString kMessageBoxQml = QStringLiteral("qrc:/qml/objects/QmlMessageDialog.qml");
+const QString kAboutBoxQml = QStringLiteral("qrc:/qml/objects/QmlAboutDialog.qml");
+const QString kDeviceStatusQml =
+    QStringLiteral("qrc:/qml/objects/deviceStatusObjects/QmlDeviceStatusRootView.qml");
+
+QString translated(const char *text)
+{
+    return QCoreApplication::translate("QObject", text);
+}
+
+QString &indicatorPath()
+{
+    static QString s_path;
+    return s_path;
+}
+
+MModel::AddressSource &addressSource()
+{
+    static MModel::AddressSource s_source;
+    return s_source;
+}
 } // namespace
 
 MModel::MModel()
@@ -533,18 +567,143 @@ void MModel::onExtraRefreshTimerTimeout()
 
 bool MModel::showMenu(const QString &entry)
 {
-    // The system menu's boxes come with receive mode and the network views.
-    Q_UNUSED(entry);
+    // The menu texts carry a tail such as "..."; the first word that
+    // begins the text decides.
+    if (entry.startsWith(translated("IP Address")))
+        return showIpAddressBox(entry);
+    if (entry.startsWith(translated("Network Status")))
+        return showNetworkStatusBox(entry);
+    if (entry.startsWith(translated("Project Information")))
+        return showProjectInfoBox(entry);
+    if (entry.startsWith(translated("About")))
+        return showAboutBox(entry);
+    if (entry.startsWith(translated("Receive")))
+        return receiveAndLoadDesign();
+    if (entry.startsWith(translated("Exit"))) {
+        requestExit();
+        return true;
+    }
+    if (entry.startsWith(translated("Device Status")))
+        return openDeviceStatus();
     return false;
 }
 
-bool MModel::hasStatusDevices() const
+bool MModel::runMessageBox(const QString &qmlFile, const QString &title, const QString &text,
+                           const QString &buttonText)
 {
-    for (const auto &pDevice : m_statusDevices) {
-        if (pDevice)
-            return true;
+    DQmlMessageDialog dialog;
+    dialog.setQmlFile(qmlFile);
+    dialog.setTitle(title);
+    dialog.setText(text);
+    dialog.setButtonText(buttonText);
+    dialog.setContext(m_pQmlContext);
+    return dialog.DoModal();
+}
+
+bool MModel::showIpAddressBox(const QString &title)
+{
+    return runMessageBox(kMessageBoxQml, title, addressListText(), translated("OK"));
+}
+
+bool MModel::showNetworkStatusBox(const QString &title)
+{
+    return runMessageBox(kMessageBoxQml, title, networkStatusText(), translated("OK"));
+}
+
+bool MModel::showProjectInfoBox(const QString &title)
+{
+    if (!m_pProject)
+        return false;
+    return runMessageBox(kMessageBoxQml, title, m_pProject->projectInfoText(), translated("OK"));
+}
+
+bool MModel::showAboutBox(const QString &title)
+{
+    return runMessageBox(kAboutBoxQml, title, aboutText(), QString());
+}
+
+void MModel::requestExit()
+{
+    if (!m_pInterface)
+        return;
+    if (MProject::exitPin().isEmpty())
+        m_pInterface->exitApplication();
+    else
+        emit m_pInterface->showExitPasscodeDialog();
+}
+
+bool MModel::openDeviceStatus()
+{
+    buildStatusDevices();
+    if (m_pQmlContext) {
+        m_pQmlContext->setContextProperty(QStringLiteral("deviceStatusController"),
+                                          &m_deviceStatusDialog);
     }
-    return false;
+    m_deviceStatusDialog.setQmlFile(kDeviceStatusQml);
+    m_deviceStatusDialog.setContext(m_pQmlContext);
+    return m_deviceStatusDialog.DoModal(statusDevices());
+}
+
+void MModel::buildStatusDevices()
+{
+    m_retiredStatusDevices.append(m_statusDevices);
+    m_statusDevices.clear();
+    releaseRetiredStatusDevices();
+    if (!m_pRoot)
+        return;
+
+    QList<HNode *> nodes;
+    m_pRoot->collectStatusDevices(&nodes);
+    for (HNode *pNode : std::as_const(nodes)) {
+        auto *pChassis = qobject_cast<HChassis *>(pNode);
+        if (!pChassis)
+            continue;
+        // An amplifier whose ARX protocol was never made cannot be asked.
+        if (pChassis->isArx() && !pChassis->arxProtocol())
+            continue;
+        // A child of its chassis, so it never outlives the device.
+        auto *pDevice = new DeviceStatusInterfaceObject(pChassis);
+        if (pChassis->isArx()) {
+            pDevice->setDeviceType(QStringLiteral("ARX"));
+            pDevice->setProtocol(pChassis->arxProtocol());
+        } else {
+            pDevice->setDeviceType(pChassis->resourceFolder());
+            pDevice->setProtocol(pChassis->protocol());
+        }
+        pDevice->setName(pChassis->label());
+        pDevice->setAddress(pChassis->ipAddress());
+        m_statusDevices.append(pDevice);
+    }
+}
+
+void MModel::releaseRetiredStatusDevices()
+{
+    QList<QPointer<DeviceStatusInterfaceObject>> kept;
+    for (const auto &pDevice : std::as_const(m_retiredStatusDevices)) {
+        if (!pDevice)
+            continue;
+        if (m_deviceStatusDialog.isShowing(pDevice))
+            kept.append(pDevice);
+        else
+            pDevice->deleteLater();
+    }
+    m_retiredStatusDevices = kept;
+}
+
+bool MModel::hasStatusDevices()
+{
+    buildStatusDevices();
+    return !m_statusDevices.isEmpty();
+}
+
+QList<DeviceStatusInterfaceObject *> MModel::statusDevices() const
+{
+    QList<DeviceStatusInterfaceObject *> devices;
+    for (const QPointer<DeviceStatusInterfaceObject> &pDevice : m_statusDevices) {
+        if (pDevice)
+            devices.append(pDevice);
+    }
+    return devices;
 }
 
 QString MModel::aboutText() const
@@ -554,28 +713,150 @@ QString MModel::aboutText() const
 
 QString MModel::networkStatusText() const
 {
-    return QString();
+    QString text;
+    for (const HChassis *pChassis : chassisList()) {
+        if (const IInterface *pTransport = pChassis->transport())
+            text += pChassis->label() + pTransport->stateText() + QStringLiteral("\n\n");
+    }
+    if (text.isEmpty())
+        return translated("No network information available.");
+    return text;
 }
 
 QString MModel::mobileIpAddressText() const
 {
-    return QString();
+    return translated("Mobile IP Address:\n\n") + addressListText();
+}
+
+QString MModel::addressListText()
+{
+    const AddressSource &source = addressSource();
+    return addressListText(source ? source() : QNetworkInterface::allAddresses());
+}
+
+QString MModel::addressListText(const QList<QHostAddress> &addresses)
+{
+    if (addresses.isEmpty())
+        return QStringLiteral("No network interfaces found.");
+    QString text;
+    for (const QHostAddress &address : addresses) {
+        const QString shown = address.toString();
+        // IPv6 and the loopback are of no use to the design software.
+        if (shown.contains(QLatin1Char(':')) || shown.startsWith(QLatin1String("127.0.0")))
+            continue;
+        text += shown + QLatin1Char('\n');
+    }
+    if (text.isEmpty())
+        return QStringLiteral("No network connection detected.");
+    return text;
+}
+
+QList<HChassis *> MModel::chassisList() const
+{
+    QList<HChassis *> list;
+    if (!m_pRoot)
+        return list;
+    QList<HNode *> nodes;
+    m_pRoot->appendIfCategory(NodeCategory::chassis(), &nodes);
+    for (HNode *pNode : std::as_const(nodes)) {
+        if (auto *pChassis = qobject_cast<HChassis *>(pNode))
+            list.append(pChassis);
+    }
+    return list;
+}
+
+void MModel::setConnectionsEnabled(bool on)
+{
+    if (!m_pRoot)
+        return;
+    for (HChassis *pChassis : chassisList()) {
+        pChassis->setOnline(on);
+        PProtocol *pProtocol = pChassis->protocol();
+        if (!pProtocol)
+            continue;
+        // Unique: connections may be turned on again for the same tree.
+        connect(pChassis, &HChassis::onlineStateChanged, pProtocol,
+                &PProtocol::onOnlineStateChanged, Qt::UniqueConnection);
+        pProtocol->onOnlineStateChanged(on);
+        pProtocol->setModel(this);
+    }
+    if (on) {
+        m_pollingTimer.start(kPollingIntervalMs);
+        setPollingActive(true);
+    } else {
+        m_pollingTimer.stop();
+    }
+    // Each chassis connects its transport uniquely.
+    m_pRoot->connectInterfaceStatus(this);
+}
+
+void MModel::rebuildInterfaceSet()
+{
+    if (!m_pRoot || !m_pInterfaces)
+        return;
+    m_pInterfaces->clearInterfaces(false);
+    for (const HChassis *pChassis : chassisList())
+        m_pInterfaces->addInterface(pChassis->transport());
+    if (m_pInterfaces->interfaceCount() > 0) {
+        m_pInterfaces->notifyState();
+    } else {
+        // No transport reports: the previous project's indicator would
+        // stay. With nothing listed there is no loss to pass on.
+        interfaceStatusChanged(true);
+    }
+}
+
+void MModel::refreshCurrentPanel()
+{
+    if (m_pCurrentPanel)
+        m_pCurrentPanel->requestState();
 }
 
 void MModel::doPolling()
 {
+    if (!m_pCurrentPanel)
+        return;
+    m_pCurrentPanel->requestState();
+    // A set paused the panel; this tick only re-arms it, so the sweep
+    // resumes with the next one.
+    setPollingActive(true);
 }
 
 void MModel::setPollingActive(bool active)
 {
     m_pollingActive = active;
+    if (m_pCurrentPanel)
+        m_pCurrentPanel->setPollingActive(active ? 1 : 0);
     if (!active && m_pollingTimer.isActive())
         m_pollingTimer.start();
 }
 
+QString MModel::currentIndicatorPath()
+{
+    return indicatorPath();
+}
+
 void MModel::interfaceStatusChanged(bool isConnected)
 {
-    Q_UNUSED(isConnected);
+    if (!m_pInterface || !m_pInterfaces)
+        return;
+    const int connected = m_pInterfaces->connectedCount();
+    const int count = m_pInterfaces->interfaceCount();
+    // The counts decide, not the reporting transport's own state.
+    const char *image = "/indicator_ylw.png";
+    if (connected == 0)
+        image = "/indicator_red.png";
+    else if (connected == count)
+        image = "/indicator_grn.png";
+    const QString path =
+        QStringLiteral("../../images/skins/") + getSkinName() + QLatin1String(image);
+    setInterfaceProperty("connectInd", path);
+    indicatorPath() = path;
+    if (m_receiving)
+        return;
+    emit changedStatusIndicator();
+    if (!isConnected)
+        m_pInterfaces->notifyOwner();
 }
 
 QString MModel::fileName(const QString &path, bool keepExtension)
@@ -590,4 +871,205 @@ QString MModel::fileName(const QString &path, bool keepExtension)
             name.truncate(dot);
     }
     return name;
+}
+
+namespace {
+// The designs folder as the settings give it; the working folder when none
+// is set.
+QString designsFolder()
+{
+    QSettings settings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"));
+    const QString folder = settings.value(QStringLiteral("Path/Designs")).toString();
+    return folder.isEmpty() ? QStringLiteral(".") : folder;
+}
+} // namespace
+
+void MModel::setAddressSource(AddressSource source)
+{
+    addressSource() = std::move(source);
+}
+
+bool MModel::receiveAndLoadDesign()
+{
+    // The wait serves the QML, whose menu can ask again meanwhile; the
+    // running receive keeps its server.
+    if (m_receiving) {
+        qDebug() << "Receive mode is already running.";
+        return false;
+    }
+    const bool wasPolling = m_pollingTimer.isActive();
+    const bool wasActive = m_pollingActive;
+    m_receiving = true;
+    m_lostDuringReceive = false;
+    watchTransportsDuringReceive(true);
+    const bool received = receiveDesign();
+    watchTransportsDuringReceive(false);
+    if (received) {
+        clearScenes();
+        loadProject(projectFilePath());
+        selectSceneByIndex(0);
+        setConnectionsEnabled(true);
+        rebuildInterfaceSet();
+        refreshCurrentPanel();
+    }
+    m_receiving = false;
+    if (!received)
+        resumeAfterFailedReceive(wasPolling, wasActive);
+    emit changedStatusIndicator();
+    return received;
+}
+
+void MModel::resumeAfterFailedReceive(bool wasPolling, bool wasActive)
+{
+    // The old panels stay; they are kept in step with the devices again.
+    if (wasPolling && !m_pollingTimer.isActive())
+        m_pollingTimer.start();
+    setPollingActive(wasPolling || wasActive);
+    // The loss reports were held back while receiving; a transport that
+    // went down (and maybe came back) must still make its protocol drop
+    // and renew its subscriptions.
+    if (m_lostDuringReceive && m_pInterfaces)
+        m_pInterfaces->notifyOwner();
+    m_lostDuringReceive = false;
+}
+
+void MModel::watchTransportsDuringReceive(bool watch)
+{
+    if (!m_pInterfaces)
+        return;
+    for (int i = 0; i < m_pInterfaces->interfaceCount(); ++i) {
+        IInterface *pTransport = m_pInterfaces->interfaceAt(i);
+        if (!pTransport)
+            continue;
+        if (watch) {
+            connect(pTransport, &IInterface::interfaceStateChanged, this,
+                    &MModel::noteTransportStateDuringReceive, Qt::UniqueConnection);
+        } else {
+            disconnect(pTransport, &IInterface::interfaceStateChanged, this,
+                       &MModel::noteTransportStateDuringReceive);
+        }
+    }
+}
+
+void MModel::noteTransportStateDuringReceive(bool isConnected)
+{
+    if (m_receiving && !isConnected)
+        m_lostDuringReceive = true;
+}
+
+bool MModel::receiveDesign()
+{
+    if (m_receiveRunning) {
+        qDebug() << "Receive mode is already running.";
+        return false;
+    }
+    std::unique_ptr<PProtocol> pProtocol(PProtocolFactory().createProtocol(QStringLiteral("File")));
+    auto *pFileProtocol = qobject_cast<PFileProtocol *>(pProtocol.get());
+
+    if (m_pReceiveServer) {
+        qDebug() << "Closing a pre-existing TCP server.";
+        m_pReceiveServer->close();
+        m_pReceiveServer.reset();
+    }
+    m_pReceiveServer = std::make_unique<ITcpServer>();
+    if (!pFileProtocol) {
+        qWarning() << "Failed to get protocol for 'File'";
+        return false;
+    }
+
+    // Nowhere to store the project: nothing is listened for.
+    const QString target = receivedDesignPath(true);
+    if (target.isEmpty()) {
+        const QString folder = QDir::toNativeSeparators(QFileInfo(designsFolder()).absoluteFilePath());
+        reportReceiveFailure(translated("Receive Mode Failure: ")
+                             + translated("Cannot create the folder ") + QLatin1Char('`') + folder
+                             + QLatin1Char('`'));
+        m_pReceiveServer.reset();
+        return false;
+    }
+
+    m_receiveRunning = true;
+    ITcpServer *pServer = m_pReceiveServer.get();
+    pServer->setOwner(pFileProtocol);
+    pServer->setPort(m_receivePort);
+    pServer->setListenAddress(m_receiveListenAddress);
+    m_pollingTimer.stop();
+    setPollingActive(false);
+
+    bool received = false;
+    if (!pServer->open()) {
+        qWarning() << "Failed to open receive mode server.";
+    } else {
+        pFileProtocol->setInterface(pServer);
+        pFileProtocol->setModel(this);
+        if (m_receiveSizeLimit >= 0)
+            pFileProtocol->setMaxReceiveBytes(m_receiveSizeLimit);
+        pFileProtocol->setFileCheck(&UProjectFileCheck::isLoadable);
+        received = pFileProtocol->receiveFile(target);
+        qDebug() << (received ? "Received new design." : "Did not receive new design.");
+        qDebug() << "Closing the server after receive process.";
+        pServer->close();
+    }
+    pProtocol.reset();
+    qDebug() << "Deleting the server, received or not.";
+    m_pReceiveServer.reset();
+    m_receiveRunning = false;
+    return received;
+}
+
+void MModel::runReceiveDialog(PFileProtocol *pProtocol, IInterface *pServer)
+{
+    if (!pProtocol || !pServer || !m_pModeManager)
+        return;
+    // Cancel (or closing the box) drops the transfer.
+    QMetaObject::Connection cancelLink;
+    if (m_pInterface) {
+        cancelLink = connect(m_pInterface, &MQmlInterface::receiveDialogCanceled, pProtocol,
+                             &PFileProtocol::connectionClose);
+    }
+
+    DQmlMessageDialog dialog;
+    QMessageBox *pBox =
+        dialog.showReceiveBox(translated("Receive Control Panel..."), mobileIpAddressText());
+    if (m_pInterface) {
+        connect(&dialog, &DQmlMessageDialog::receiveModeDialogClosed, m_pInterface,
+                &MQmlInterface::onReceiveModeDialogClosed);
+    } else {
+        connect(&dialog, &DQmlMessageDialog::receiveModeDialogClosed, pProtocol,
+                &PFileProtocol::connectionClose);
+    }
+
+    QEventLoop loop;
+    connect(pServer, &IInterface::connectionClose, &loop, &QEventLoop::quit);
+    connect(pProtocol, &PFileProtocol::receiveEnded, &loop, &QEventLoop::quit);
+    if (m_pInterface)
+        connect(m_pInterface, &MQmlInterface::receiveDialogCanceled, &loop, &QEventLoop::quit);
+    if (m_receiveWaitHook)
+        m_receiveWaitHook(pBox);
+    // The hook may have ended the reception already.
+    if (pProtocol->isReceiving())
+        loop.exec();
+
+    // Closing the box reports a cancel once more; a reception that has
+    // ended stays as it ended.
+    if (pBox)
+        pBox->reject();
+    if (cancelLink)
+        disconnect(cancelLink);
+}
+
+QString MModel::receivedDesignPath(bool createFolder) const
+{
+    const QString folder = designsFolder();
+    // Every missing level is made, not only the last one.
+    if (createFolder && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
+        return QString();
+    return QDir(folder).path() + QStringLiteral("/download.cpn");
+}
+
+void MModel::reportReceiveFailure(const QString &text) const
+{
+    qWarning().noquote() << text;
+    DQmlMessageDialog dialog;
+    dialog.showMessageBox(translated("Receive Control Panel..."), text + PFileProtocol::adminHint());
 }

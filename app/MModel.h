@@ -9,16 +9,24 @@
 #include <QTimer>
 #include <QVariant>
 
+#include <QHostAddress>
+
 #include <functional>
+#include <memory>
 
 class CCanvas;
 class CComposite;
 class CControl;
 class DeviceStatusInterfaceObject;
+class HChassis;
 class HRoot;
 class IComposite;
+class IInterface;
+class ITcpServer;
 class MProject;
 class MQmlInterface;
+class PFileProtocol;
+class QHostAddress;
 class QMessageBox;
 class QQmlContext;
 class VModeManager;
@@ -68,6 +76,19 @@ public:
     bool isPollingActive() const { return m_pollingActive; }
     QTimer *pollingTimer() { return &m_pollingTimer; }
 
+    // Brings every chassis on line, links its protocol to the model, runs
+    // the 250 ms polling and has each transport report its state here.
+    // Repeating it connects nothing twice.
+    void setConnectionsEnabled(bool on);
+    // Lists every chassis's transport in the composite and recomputes the
+    // connection indicator.
+    void rebuildInterfaceSet();
+    // The current panel asks for its controls' states.
+    void refreshCurrentPanel();
+    // The last connection-indicator image path, for the indicator button;
+    // empty before the first update.
+    static QString currentIndicatorPath();
+
     QString getSkinName() const;
     QString getAccentName() const;
     bool applySkin(const QString &skinName);
@@ -112,10 +133,54 @@ public:
 
     // The system menu, network information and status devices.
     bool showMenu(const QString &entry);
-    bool hasStatusDevices() const;
+    // Modal boxes titled with the menu text; each answers the box's result.
+    bool showIpAddressBox(const QString &title);
+    bool showNetworkStatusBox(const QString &title);
+    bool showProjectInfoBox(const QString &title);
+    bool showAboutBox(const QString &title);
+    bool openDeviceStatus();
+    // The dashboard's devices: one status object per ARX amplifier and
+    // loudspeaker array, each a child of its chassis.
+    void buildStatusDevices();
+    // Rebuilds the status devices; true when there is one.
+    bool hasStatusDevices();
+    QList<DeviceStatusInterfaceObject *> statusDevices() const;
     QString aboutText() const;
     QString networkStatusText() const;
     QString mobileIpAddressText() const;
+    // This machine's IPv4 addresses but 127.0.0.x, one a line.
+    static QString addressListText();
+    static QString addressListText(const QList<QHostAddress> &addresses);
+
+    // Receive mode: the design software pushes a project over TCP, it is
+    // stored as "download.cpn" in the designs folder and opened at once.
+    static constexpr int ReceiveModePort = 10056;
+    // From start to end; true when a project was received and opened.
+    bool receiveAndLoadDesign();
+    // The transfer alone; true when a file was received and stored.
+    bool receiveDesign();
+    // The wait with the receive box; returns once the reception has ended.
+    void runReceiveDialog(PFileProtocol *pProtocol, IInterface *pServer);
+    // Where a received project is stored; with createFolder the designs
+    // folder is made with every missing level, and when that fails the
+    // result is empty.
+    QString receivedDesignPath(bool createFolder) const;
+    bool isReceiving() const { return m_receiving; }
+    // The receive-mode server while a receive runs, else null.
+    ITcpServer *receiveServer() const { return m_pReceiveServer.get(); }
+
+    // Test seams: where receive mode listens, how much it takes, and a call
+    // made once the receive box is open and the server listens (tests start
+    // their sender or press Cancel there).
+    using ReceiveWaitHook = std::function<void(QMessageBox *pReceiveBox)>;
+    void setReceivePort(int port) { m_receivePort = port; }
+    void setReceiveListenAddress(const QHostAddress &address) { m_receiveListenAddress = address; }
+    void setReceiveSizeLimit(qint64 bytes) { m_receiveSizeLimit = bytes; }
+    void setReceiveWaitHook(ReceiveWaitHook hook) { m_receiveWaitHook = std::move(hook); }
+    // The machine's addresses as the address list sees them; an empty
+    // source brings QNetworkInterface back.
+    using AddressSource = std::function<QList<QHostAddress>()>;
+    static void setAddressSource(AddressSource source);
 
     // The part of the path after its last "/" (empty without one); without
     // keepExtension also cut before its last ".".
@@ -144,6 +209,21 @@ private:
     CComposite *findCurrentPanel() const;
     CControl *currentScene() const;
     void showWarning(const QString &text);
+    // The chassis of the device tree, in tree order.
+    QList<HChassis *> chassisList() const;
+    bool runMessageBox(const QString &qmlFile, const QString &title, const QString &text,
+                       const QString &buttonText);
+    void requestExit();
+    // Deletes the status objects of earlier lists that the dashboard no
+    // longer shows.
+    void releaseRetiredStatusDevices();
+    // After a receive that brought no project: polling runs again when it
+    // ran before, and a connection loss that the receive kept quiet is
+    // passed on, so the protocols subscribe again.
+    void resumeAfterFailedReceive(bool wasPolling, bool wasActive);
+    void watchTransportsDuringReceive(bool watch);
+    void noteTransportStateDuringReceive(bool isConnected);
+    void reportReceiveFailure(const QString &text) const;
 
     // The QML side may go before us (the view is deleted first), so both
     // are guarded.
@@ -156,6 +236,8 @@ private:
     bool m_pollingActive = true;
     MProject *m_pProject = nullptr;
     QList<QPointer<DeviceStatusInterfaceObject>> m_statusDevices;
+    // Dropped from the list while the dashboard still showed them.
+    QList<QPointer<DeviceStatusInterfaceObject>> m_retiredStatusDevices;
     float m_viewHeight = 0.0f;
     float m_viewWidth = 0.0f;
     CComposite *m_pCurrentPanel = nullptr;
@@ -166,6 +248,16 @@ private:
     QString m_designPath;
     CCanvas *m_pCanvas = nullptr;
     bool m_receiving = false;
+    // Owned for the length of one receive (longer only after a failed
+    // protocol lookup).
+    std::unique_ptr<ITcpServer> m_pReceiveServer;
+    bool m_receiveRunning = false;
+    bool m_lostDuringReceive = false;
+    int m_receivePort = ReceiveModePort;
+    QHostAddress m_receiveListenAddress = QHostAddress(QHostAddress::Any);
+    // Negative: the file protocol's own cap.
+    qint64 m_receiveSizeLimit = -1;
+    ReceiveWaitHook m_receiveWaitHook;
     QString m_versionText = QStringLiteral("3.1");
     DQmlDeviceStatusDialog m_deviceStatusDialog;
 };

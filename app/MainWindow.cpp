@@ -27,6 +27,12 @@ MainWindow::MainWindow(QWidget *parent)
         m_pModel->onExtraRefreshTimerTimeout();
     }
     fixWindowSize();
+
+    if (m_pModel) {
+        m_pModel->setConnectionsEnabled(true);
+        m_pModel->rebuildInterfaceSet();
+        m_pModel->refreshCurrentPanel();
+    }
 }
 
 MainWindow::~MainWindow()

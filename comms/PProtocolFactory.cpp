@@ -1,5 +1,6 @@
 #include "comms/PProtocolFactory.h"
 
+#include "comms/PFileProtocol.h"
 #include "comms/PProtocol.h"
 #include "comms/PVDSProtocol.h"
 
@@ -21,6 +22,6 @@ PProtocol *PProtocolFactory::createProtocol(const QString &deviceType) const
         return new PVDSProtocol;
     }
     if (deviceType == QLatin1String("File"))
-        return new PProtocol;
+        return new PFileProtocol;
     return nullptr;
 }

@@ -1,5 +1,7 @@
 #include "DQmlDeviceStatusDialog.h"
 
+#include "DeviceStatusInterfaceObject.h"
+
 #include <QDebug>
 
 DQmlDeviceStatusDialog::DQmlDeviceStatusDialog(QObject *parent)
@@ -12,6 +14,19 @@ DQmlDeviceStatusDialog::~DQmlDeviceStatusDialog() = default;
 bool DQmlDeviceStatusDialog::DoModal(const QList<DeviceStatusInterfaceObject *> &devices)
 {
     qDebug() << "Device Status Dialog DoModal called.";
-    m_devices = devices;
+    m_devices.clear();
+    for (DeviceStatusInterfaceObject *pDevice : devices)
+        m_devices.append(pDevice);
     return !m_devices.isEmpty();
+}
+
+bool DQmlDeviceStatusDialog::isShowing(const DeviceStatusInterfaceObject *pDevice) const
+{
+    if (!pDevice)
+        return false;
+    for (const QPointer<DeviceStatusInterfaceObject> &pShown : m_devices) {
+        if (pShown == pDevice)
+            return true;
+    }
+    return false;
 }

@@ -25,9 +25,13 @@ public:
     // Shows the dashboard for the devices; the list views come with the
     // dashboard itself, until then this only reports the call.
     bool DoModal(const QList<DeviceStatusInterfaceObject *> &devices);
+    // Whether the device is one of those the dashboard was given to show.
+    bool isShowing(const DeviceStatusInterfaceObject *pDevice) const;
 
 private:
     QString m_qmlFile;
     QPointer<QQmlContext> m_pContext;
-    QList<DeviceStatusInterfaceObject *> m_devices;
+    // Guarded: the objects are children of their chassis, which a received
+    // project deletes.
+    QList<QPointer<DeviceStatusInterfaceObject>> m_devices;
 };

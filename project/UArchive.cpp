@@ -59,6 +59,23 @@ bool UArchive::open(const QString &filePath)
     return m_header.load(file);
 }
 
+bool UArchive::checkArchive(const QString &filePath, QString *pReason)
+{
+    if (!isArchive(filePath)) {
+        if (pReason)
+            *pReason = QStringLiteral("the file is not a project archive");
+        return false;
+    }
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (pReason)
+            *pReason = file.errorString();
+        return false;
+    }
+    UArchiveHeader header;
+    return header.check(file, pReason);
+}
+
 QString UArchive::extractedPath(const QString &fragment) const
 {
     for (const auto &pRecord : m_header.records()) {

@@ -18,6 +18,10 @@ public:
     // False for files that start like XML text: those are bare panel files.
     static bool isArchive(const QString &filePath);
 
+    // True when the file is an archive whose table and member bounds are
+    // sound; unpacks nothing. Fills the reason when not.
+    static bool checkArchive(const QString &filePath, QString *pReason);
+
     // True when the file is a sound archive and every member was unpacked.
     // False leaves the previous project's records and files in place.
     bool open(const QString &filePath);

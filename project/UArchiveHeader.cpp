@@ -59,6 +59,17 @@ bool UArchiveHeader::load(QIODevice &device)
     return true;
 }
 
+bool UArchiveHeader::check(QIODevice &device, QString *pReason) const
+{
+    UArchiveReader reader(device);
+    Records records;
+    QString reason;
+    const bool ok = readHeader(reader, records, &reason);
+    if (pReason)
+        *pReason = reason;
+    return ok;
+}
+
 void UArchiveHeader::clear()
 {
     m_records.clear();

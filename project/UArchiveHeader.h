@@ -22,6 +22,9 @@ public:
     // unpacks every member. A refused table or a folder that cannot be
     // prepared returns false and leaves the records and files as they were.
     bool load(QIODevice &device);
+    // Reads and checks the whole table as load() does, but unpacks nothing
+    // and keeps nothing; false with the reason for a refused table.
+    bool check(QIODevice &device, QString *pReason) const;
     void clear();
 
     const Records &records() const { return m_records; }

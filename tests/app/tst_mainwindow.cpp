@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "app/VModeManager.h"
 #include "app/VQmlFrame.h"
+#include "comms/IComposite.h"
 
 #include "controls/CComposite.h"
 
@@ -43,6 +44,13 @@ void TestMainWindow::startUp()
     QVERIFY(VModeManager::instance()->canvasItem());
     QVERIFY(pInterface->viewItem());
     QVERIFY(pModel->qmlContext());
+    // Connections are on: the demo's one processor is listed, polling runs
+    // and the indicator shows the state of the transport.
+    QCOMPARE(pModel->interfaces()->interfaceCount(), 1);
+    QVERIFY(pModel->pollingTimer()->isActive());
+    QVERIFY(pInterface->property("connectInd").toString().startsWith(
+        QStringLiteral("../../images/skins/Light/indicator_")));
+    QCOMPARE(MModel::currentIndicatorPath(), pInterface->property("connectInd").toString());
 }
 
 void TestMainWindow::sizeIsFixedToCanvas()

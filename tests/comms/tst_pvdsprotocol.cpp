@@ -56,7 +56,7 @@ private slots:
         QTest::newRow("Varolin") << "Varolin" << "VDS";
         QTest::newRow("lower case") << "dxr" << "";
         QTest::newRow("leading char") << "xDXR" << "";
-        QTest::newRow("File") << "File" << "----";
+        QTest::newRow("File") << "File" << "File";
         QTest::newRow("Files") << "Files" << "";
         QTest::newRow("Ventra") << "Ventra" << "----";
     }

@@ -1,0 +1,36 @@
+#include "UProjectFileCheck.h"
+
+#include "UArchive.h"
+
+#include <QFile>
+#include <QXmlStreamReader>
+
+bool UProjectFileCheck::isLoadable(const QString &filePath, QString *pReason)
+{
+    if (UArchive::isArchive(filePath))
+        return UArchive::checkArchive(filePath, pReason);
+
+    QFile file(filePath);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (pReason)
+            *pReason = file.errorString();
+        return false;
+    }
+    QXmlStreamReader reader(&file);
+    bool hasRoot = false;
+    while (!reader.atEnd()) {
+        if (reader.readNext() == QXmlStreamReader::StartElement)
+            hasRoot = true;
+    }
+    if (reader.hasError() || !hasRoot) {
+        if (pReason) {
+            *pReason = reader.hasError()
+                ? QStringLiteral("the panel file is not well-formed XML (line %1: %2)")
+                      .arg(reader.lineNumber())
+                      .arg(reader.errorString())
+                : QStringLiteral("the panel file holds no XML element");
+        }
+        return false;
+    }
+    return true;
+}

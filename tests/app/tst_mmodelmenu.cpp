@@ -1,0 +1,255 @@
+#include "VrTest.h"
+
+#include "ModelFixture.h"
+#include "NodeProperties.h"
+#include "SimulatedVdsDevice.h"
+#include "app/MModel.h"
+#include "app/MQmlInterface.h"
+#include "app/VModeManager.h"
+#include "comms/IInterface.h"
+#include "devices/HBlock.h"
+#include "devices/HChassis.h"
+#include "devices/HRoot.h"
+#include "project/MProject.h"
+
+#include <QHostAddress>
+#include <QSignalSpy>
+#include <QTimer>
+
+using NodeProperties::read;
+
+namespace {
+
+constexpr int Patience = 10000;
+
+// What a modal box showed before the test closed it.
+struct ShownBox
+{
+    bool shown = false;
+    QString objectName;
+    QVariant title;
+    QVariant text;
+    QVariant button;
+};
+
+// Runs the menu entry with the model's boxes laid over the fixture's view
+// item; the first box that opens is read and closed through its own
+// "cancel" property, as its QML does.
+bool runEntry(ModelFixture &f, const QString &entry, ShownBox *pBox)
+{
+    VModeManager::instance()->setCanvasItem(&f.viewItem);
+    QTimer::singleShot(0, f.model.get(), [pBox] {
+        QObject *pItem = VModeManager::instance()->modalItem();
+        if (!pItem)
+            return;
+        pBox->shown = true;
+        pBox->objectName = pItem->objectName();
+        pBox->title = pItem->property("title");
+        pBox->text = pItem->property("text");
+        pBox->button = pItem->property("button");
+        pItem->setProperty("cancel", true);
+    });
+    const bool result = f.model->showMenu(entry);
+    // Boxes go with deferred deletion.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return result;
+}
+
+HChassis *addChassis(HRoot *pRoot, const QString &label, quint16 port)
+{
+    auto *pChassis = new HChassis;
+    read(*pChassis, {QStringLiteral("title=DXR-880"), QStringLiteral("label=") + label,
+                     QStringLiteral("ipAddress=127.0.0.1"),
+                     QStringLiteral("serialPortNumber=%1").arg(port)});
+    pRoot->addChild(pChassis);
+    auto *pBlock = new HBlock;
+    read(*pBlock, {QStringLiteral("title=Gain"), QStringLiteral("label=Gain 1")});
+    pChassis->addChild(pBlock);
+    pBlock->setUsed(true);
+    return pChassis;
+}
+
+QList<QHostAddress> addresses(const QStringList &texts)
+{
+    QList<QHostAddress> list;
+    for (const QString &text : texts)
+        list.append(QHostAddress(text));
+    return list;
+}
+
+} // namespace
+
+class TestMModelMenu : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+
+    void boxes_data();
+    void boxes();
+    void unknownEntriesDoNothing_data();
+    void unknownEntriesDoNothing();
+    void projectInfoNeedsARecord();
+    void exitWithoutPinQuits();
+    void exitWithPinAsksForIt();
+    void exitWithoutInterface();
+
+    void addressList_data();
+    void addressList();
+    void mobileAddressHasItsHeading();
+    void networkStatusListsDevicesWithTransports();
+};
+
+void TestMModelMenu::init()
+{
+    MProject::setExitPin(QString());
+}
+
+void TestMModelMenu::cleanup()
+{
+    MProject::setExitPin(QString());
+}
+
+void TestMModelMenu::boxes_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("titled");
+
+    QTest::newRow("IP address") << "IP Address" << "messageDialog" << MModel::addressListText()
+                                << true;
+    QTest::newRow("network status") << "Network Status..." << "messageDialog"
+                                    << "No network information available." << true;
+    QTest::newRow("project information") << "Project Information..." << "messageDialog"
+                                         << "Facility\nHarbour Hall\n\n" << true;
+    QTest::newRow("about") << "About Varolin Remote..." << "" << MQmlInterface::versionText()
+                           << false;
+}
+
+// Each entry opens its box over the canvas, titled with the entry's text.
+void TestMModelMenu::boxes()
+{
+    QFETCH(QString, entry);
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+    QFETCH(bool, titled);
+
+    ModelFixture f;
+    f.model->project()->setFacilityValue(QStringLiteral("name"), QStringLiteral("Harbour Hall"));
+    ShownBox shown;
+    QVERIFY(runEntry(f, entry, &shown));
+    QVERIFY(shown.shown);
+    if (!box.isEmpty())
+        QCOMPARE(shown.objectName, box);
+    QVERIFY(shown.text.toString().startsWith(text));
+    if (titled) {
+        QCOMPARE(shown.title.toString(), entry);
+        QCOMPARE(shown.button.toString(), QStringLiteral("OK"));
+    } else {
+        // The About box has neither a title nor a button.
+        QVERIFY(!shown.title.isValid());
+        QVERIFY(!shown.button.isValid());
+    }
+    QCOMPARE(VModeManager::instance()->modalItem(), nullptr);
+}
+
+void TestMModelMenu::unknownEntriesDoNothing_data()
+{
+    QTest::addColumn<QString>("entry");
+    QTest::newRow("empty") << "";
+    QTest::newRow("unknown") << "Settings...";
+    QTest::newRow("lower case") << "about Varolin Remote...";
+    QTest::newRow("word not at the start") << " Network Status...";
+}
+
+void TestMModelMenu::unknownEntriesDoNothing()
+{
+    QFETCH(QString, entry);
+    ModelFixture f;
+    ShownBox shown;
+    QVERIFY(!runEntry(f, entry, &shown));
+    QVERIFY(!shown.shown);
+}
+
+void TestMModelMenu::projectInfoNeedsARecord()
+{
+    MModel model; // never initialised: no project record
+    QVERIFY(!model.showMenu(QStringLiteral("Project Information...")));
+}
+
+void TestMModelMenu::exitWithoutPinQuits()
+{
+    ModelFixture f;
+    QSignalSpy passcode(f.model->getInterface(), &MQmlInterface::showExitPasscodeDialog);
+    QVERIFY(f.model->showMenu(QStringLiteral("Exit")));
+    QVERIFY(f.model->getInterface()->exitTimer().isActive());
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QCOMPARE(passcode.count(), 0);
+}
+
+void TestMModelMenu::exitWithPinAsksForIt()
+{
+    ModelFixture f;
+    MProject::setExitPin(QStringLiteral("4711"));
+    QSignalSpy passcode(f.model->getInterface(), &MQmlInterface::showExitPasscodeDialog);
+    QVERIFY(f.model->showMenu(QStringLiteral("Exit")));
+    QCOMPARE(passcode.count(), 1);
+    QVERIFY(!f.model->getInterface()->exitTimer().isActive());
+}
+
+void TestMModelMenu::exitWithoutInterface()
+{
+    MModel model;
+    model.initialize();
+    QVERIFY(model.showMenu(QStringLiteral("Exit")));
+}
+
+void TestMModelMenu::addressList_data()
+{
+    QTest::addColumn<QStringList>("addresses");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("none") << QStringList() << "No network interfaces found.";
+    QTest::newRow("loopback and IPv6 only") << QStringList{"127.0.0.1", "::1", "fe80::1"}
+                                            << "No network connection detected.";
+    QTest::newRow("mixed, in order") << QStringList{"192.168.1.20", "::1", "127.0.0.1", "10.0.0.2"}
+                                     << "192.168.1.20\n10.0.0.2\n";
+    QTest::newRow("only 127.0.0 is skipped") << QStringList{"127.0.1.1"} << "127.0.1.1\n";
+}
+
+void TestMModelMenu::addressList()
+{
+    QFETCH(QStringList, addresses);
+    QTEST(MModel::addressListText(::addresses(addresses)), "text");
+}
+
+void TestMModelMenu::mobileAddressHasItsHeading()
+{
+    ModelFixture f;
+    QCOMPARE(f.model->mobileIpAddressText(),
+             QStringLiteral("Mobile IP Address:\n\n") + MModel::addressListText());
+    QCOMPARE(f.model->getInterface()->getMobileIPAddressString(), f.model->mobileIpAddressText());
+}
+
+// Only a chassis with a transport is listed, its label followed at once by
+// the transport's state.
+void TestMModelMenu::networkStatusListsDevicesWithTransports()
+{
+    ModelFixture f;
+    SimulatedVdsDevice device;
+    QVERIFY(device.listen());
+    HChassis *pMain = addChassis(f.model->root(), QStringLiteral("Main"), device.port());
+    f.model->setConnectionsEnabled(true);
+    // Joins after connections were turned on: it has no transport.
+    addChassis(f.model->root(), QStringLiteral("Late"), device.port());
+    QTRY_VERIFY_WITH_TIMEOUT(pMain->transport()->isConnected(), Patience);
+
+    QCOMPARE(f.model->networkStatusText(), QStringLiteral("Main - Online - Running\n\n"));
+    QCOMPARE(f.model->getInterface()->getNetworkStatusString(), f.model->networkStatusText());
+}
+
+VR_TEST_MAIN(TestMModelMenu)
+#include "tst_mmodelmenu.moc"

@@ -1,0 +1,594 @@
+#include "VrTest.h"
+
+#include "ArchiveWriter.h"
+#include "ModelFixture.h"
+#include "SimulatedVdsDevice.h"
+#include "app/DQmlMessageDialog.h"
+#include "app/MModel.h"
+#include "app/MQmlInterface.h"
+#include "comms/IComposite.h"
+#include "comms/ITcpServer.h"
+#include "comms/PProtocol.h"
+#include "controls/CComposite.h"
+#include "devices/HChassis.h"
+#include "devices/HRoot.h"
+#include "project/UArchive.h"
+
+#include <QAbstractButton>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPointer>
+#include <QSettings>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <sys/socket.h>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QByteArray kOldPanel = R"(<?xml version="1.0"?>
+<VDS>
+	<Scenes>
+		<Scene name="Only">
+			<Panels>
+				<Panel name="Page">
+					<Controls>
+						<Control name="Gain" type="Slider">
+							<block>Music Gain</block>
+							<nodeID>2</nodeID>
+							<nodeCategory>Blocks</nodeCategory>
+							<connection>Chassis|||1</connection>
+							<Property name="attributes">
+								<range>
+									<transform>strV</transform>
+								</range>
+							</Property>
+						</Control>
+					</Controls>
+				</Panel>
+			</Panels>
+		</Scene>
+	</Scenes>
+</VDS>
+)";
+
+QByteArray sourceFile(const QString &relative)
+{
+    QFile file(QFINDTESTDATA("../../resources/demo/" + relative));
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A demo file with its processor moved to a test port.
+QByteArray atPort(const QString &relative, quint16 port)
+{
+    QByteArray content = sourceFile(relative);
+    content.replace("10055", QByteArray::number(port));
+    return content;
+}
+
+QByteArray designAt(quint16 port)
+{
+    return atPort("project/Demo.vpj", port);
+}
+
+// The demo project as the design software would push it, its processor
+// at a test port.
+QByteArray demoArchive(quint16 port)
+{
+    ArchiveWriter writer;
+    writer.addFile("/Demo.cpf", atPort("Demo.cpf", port));
+    writer.addFile("/project/Demo.vpj", designAt(port));
+    for (const char *image : {"Demo.png", "MusicPlayer.png", "HandheldMic.png"})
+        writer.addFile(QStringLiteral("/image/") + image, sourceFile(QStringLiteral("image/") + image));
+    return writer.toByteArray();
+}
+
+// The project shown before a receive: one scene "Only", same processor.
+QByteArray oldArchive(quint16 port)
+{
+    ArchiveWriter writer;
+    writer.addFile("/Old.cpf", kOldPanel);
+    writer.addFile("/project/Old.vpj", designAt(port));
+    return writer.toByteArray();
+}
+
+QByteArray readAll(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+bool writeFile(const QString &path, const QByteArray &data)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(data) == data.size();
+}
+
+void setDesignsFolder(const QString &folder)
+{
+    QSettings settings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"));
+    settings.setValue(QStringLiteral("Path/Designs"), folder);
+}
+
+// A design-software stand-in on 127.0.0.1: connects to the receive port
+// and plays its steps one after the other, a few milliseconds apart.
+class ScriptedSender : public QObject
+{
+public:
+    using Step = std::function<void(QTcpSocket &socket)>;
+
+    ScriptedSender &write(const QByteArray &bytes)
+    {
+        m_steps.append([bytes](QTcpSocket &socket) { socket.write(bytes); });
+        return *this;
+    }
+    ScriptedSender &writeInChunks(const QByteArray &bytes, int chunk)
+    {
+        for (int at = 0; at < bytes.size(); at += chunk)
+            write(bytes.mid(at, chunk));
+        return *this;
+    }
+    ScriptedSender &wait(int ms)
+    {
+        m_steps.append([this, ms](QTcpSocket &) { m_nextGapMs = ms; });
+        return *this;
+    }
+    ScriptedSender &then(const std::function<void()> &call)
+    {
+        m_steps.append([call](QTcpSocket &) { call(); });
+        return *this;
+    }
+    ScriptedSender &close()
+    {
+        m_steps.append([](QTcpSocket &socket) { socket.disconnectFromHost(); });
+        return *this;
+    }
+    // Drops the connection with a reset instead of a close.
+    ScriptedSender &reset()
+    {
+        m_steps.append([](QTcpSocket &socket) {
+            socket.flush();
+            const struct linger hard = {1, 0};
+            ::setsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard,
+                         sizeof hard);
+            socket.abort();
+        });
+        return *this;
+    }
+
+    void start(quint16 port)
+    {
+        connect(&m_socket, &QTcpSocket::connected, this, [this] { schedule(); });
+        m_socket.connectToHost(QHostAddress::LocalHost, port);
+    }
+    bool finished() const { return m_next >= m_steps.size(); }
+    QTcpSocket &socket() { return m_socket; }
+
+private:
+    void schedule()
+    {
+        QTimer::singleShot(m_nextGapMs, this, [this] { runNext(); });
+        m_nextGapMs = 5;
+    }
+    void runNext()
+    {
+        if (finished())
+            return;
+        m_steps.at(m_next++)(m_socket);
+        schedule();
+    }
+
+    QList<Step> m_steps;
+    int m_next = 0;
+    int m_nextGapMs = 5;
+    QTcpSocket m_socket;
+};
+
+void pressCancel(QMessageBox *pBox)
+{
+    if (QAbstractButton *pButton = pBox ? pBox->button(QMessageBox::Cancel) : nullptr)
+        pButton->click();
+}
+
+} // namespace
+
+class TestMModelReceive : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void pushedProjectReplacesTheOldOne();
+    void barePanelFileIsTaken();
+    void failedPushKeepsTheOldProject_data();
+    void failedPushKeepsTheOldProject();
+    void secondClientIsNotHeard();
+    void unmakeableDesignsFolderFailsBeforeListening();
+    void targetThatCannotBeReplaced();
+    void secondReceiveIsRefused();
+    void lostConnectionSubscribesAgainAfterCancel();
+    void lossDuringReceiveReachesTheProtocol();
+
+private:
+    // A model showing the old project with its connections on, receiving
+    // on 127.0.0.1 at a free port.
+    std::unique_ptr<ModelFixture> makeModel();
+    bool keptTheOldProject(ModelFixture &f);
+
+    SimulatedVdsDevice m_device;
+    QString m_designs;
+    QString m_target;
+    QByteArray m_old;
+    QStringList m_boxes;
+};
+
+void TestMModelReceive::initTestCase()
+{
+    QVERIFY(m_device.listen());
+    // The demo's gain is answered and may be subscribed to.
+    m_device.setValueStoreEnabled(true);
+    m_device.setValue("GA\"Music Gain\">0", "-6.0");
+    DQmlMessageDialog::setMessageBoxRunner([this](QMessageBox &box) {
+        m_boxes.append(box.text());
+        return int(QMessageBox::Ok);
+    });
+    UArchive::setErrorReporter([this](const QString &message) { m_boxes.append(message); });
+}
+
+void TestMModelReceive::init()
+{
+    m_boxes.clear();
+    // Missing levels: the first receive has to make them all.
+    m_designs = QDir::current().filePath(QStringLiteral("designs-%1/a/b").arg(QTest::currentTestFunction()));
+    setDesignsFolder(m_designs);
+    m_target = m_designs + "/download.cpn";
+    m_old = oldArchive(m_device.port());
+}
+
+void TestMModelReceive::cleanup()
+{
+    MModel::setAddressSource(nullptr);
+    QDir(QDir::current().filePath(QStringLiteral("designs-%1").arg(QTest::currentTestFunction())))
+        .removeRecursively();
+}
+
+std::unique_ptr<ModelFixture> TestMModelReceive::makeModel()
+{
+    auto f = std::make_unique<ModelFixture>();
+    if (QDir().mkpath(m_designs))
+        writeFile(m_target, m_old);
+    f->model->loadProject(MModel::projectFilePath());
+    f->model->setConnectionsEnabled(true);
+    f->model->rebuildInterfaceSet();
+    f->model->setReceivePort(0);
+    f->model->setReceiveListenAddress(QHostAddress::LocalHost);
+    MModel::setAddressSource([] {
+        return QList<QHostAddress>{QHostAddress("192.0.2.7"), QHostAddress::LocalHost};
+    });
+    return f;
+}
+
+bool TestMModelReceive::keptTheOldProject(ModelFixture &f)
+{
+    MModel &model = *f.model;
+    bool ok = true;
+    auto check = [&ok](bool condition, const char *what) {
+        if (!condition)
+            qWarning("not kept: %s", what);
+        ok = ok && condition;
+    };
+    check(readAll(m_target) == m_old, "stored project");
+    check(!QFileInfo::exists(m_target + "t"), "no temporary file left");
+    check(model.scenes()->name() == "Old.cpf", "panels shown");
+    check(model.getInterfaceProperty("sceneTitle").toString() == "Only", "scene shown");
+    check(model.pollingTimer()->isActive(), "polling runs");
+    check(model.isPollingActive(), "panel polls");
+    check(model.receiveServer() == nullptr, "server gone");
+    check(!model.isReceiving(), "receive mode over");
+    return ok;
+}
+
+void TestMModelReceive::pushedProjectReplacesTheOldOne()
+{
+    // The designs folder and its parents do not exist yet: the receive
+    // makes them all. The old project comes from elsewhere.
+    QVERIFY(!QFileInfo::exists(m_designs.section('/', 0, -3)));
+    auto f = std::make_unique<ModelFixture>();
+    const QString oldPath = QDir::current().filePath("old.cpz");
+    QVERIFY(writeFile(oldPath, m_old));
+    f->model->loadProject(oldPath);
+    f->model->setConnectionsEnabled(true);
+    f->model->rebuildInterfaceSet();
+    f->model->setReceivePort(0);
+    f->model->setReceiveListenAddress(QHostAddress::LocalHost);
+    MModel::setAddressSource([] { return QList<QHostAddress>{QHostAddress("192.0.2.7")}; });
+    QCOMPARE(f->model->scenes()->name(), QString("Old.cpf"));
+    QTRY_COMPARE(f->model->interfaces()->connectedCount(), 1);
+    const int connectionsBefore = m_device.connectionCount();
+
+    const QByteArray pushed = demoArchive(m_device.port());
+    ScriptedSender sender;
+    sender.writeInChunks(pushed, 4000).close();
+    QString boxText;
+    f->model->setReceiveWaitHook([&](QMessageBox *pBox) {
+        QVERIFY(pBox);
+        boxText = pBox->text();
+        QVERIFY(!f->model->pollingTimer()->isActive());
+        sender.start(f->model->receiveServer()->serverPort());
+    });
+
+    QVERIFY(f->model->showMenu("Receive..."));
+    QVERIFY(sender.finished());
+    QCOMPARE(boxText, QString("Mobile IP Address:\n\n192.0.2.7\n"));
+    QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join('\n')));
+    QCOMPARE(readAll(m_target), pushed);
+    QVERIFY(!QFileInfo::exists(m_target + "t"));
+    QCOMPARE(f->model->scenes()->name(), QString("Demo.cpf"));
+    QCOMPARE(f->model->getInterfaceProperty("sceneTitle").toString(), QString("Demo"));
+    QCOMPARE(f->model->currentPanel()->name(), QString("Overview"));
+    QVERIFY(f->model->pollingTimer()->isActive());
+    QCOMPARE(f->model->receiveServer(), nullptr);
+    QVERIFY(!f->model->isReceiving());
+    // The new project's processor is reached again.
+    QCOMPARE(f->model->interfaces()->interfaceCount(), 1);
+    QTRY_COMPARE(f->model->interfaces()->connectedCount(), 1);
+    QVERIFY(m_device.connectionCount() > connectionsBefore);
+    QTRY_VERIFY(f->model->getInterfaceProperty("connectInd").toString().endsWith("/indicator_grn.png"));
+}
+
+void TestMModelReceive::barePanelFileIsTaken()
+{
+    auto f = makeModel();
+    QByteArray panel = kOldPanel;
+    panel.replace("<Scene name=\"Only\">", "<Scene name=\"Bare\">");
+    ScriptedSender sender;
+    sender.writeInChunks(panel, 100).close();
+    f->model->setReceiveWaitHook(
+        [&](QMessageBox *) { sender.start(f->model->receiveServer()->serverPort()); });
+
+    QVERIFY(f->model->receiveAndLoadDesign());
+    QCOMPARE(readAll(m_target), panel);
+    QCOMPARE(f->model->getInterfaceProperty("sceneTitle").toString(), QString("Bare"));
+    QVERIFY(m_boxes.isEmpty());
+}
+
+void TestMModelReceive::failedPushKeepsTheOldProject_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("boxText"); // "" no box, "*" either way
+    QTest::newRow("empty push") << "empty" << "";
+    QTest::newRow("cut short, closed") << "short" << "not a usable project";
+    QTest::newRow("cut short, connection reset") << "reset" << "*";
+    QTest::newRow("not a project") << "garbage" << "not a usable project";
+    QTest::newRow("cancel part-way") << "cancel" << "";
+    QTest::newRow("more than the cap") << "oversized" << "more than 1000 bytes";
+    QTest::newRow("temporary file cannot be made") << "blocked" << "Cannot open file at";
+}
+
+void TestMModelReceive::failedPushKeepsTheOldProject()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, boxText);
+    auto f = makeModel();
+    QCOMPARE(f->model->scenes()->name(), QString("Old.cpf"));
+    const QByteArray pushed = demoArchive(m_device.port());
+
+    ScriptedSender sender;
+    QPointer<QMessageBox> pBox;
+    bool waited = false;
+    if (how == "empty") {
+        sender.close();
+    } else if (how == "short") {
+        sender.writeInChunks(pushed.left(pushed.size() / 2), 3000).close();
+    } else if (how == "reset") {
+        sender.writeInChunks(pushed.left(pushed.size() / 2), 3000).wait(100).reset();
+    } else if (how == "garbage") {
+        sender.write("<VDS><Scenes>not closed").close();
+    } else if (how == "cancel") {
+        sender.writeInChunks(pushed.left(5000), 2500).wait(100).then([&] { pressCancel(pBox); });
+        // What still comes after the cancel goes nowhere.
+        sender.write(pushed.mid(5000)).close();
+    } else if (how == "oversized") {
+        f->model->setReceiveSizeLimit(1000);
+        sender.writeInChunks(pushed, 700).close();
+    } else if (how == "blocked") {
+        QVERIFY(QDir().mkpath(m_target + "t"));
+    }
+    f->model->setReceiveWaitHook([&](QMessageBox *pReceiveBox) {
+        waited = true;
+        pBox = pReceiveBox;
+        sender.start(f->model->receiveServer()->serverPort());
+    });
+
+    QVERIFY(!f->model->receiveAndLoadDesign());
+    QCOMPARE(waited, how != "blocked");
+    if (how == "blocked")
+        QVERIFY(QDir().rmdir(m_target + "t"));
+    QVERIFY(keptTheOldProject(*f));
+    if (boxText.isEmpty())
+        QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join('\n')));
+    else if (boxText != "*") {
+        QCOMPARE(m_boxes.size(), 1);
+        QVERIFY2(m_boxes.first().contains(boxText), qPrintable(m_boxes.first()));
+        QVERIFY(m_boxes.first().startsWith("Receive Mode Failure: "));
+    }
+    // The program goes on with the old panels.
+    QVERIFY(f->model->selectSceneByIndex(0));
+    QTRY_COMPARE(f->model->interfaces()->connectedCount(), 1);
+}
+
+void TestMModelReceive::secondClientIsNotHeard()
+{
+    auto f = makeModel();
+    ScriptedSender first;
+    ScriptedSender second;
+    quint16 port = 0;
+    // The first client says nothing; a second one tries to push a whole
+    // project meanwhile; then the first leaves.
+    first.then([&] { second.start(port); }).wait(500).close();
+    second.write(demoArchive(m_device.port())).close();
+    f->model->setReceiveWaitHook([&](QMessageBox *) {
+        port = f->model->receiveServer()->serverPort();
+        first.start(port);
+    });
+
+    QVERIFY(!f->model->receiveAndLoadDesign());
+    QVERIFY(first.finished());
+    QVERIFY(keptTheOldProject(*f));
+    QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join('\n')));
+}
+
+void TestMModelReceive::unmakeableDesignsFolderFailsBeforeListening()
+{
+    auto f = makeModel();
+    // A file where a folder level should be: the folder cannot be made.
+    const QString blocker = QDir::current().filePath("blocker-file");
+    QVERIFY(writeFile(blocker, "x"));
+    setDesignsFolder(blocker + "/designs");
+    bool waited = false;
+    f->model->setReceiveWaitHook([&](QMessageBox *) { waited = true; });
+
+    QVERIFY(!f->model->showMenu("Receive..."));
+    QVERIFY(!waited);
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes.first().startsWith("Receive Mode Failure: Cannot create the folder"),
+             qPrintable(m_boxes.first()));
+    QVERIFY(m_boxes.first().contains("blocker-file"));
+    setDesignsFolder(m_designs);
+    QVERIFY(keptTheOldProject(*f));
+    QFile::remove(blocker);
+}
+
+void TestMModelReceive::targetThatCannotBeReplaced()
+{
+    auto f = makeModel();
+    // The stored project's name is taken by a folder with content: the
+    // rename fails, and so must the receive.
+    QVERIFY(QFile::remove(m_target));
+    QVERIFY(QDir().mkpath(m_target + "/inside"));
+    ScriptedSender sender;
+    sender.write(demoArchive(m_device.port())).close();
+    f->model->setReceiveWaitHook(
+        [&](QMessageBox *) { sender.start(f->model->receiveServer()->serverPort()); });
+
+    QVERIFY(!f->model->receiveAndLoadDesign());
+    QVERIFY(QFileInfo(m_target).isDir());
+    QVERIFY(!QFileInfo::exists(m_target + "t"));
+    QCOMPARE(f->model->scenes()->name(), QString("Old.cpf"));
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes.first().contains("Cannot replace"), qPrintable(m_boxes.first()));
+    QVERIFY(QDir(m_target).removeRecursively());
+}
+
+void TestMModelReceive::secondReceiveIsRefused()
+{
+    auto f = makeModel();
+    const QByteArray pushed = demoArchive(m_device.port());
+    ScriptedSender sender;
+    ITcpServer *pServer = nullptr;
+    bool lowerCase = true;
+    bool again = true;
+    sender.writeInChunks(pushed, 5000)
+        .then([&] {
+            // The menu is still served during the wait.
+            lowerCase = f->model->showMenu("receive...");
+            again = f->model->showMenu("Receive...");
+            QCOMPARE(f->model->receiveServer(), pServer);
+        })
+        .close();
+    int waits = 0;
+    f->model->setReceiveWaitHook([&](QMessageBox *) {
+        ++waits;
+        pServer = f->model->receiveServer();
+        sender.start(pServer->serverPort());
+    });
+
+    QVERIFY(f->model->showMenu("Receive..."));
+    QCOMPARE(waits, 1);
+    QVERIFY(!lowerCase);
+    QVERIFY(!again);
+    QCOMPARE(readAll(m_target), pushed);
+    QCOMPARE(f->model->scenes()->name(), QString("Demo.cpf"));
+}
+
+void TestMModelReceive::lostConnectionSubscribesAgainAfterCancel()
+{
+    const int connectionsBefore = m_device.connectionCount();
+    auto f = makeModel();
+    auto subscriptionsOn = [this](int connection) {
+        int count = 0;
+        for (const SimulatedVdsDevice::Command &command : m_device.commands()) {
+            if (command.connection == connection && command.text.startsWith("SUB \""))
+                ++count;
+        }
+        return count;
+    };
+    QTRY_VERIFY(m_device.connectionCount() > connectionsBefore);
+    const int firstConnection = m_device.connectionCount();
+    QTRY_VERIFY_WITH_TIMEOUT(subscriptionsOn(firstConnection) > 0, 10000);
+
+    // During the receive the processor drops the line and is reached
+    // again; then the user cancels.
+    QPointer<QMessageBox> pBox;
+    f->model->setReceiveWaitHook([&](QMessageBox *pReceiveBox) {
+        pBox = pReceiveBox;
+        m_device.dropClients();
+    });
+    QMetaObject::Connection reconnected =
+        connect(&m_device, &SimulatedVdsDevice::clientConnected, this, [&] {
+            QTimer::singleShot(300, this, [&] { pressCancel(pBox); });
+        });
+
+    QVERIFY(!f->model->receiveAndLoadDesign());
+    disconnect(reconnected);
+    const int secondConnection = m_device.connectionCount();
+    QVERIFY(secondConnection > firstConnection);
+    QVERIFY(keptTheOldProject(*f));
+    // The panel's values are subscribed again on the new connection.
+    QTRY_VERIFY_WITH_TIMEOUT(subscriptionsOn(secondConnection) > 0, 10000);
+}
+
+void TestMModelReceive::lossDuringReceiveReachesTheProtocol()
+{
+    SimulatedVdsDevice device;
+    QVERIFY(device.listen());
+    m_old = oldArchive(device.port());
+    auto f = makeModel();
+    QTRY_COMPARE(f->model->interfaces()->connectedCount(), 1);
+    auto *pChassis = qobject_cast<HChassis *>(f->model->root()->childAt(0));
+    QVERIFY(pChassis && pChassis->protocol());
+    QSignalSpy online(pChassis->protocol(), &PProtocol::onlineStateChanged);
+
+    // The processor goes away during the receive and stays away.
+    QPointer<QMessageBox> pBox;
+    f->model->setReceiveWaitHook([&](QMessageBox *pReceiveBox) {
+        pBox = pReceiveBox;
+        device.stopListening();
+        device.dropClients();
+    });
+    connect(pChassis->transport(), &IInterface::interfaceStateChanged, this, [&](bool isConnected) {
+        if (!isConnected)
+            QTimer::singleShot(100, this, [&] { pressCancel(pBox); });
+    });
+    QSignalSpy changed(f->model.get(), &MModel::changedStatusIndicator);
+
+    QVERIFY(!f->model->receiveAndLoadDesign());
+    QVERIFY(keptTheOldProject(*f));
+    QCOMPARE(changed.size(), 1);
+    // Held back while receiving, told once it is over: the panels show the
+    // processor off line.
+    QCOMPARE(online.size(), 1);
+    QCOMPARE(online.first().first().toBool(), false);
+    QVERIFY(f->model->getInterfaceProperty("connectInd").toString().endsWith("/indicator_red.png"));
+}
+
+VR_TEST_MAIN(TestMModelReceive)
+#include "tst_mmodelreceive.moc"
