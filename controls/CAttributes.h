@@ -63,8 +63,10 @@ public:
     void setUnits(const QString &units) { m_units = units; }
     float minimum() const { return m_minimum; }
     float minLimit() const { return m_minLimit; }
+    void setMinLimit(float limit) { m_minLimit = limit; }
     float maximum() const { return m_maximum; }
     float maxLimit() const { return m_maxLimit; }
+    void setMaxLimit(float limit) { m_maxLimit = limit; }
     float step() const { return m_step; }
     int decimals() const { return m_decimals; }
     // Stores the decimals and lets the owner's transform re-read them.

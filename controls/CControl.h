@@ -105,6 +105,10 @@ public:
     int minimumWidth() const { return m_minimumWidth; }
     int minimumHeight() const { return m_minimumHeight; }
 
+    // Set when a fader of the control is turned on its side (rotation 90).
+    bool isRotatedLayout() const { return m_rotatedLayout; }
+    void setRotatedLayout(bool rotated) { m_rotatedLayout = rotated; }
+
     quint8 pollingActive() const { return m_pollingActive; }
     void setPollingActive(quint8 active) { m_pollingActive = active; }
 
@@ -134,4 +138,5 @@ private:
     quint8 m_pollingActive = 0;
     int m_minimumHeight = 15;
     int m_minimumWidth = 15;
+    bool m_rotatedLayout = false;
 };

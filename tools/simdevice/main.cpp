@@ -1,0 +1,121 @@
+// simdevice: a VDS device on 127.0.0.1 that the program can connect to.
+//
+//   simdevice [--port N] [--poll] [--value KEY=VALUE ...] [--quiet]
+//
+// It stores what the program sets, answers gets from that store, accepts
+// the connection subscription (unless --poll) and then reports every change
+// of a subscribed value by itself, as a device does. Without --value it
+// holds the values of the built-in demo project's two gain blocks. Every
+// command it receives is printed with the time since start.
+
+#include "SimulatedVdsDevice.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+
+// The demo project's processor and the level parameters of its gain blocks.
+constexpr quint16 kDemoPort = 10055;
+const QStringList kDemoValues = {
+    QStringLiteral("GA\"Music Gain\">1=-10.0"),
+    QStringLiteral("GA\"Mic Gain\">1=-20.0"),
+};
+
+// "KEY=VALUE" split at its last "=": keys such as GA"x">1 hold none, but
+// the value may be empty.
+bool addValue(SimulatedVdsDevice &device, const QString &spec)
+{
+    const qsizetype equals = spec.lastIndexOf(QLatin1Char('='));
+    if (equals <= 0)
+        return false;
+    device.setValue(spec.left(equals).toUtf8(), spec.mid(equals + 1).toUtf8());
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("simdevice"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "A simulated VDS device listening on 127.0.0.1 only. Start it, then start the "
+        "program (tools/run.sh): the demo project's processor is 127.0.0.1:10055."));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("TCP port to listen on (default 10055)."),
+                                        QStringLiteral("port"), QString::number(kDemoPort));
+    const QCommandLineOption pollOption(QStringLiteral("poll"),
+                                        QStringLiteral("Refuse the connection subscription, so "
+                                                       "the program polls every value."));
+    const QCommandLineOption valueOption(
+        QStringLiteral("value"),
+        QStringLiteral("A stored value under its get command, e.g. 'GA\"Music Gain\">1=-10.0'. "
+                       "Repeatable; replaces the demo project's values."),
+        QStringLiteral("key=value"));
+    const QCommandLineOption quietOption(QStringLiteral("quiet"),
+                                         QStringLiteral("Do not print the received commands."));
+    parser.addOptions({portOption, pollOption, valueOption, quietOption});
+    parser.process(app);
+
+    bool ok = false;
+    const uint port = parser.value(portOption).toUInt(&ok);
+    if (!ok || port == 0 || port > 65535) {
+        std::fprintf(stderr, "simdevice: not a port: %s\n", qPrintable(parser.value(portOption)));
+        return 2;
+    }
+
+    SimulatedVdsDevice device;
+    device.setValueStoreEnabled(true);
+    device.setSubscriptionAccepted(!parser.isSet(pollOption));
+    const QStringList values = parser.isSet(valueOption) ? parser.values(valueOption) : kDemoValues;
+    for (const QString &spec : values) {
+        if (!addValue(device, spec)) {
+            std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(spec));
+            return 2;
+        }
+    }
+
+    // The test device starts on a free port; move it to the one asked for.
+    device.stopListening();
+    if (!device.listen(quint16(port))) {
+        std::fprintf(stderr, "simdevice: cannot listen on 127.0.0.1:%u\n", port);
+        return 1;
+    }
+
+    const bool quiet = parser.isSet(quietOption);
+    QObject::connect(&device, &SimulatedVdsDevice::clientConnected, &device, [&device]() {
+        std::printf("%8lld ms  client connected\n", static_cast<long long>(device.elapsedMs()));
+        std::fflush(stdout);
+    });
+    QObject::connect(&device, &SimulatedVdsDevice::commandReceived, &device,
+                     [&device, quiet](const QByteArray &text) {
+                         if (!quiet) {
+                             std::printf("%8lld ms  %s\n", static_cast<long long>(device.elapsedMs()),
+                                         text.constData());
+                             std::fflush(stdout);
+                         }
+                         // A new subscriber learns the current value at once,
+                         // right after the confirmation.
+                         if (text.startsWith("SUB \"") && text.endsWith('"') && text.size() > 6) {
+                             const QByteArray key = text.mid(5, text.size() - 6);
+                             if (!device.value(key).isNull()) {
+                                 QTimer::singleShot(0, &device, [&device, key]() {
+                                     device.push(device.replyLine(key));
+                                 });
+                             }
+                         }
+                     });
+
+    std::printf("simdevice: listening on 127.0.0.1:%u (%s mode), %lld values; Ctrl+C ends it\n",
+                port, parser.isSet(pollOption) ? "poll" : "subscribe",
+                static_cast<long long>(values.size()));
+    std::fflush(stdout);
+    return app.exec();
+}
