@@ -6,15 +6,19 @@
 // the connection subscription (unless --poll) and then reports every change
 // of a subscribed value by itself, as a device does. Without --value it
 // holds the values of the built-in demo project's two gain blocks. Every
-// command it receives is printed with the time since start.
+// command it receives is printed with the time since start. A line
+// KEY=VALUE typed on its standard input changes a value on the device side,
+// as an operator at the device would; subscribers are told at once.
 
 #include "SimulatedVdsDevice.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
+#include <QSocketNotifier>
 #include <QTimer>
 
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -113,8 +117,35 @@ int main(int argc, char **argv)
                          }
                      });
 
+    // Values changed by hand, one KEY=VALUE line at a time.
+    const bool subscribing = !parser.isSet(pollOption);
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QObject::connect(&input, &QSocketNotifier::activated, &device, [&device, &input, subscribing]() {
+        char line[1024];
+        const ssize_t count = ::read(STDIN_FILENO, line, sizeof line - 1);
+        if (count <= 0) {
+            input.setEnabled(false); // end of input: keep serving
+            return;
+        }
+        for (const QByteArray &spec : QByteArray(line, int(count)).split('\n')) {
+            const QString text = QString::fromUtf8(spec.trimmed());
+            if (text.isEmpty())
+                continue;
+            if (!addValue(device, text)) {
+                std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(text));
+                continue;
+            }
+            const QByteArray key = text.left(text.lastIndexOf(QLatin1Char('='))).toUtf8();
+            if (subscribing)
+                device.push(device.replyLine(key));
+            std::printf("%8lld ms  set by hand: %s\n", static_cast<long long>(device.elapsedMs()),
+                        qPrintable(text));
+            std::fflush(stdout);
+        }
+    });
+
     std::printf("simdevice: listening on 127.0.0.1:%u (%s mode), %lld values; Ctrl+C ends it\n",
-                port, parser.isSet(pollOption) ? "poll" : "subscribe",
+                port, subscribing ? "subscribe" : "poll",
                 static_cast<long long>(values.size()));
     std::fflush(stdout);
     return app.exec();
