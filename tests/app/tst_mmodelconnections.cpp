@@ -3,6 +3,7 @@
 #include "ModelFixture.h"
 #include "NodeProperties.h"
 #include "SimulatedVdsDevice.h"
+#include "TestDevices.h"
 #include "amplifiers/PARXProtocol.h"
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
@@ -37,22 +38,6 @@ quint16 closedPort()
     QTcpServer server;
     server.listen(QHostAddress::LocalHost);
     return server.serverPort();
-}
-
-// A processor at 127.0.0.1 with one used block, so that going on line
-// opens its transport.
-HChassis *addChassis(HRoot *pRoot, const QString &label, quint16 port)
-{
-    auto *pChassis = new HChassis;
-    read(*pChassis, {QStringLiteral("title=DXR-880"), QStringLiteral("label=") + label,
-                     QStringLiteral("ipAddress=127.0.0.1"),
-                     QStringLiteral("serialPortNumber=%1").arg(port)});
-    pRoot->addChild(pChassis);
-    auto *pBlock = new HBlock;
-    read(*pBlock, {QStringLiteral("title=Gain"), QStringLiteral("label=Gain 1")});
-    pChassis->addChild(pBlock);
-    pBlock->setUsed(true);
-    return pChassis;
 }
 
 // A control that counts the state requests of the sweep.
@@ -167,10 +152,10 @@ void TestMModelConnections::indicator()
     for (int i = 0; i < listening; ++i) {
         devices.push_back(std::make_unique<SimulatedVdsDevice>());
         QVERIFY(devices.back()->listen());
-        addChassis(f.model->root(), QStringLiteral("Up %1").arg(i), devices.back()->port());
+        TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Up %1").arg(i), devices.back()->port());
     }
     for (int i = 0; i < refusing; ++i)
-        addChassis(f.model->root(), QStringLiteral("Down %1").arg(i), closedPort());
+        TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Down %1").arg(i), closedPort());
 
     f.model->setConnectionsEnabled(true);
     f.model->rebuildInterfaceSet();
@@ -185,8 +170,8 @@ void TestMModelConnections::reportedStateDoesNotDecide()
     ModelFixture f;
     SimulatedVdsDevice device;
     QVERIFY(device.listen());
-    HChassis *pUp = addChassis(f.model->root(), QStringLiteral("Up"), device.port());
-    HChassis *pDown = addChassis(f.model->root(), QStringLiteral("Down"), closedPort());
+    HChassis *pUp = TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Up"), device.port());
+    HChassis *pDown = TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Down"), closedPort());
     f.model->setConnectionsEnabled(true);
     f.model->rebuildInterfaceSet();
     QTRY_VERIFY_WITH_TIMEOUT(pUp->transport()->isConnected(), Patience);
@@ -204,8 +189,8 @@ void TestMModelConnections::lossIsPassedToEveryProtocol()
     ModelFixture f;
     SimulatedVdsDevice device;
     QVERIFY(device.listen());
-    HChassis *pUp = addChassis(f.model->root(), QStringLiteral("Up"), device.port());
-    HChassis *pDown = addChassis(f.model->root(), QStringLiteral("Down"), closedPort());
+    HChassis *pUp = TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Up"), device.port());
+    HChassis *pDown = TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Down"), closedPort());
     f.model->setConnectionsEnabled(true);
     f.model->rebuildInterfaceSet();
     QTRY_VERIFY_WITH_TIMEOUT(pUp->transport()->isConnected(), Patience);
@@ -229,7 +214,7 @@ void TestMModelConnections::eachChassisIsConnectedOnce()
     ModelFixture f;
     SimulatedVdsDevice device;
     QVERIFY(device.listen());
-    HChassis *pChassis = addChassis(f.model->root(), QStringLiteral("Main"), device.port());
+    HChassis *pChassis = TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Main"), device.port());
     for (int i = 0; i < 3; ++i) {
         f.model->setConnectionsEnabled(true);
         f.model->rebuildInterfaceSet();
@@ -253,7 +238,7 @@ void TestMModelConnections::indicatorFollowsAProjectWithoutDevices()
     ModelFixture f;
     SimulatedVdsDevice device;
     QVERIFY(device.listen());
-    addChassis(f.model->root(), QStringLiteral("Main"), device.port());
+    TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Main"), device.port());
     f.model->setConnectionsEnabled(true);
     f.model->rebuildInterfaceSet();
     QTRY_VERIFY_WITH_TIMEOUT(indicatorOf(*f.model).endsWith(QStringLiteral("/indicator_grn.png")),
@@ -337,7 +322,7 @@ void TestMModelConnections::statusDevices()
 {
     ModelFixture f;
     HRoot *pRoot = f.model->root();
-    addChassis(pRoot, QStringLiteral("Main"), closedPort());
+    TestDevices::addLocalChassis(pRoot, QStringLiteral("Main"), closedPort());
     auto *pArray = new HChassis(QStringLiteral("Kestrel"));
     read(*pArray, {"title=Ventra", "label=Array", "ipAddress=127.0.0.1"});
     pRoot->addChild(pArray);
@@ -381,7 +366,7 @@ void TestMModelConnections::statusDevices()
 void TestMModelConnections::noStatusDevicesNoDashboardIcon()
 {
     ModelFixture f;
-    addChassis(f.model->root(), QStringLiteral("Main"), closedPort());
+    TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Main"), closedPort());
     QVERIFY(!f.model->hasStatusDevices());
     QVERIFY(f.model->statusDevices().isEmpty());
     QVERIFY(!f.model->getInterface()->shouldDisplayDeviceStatusDashboardIcon());

@@ -3,6 +3,7 @@
 #include "ArchiveWriter.h"
 #include "FakeWidgetFactory.h"
 #include "ModelFixture.h"
+#include "TestDevices.h"
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
 #include "comms/TTransform.h"
@@ -47,32 +48,6 @@ QByteArray resourceBytes(const QString &path)
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
-
-const QByteArray kPanel = R"(<?xml version="1.0"?>
-<VDS>
-	<Scenes>
-		<Scene name="Only">
-			<Panels>
-				<Panel name="Page">
-					<Controls>
-						<Control name="Gain" type="Slider">
-							<block>Music Gain</block>
-							<nodeID>2</nodeID>
-							<nodeCategory>Blocks</nodeCategory>
-							<connection>Chassis|||1</connection>
-							<Property name="attributes">
-								<range>
-									<transform>strV</transform>
-								</range>
-							</Property>
-						</Control>
-					</Controls>
-				</Panel>
-			</Panels>
-		</Scene>
-	</Scenes>
-</VDS>
-)";
 
 int chassisCount(HRoot *pRoot)
 {
@@ -135,7 +110,7 @@ void TestMModelLoading::projectFilePath()
     if (!folder.isNull())
         setDesignsFolder(base);
     for (const QString &name : files)
-        QVERIFY(writeFile(base + "/" + name, kPanel));
+        QVERIFY(writeFile(base + "/" + name, TestDevices::oneFaderPanel()));
     if (!folder.isNull() && expected.startsWith("designs/"))
         expected = QDir::current().filePath(expected);
     QCOMPARE(MModel::projectFilePath(), expected);
@@ -193,7 +168,7 @@ void TestMModelLoading::eachLoadStartsFromAnEmptyRecord()
     MProject::setExitPin("1234");
     // The next site's archive has neither a design nor a project section.
     ArchiveWriter writer;
-    writer.addFile("/Next.cpf", kPanel);
+    writer.addFile("/Next.cpf", TestDevices::oneFaderPanel());
     const QString path = QDir::current().filePath("next.cpz");
     QVERIFY(writer.writeTo(path));
     f.model->loadProject(path);
@@ -222,7 +197,7 @@ void TestMModelLoading::archiveMembers()
     QFETCH(int, chassis);
     ArchiveWriter writer;
     if (withPanel)
-        writer.addFile("/Site.cpf", kPanel);
+        writer.addFile("/Site.cpf", TestDevices::oneFaderPanel());
     if (withDesign)
         writer.addFile("/project/Site.vpj", resourceBytes(QFINDTESTDATA("../../resources/demo/project/Demo.vpj")));
     writer.addFile("/image/none.png", QByteArray("x"));
@@ -245,7 +220,7 @@ void TestMModelLoading::archiveMembers()
 
 void TestMModelLoading::bareFileFirstLeavesNoDevices()
 {
-    QVERIFY(writeFile("first.cpf", kPanel));
+    QVERIFY(writeFile("first.cpf", TestDevices::oneFaderPanel()));
     ModelFixture f;
     f.model->loadProject(QDir::current().filePath("first.cpf"));
     QCOMPARE(chassisCount(f.model->root()), 0);

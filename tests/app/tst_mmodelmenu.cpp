@@ -1,13 +1,12 @@
 #include "VrTest.h"
 
 #include "ModelFixture.h"
-#include "NodeProperties.h"
 #include "SimulatedVdsDevice.h"
+#include "TestDevices.h"
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
 #include "app/VModeManager.h"
 #include "comms/IInterface.h"
-#include "devices/HBlock.h"
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"
 #include "project/MProject.h"
@@ -15,8 +14,6 @@
 #include <QHostAddress>
 #include <QSignalSpy>
 #include <QTimer>
-
-using NodeProperties::read;
 
 namespace {
 
@@ -53,20 +50,6 @@ bool runEntry(ModelFixture &f, const QString &entry, ShownBox *pBox)
     // Boxes go with deferred deletion.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     return result;
-}
-
-HChassis *addChassis(HRoot *pRoot, const QString &label, quint16 port)
-{
-    auto *pChassis = new HChassis;
-    read(*pChassis, {QStringLiteral("title=DXR-880"), QStringLiteral("label=") + label,
-                     QStringLiteral("ipAddress=127.0.0.1"),
-                     QStringLiteral("serialPortNumber=%1").arg(port)});
-    pRoot->addChild(pChassis);
-    auto *pBlock = new HBlock;
-    read(*pBlock, {QStringLiteral("title=Gain"), QStringLiteral("label=Gain 1")});
-    pChassis->addChild(pBlock);
-    pBlock->setUsed(true);
-    return pChassis;
 }
 
 QList<QHostAddress> addresses(const QStringList &texts)
@@ -241,10 +224,10 @@ void TestMModelMenu::networkStatusListsDevicesWithTransports()
     ModelFixture f;
     SimulatedVdsDevice device;
     QVERIFY(device.listen());
-    HChassis *pMain = addChassis(f.model->root(), QStringLiteral("Main"), device.port());
+    HChassis *pMain = TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Main"), device.port());
     f.model->setConnectionsEnabled(true);
     // Joins after connections were turned on: it has no transport.
-    addChassis(f.model->root(), QStringLiteral("Late"), device.port());
+    TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Late"), device.port());
     QTRY_VERIFY_WITH_TIMEOUT(pMain->transport()->isConnected(), Patience);
 
     QCOMPARE(f.model->networkStatusText(), QStringLiteral("Main - Online - Running\n\n"));

@@ -3,6 +3,7 @@
 #include "ArchiveWriter.h"
 #include "ModelFixture.h"
 #include "SimulatedVdsDevice.h"
+#include "TestDevices.h"
 #include "app/DQmlMessageDialog.h"
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
@@ -31,32 +32,6 @@
 #include <memory>
 
 namespace {
-
-const QByteArray kOldPanel = R"(<?xml version="1.0"?>
-<VDS>
-	<Scenes>
-		<Scene name="Only">
-			<Panels>
-				<Panel name="Page">
-					<Controls>
-						<Control name="Gain" type="Slider">
-							<block>Music Gain</block>
-							<nodeID>2</nodeID>
-							<nodeCategory>Blocks</nodeCategory>
-							<connection>Chassis|||1</connection>
-							<Property name="attributes">
-								<range>
-									<transform>strV</transform>
-								</range>
-							</Property>
-						</Control>
-					</Controls>
-				</Panel>
-			</Panels>
-		</Scene>
-	</Scenes>
-</VDS>
-)";
 
 QByteArray sourceFile(const QString &relative)
 {
@@ -93,7 +68,7 @@ QByteArray demoArchive(quint16 port)
 QByteArray oldArchive(quint16 port)
 {
     ArchiveWriter writer;
-    writer.addFile("/Old.cpf", kOldPanel);
+    writer.addFile("/Old.cpf", TestDevices::oneFaderPanel());
     writer.addFile("/project/Old.vpj", designAt(port));
     return writer.toByteArray();
 }
@@ -347,7 +322,7 @@ void TestMModelReceive::pushedProjectReplacesTheOldOne()
 void TestMModelReceive::barePanelFileIsTaken()
 {
     auto f = makeModel();
-    QByteArray panel = kOldPanel;
+    QByteArray panel = TestDevices::oneFaderPanel();
     panel.replace("<Scene name=\"Only\">", "<Scene name=\"Bare\">");
     ScriptedSender sender;
     sender.writeInChunks(panel, 100).close();
