@@ -31,12 +31,12 @@ const QStringList kDemoValues = {
 
 // "KEY=VALUE" split at its last "=": keys such as GA"x">1 hold none, but
 // the value may be empty.
-bool addValue(SimulatedVdsDevice &device, const QString &spec)
+bool addValue(SimulatedVdsDevice &device, const QString &entry)
 {
-    const qsizetype equals = spec.lastIndexOf(QLatin1Char('='));
+    const qsizetype equals = entry.lastIndexOf(QLatin1Char('='));
     if (equals <= 0)
         return false;
-    device.setValue(spec.left(equals).toUtf8(), spec.mid(equals + 1).toUtf8());
+    device.setValue(entry.left(equals).toUtf8(), entry.mid(equals + 1).toUtf8());
     return true;
 }
 
@@ -79,9 +79,9 @@ int main(int argc, char **argv)
     device.setValueStoreEnabled(true);
     device.setSubscriptionAccepted(!parser.isSet(pollOption));
     const QStringList values = parser.isSet(valueOption) ? parser.values(valueOption) : kDemoValues;
-    for (const QString &spec : values) {
-        if (!addValue(device, spec)) {
-            std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(spec));
+    for (const QString &entry : values) {
+        if (!addValue(device, entry)) {
+            std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(entry));
             return 2;
         }
     }
@@ -127,8 +127,8 @@ int main(int argc, char **argv)
             input.setEnabled(false); // end of input: keep serving
             return;
         }
-        for (const QByteArray &spec : QByteArray(line, int(count)).split('\n')) {
-            const QString text = QString::fromUtf8(spec.trimmed());
+        for (const QByteArray &entry : QByteArray(line, int(count)).split('\n')) {
+            const QString text = QString::fromUtf8(entry.trimmed());
             if (text.isEmpty())
                 continue;
             if (!addValue(device, text)) {
