@@ -4,7 +4,6 @@
 #include "comms/TTransform.h"
 
 #include <QDebug>
-#include <QScopedValueRollback>
 
 WTextEdit::WTextEdit(QQuickItem *parent)
     : WWidget(parent)
@@ -51,14 +50,14 @@ void WTextEdit::onTextChanged()
         }
         m_text = text;
     }
-    passOn(this);
+    passLinkValue(this);
 }
 
 void WTextEdit::outputCurrentText(const QString &text)
 {
     if (text != m_text)
         m_text = text;
-    passOn(this);
+    passLinkValue(this);
 }
 
 void WTextEdit::linkValue(WWidget *pSource)
@@ -74,14 +73,5 @@ void WTextEdit::linkValue(WWidget *pSource)
         setItemProperty("text", displayText);
         setUpdating(false);
     }
-    passOn(pSource);
-}
-
-void WTextEdit::passOn(WWidget *pSource)
-{
-    WWidget *pLinked = linkedWidget();
-    if (!pLinked || m_isPassingOn)
-        return;
-    const QScopedValueRollback<bool> passing(m_isPassingOn, true);
-    pLinked->linkValue(pSource);
+    passLinkValue(pSource);
 }

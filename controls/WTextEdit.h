@@ -30,10 +30,5 @@ public slots:
     void outputCurrentText(const QString &text) override;
 
 private:
-    // Hands the value to the linked widget, unless this widget is already
-    // passing one on: linked widgets may form a cycle.
-    void passOn(WWidget *pSource);
-
     QString m_text;
-    bool m_isPassingOn = false;
 };

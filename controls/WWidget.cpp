@@ -11,6 +11,7 @@
 
 #include <QColor>
 #include <QDebug>
+#include <QScopedValueRollback>
 
 #include <cmath>
 
@@ -286,6 +287,14 @@ void WWidget::updateLook()
 
 void WWidget::release()
 {
+}
+
+void WWidget::passLinkValue(WWidget *pSource)
+{
+    if (!m_pLinkedWidget || m_isPassingLink)
+        return;
+    const QScopedValueRollback<bool> passing(m_isPassingLink, true);
+    m_pLinkedWidget->linkValue(pSource);
 }
 
 void WWidget::linkValue(WWidget *pSource)

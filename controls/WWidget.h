@@ -156,6 +156,10 @@ protected:
     bool readFractionAttribute(const QString &name, const QString &value);
     // The attributes every widget writes inside its element.
     void writeBaseAttributes(XmlWriter &writer) const;
+    // Hands a value on to the linked widget, naming where it started. A
+    // widget that is passing a value on already does not pass again, so
+    // links that close a ring (with or without the source) end.
+    void passLinkValue(WWidget *pSource);
 
     QPointer<QObject> m_pWidget;
 
@@ -171,6 +175,7 @@ private:
     quint32 m_link = 0;
     quint8 m_updateGuard = 0;
     quint8 m_outputEnabled = 1;
+    bool m_isPassingLink = false;
     QPointer<WWidget> m_pLinkedWidget;
     QPointer<TTransform> m_pTransform;
     QPointer<PProtocol> m_pProtocol;

@@ -186,8 +186,7 @@ void WSlider::onSendDelayTimerTimeout()
         pTransform->setDisplayValue(displayValueOf(double(m_pendingPosition)));
         if (m_isSendNeeded) {
             m_isValueAtDevice = pProtocol->sendValue(pTransform);
-            if (WWidget *pLinked = linkedWidget())
-                pLinked->linkValue(this);
+            passLinkValue(this);
         }
     }
     m_pendingValue = noPendingValue;
@@ -216,8 +215,7 @@ void WSlider::setState()
     // the range): the next position is sent even when it equals that one.
     m_isValueAtDevice =
         positionOf(reply / double(m_step)) == positionOf(double(m_value) / double(m_step));
-    if (WWidget *pLinked = linkedWidget())
-        pLinked->linkValue(this);
+    passLinkValue(this);
     setOutputEnabled(true);
 }
 
@@ -260,14 +258,13 @@ void WSlider::applyAttributes(CAttributes *pAttributes)
 void WSlider::bound()
 {
     TTransform *pTransform = transform();
-    WWidget *pLinked = linkedWidget();
-    if (pLinked && pTransform) {
+    if (linkedWidget() && pTransform) {
         pTransform->setFloatValue(double(m_value));
         if (m_isPercent)
             pTransform->setDisplayValue(displayValueOf(double(m_value) / double(m_step)));
         else
             pTransform->setDisplayValue(double(m_value));
-        pLinked->linkValue(this);
+        passLinkValue(this);
     }
     fillLabelText();
 }
@@ -276,9 +273,6 @@ void WSlider::linkValue(WWidget *pSource)
 {
     // Back at the source: the value went round every linked widget.
     if (pSource == this)
-        return;
-    // Already passing a value on: the links close a ring without the source.
-    if (isUpdating())
         return;
     TTransform *pTransform = transform();
     if (!pTransform)
@@ -295,9 +289,8 @@ void WSlider::linkValue(WWidget *pSource)
     // Shown, not sent by this widget: whether the device holds it is not
     // known here.
     m_isValueAtDevice = false;
-    if (WWidget *pLinked = linkedWidget())
-        pLinked->linkValue(pSource);
     setUpdating(false);
+    passLinkValue(pSource);
 }
 
 void WSlider::setNode(HNode *pNode)
