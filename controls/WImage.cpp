@@ -1,7 +1,5 @@
 #include "WImage.h"
 
-#include "project/UArchive.h"
-
 #include <QDebug>
 
 #include <algorithm>
@@ -62,11 +60,8 @@ QRectF WImage::geometry() const
 
 void WImage::setImagePath(const char *propertyName, const QString &path)
 {
-    if (!item())
-        return;
-    QString resolved = path;
-    UArchive::instance().resolveFileUrl(resolved);
-    setItemProperty(propertyName, resolved);
+    if (item())
+        setPictureProperty(propertyName, path);
 }
 
 void WImage::setBackgroundFillMode(int mode)

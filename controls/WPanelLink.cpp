@@ -1,7 +1,6 @@
 #include "WPanelLink.h"
 
 #include "app/MModel.h"
-#include "project/UArchive.h"
 
 WPanelLink::WPanelLink(QQuickItem *parent)
     : WLabel(parent)
@@ -20,11 +19,8 @@ bool WPanelLink::readAttribute(const QString &name, const QString &value)
     } else if (name == QLatin1String("path")) {
         m_targetPath = value;
     } else if (name == QLatin1String("imagepath")) {
-        if (!value.isEmpty()) {
-            QString path = value;
-            UArchive::instance().resolveFileUrl(path);
-            setItemProperty("imagePath", path);
-        }
+        if (!value.isEmpty())
+            setPictureProperty("imagePath", value);
     } else if (name == QLatin1String("imagevalid")) {
         setItemProperty("imageValid", value != QObject::tr("Text"));
     } else if (name == QLatin1String("buttonmode")) {

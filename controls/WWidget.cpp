@@ -7,6 +7,7 @@
 #include "devices/HChassis.h"
 #include "devices/HComposite.h"
 #include "devices/HNode.h"
+#include "project/UArchive.h"
 #include "project/XmlWriter.h"
 
 #include <QColor>
@@ -332,6 +333,13 @@ void WWidget::setItemProperty(const char *name, const QVariant &value)
 QVariant WWidget::itemProperty(const char *name) const
 {
     return m_pWidget ? m_pWidget->property(name) : QVariant();
+}
+
+void WWidget::setPictureProperty(const char *name, const QString &path)
+{
+    QString resolved = path;
+    UArchive::instance().resolveFileUrl(resolved);
+    setItemProperty(name, resolved);
 }
 
 void WWidget::setColorProperty(const char *name, const QString &text)

@@ -119,6 +119,9 @@ public:
     // An unparsable text gives an invalid colour.
     void setColorProperty(const char *name, const QString &text);
     QString itemText() const;
+    // Sets the property to the path, or to the file URL of the unpacked
+    // archive member of that file name.
+    void setPictureProperty(const char *name, const QString &path);
     void setItemGeometry(const QRectF &rect);
     // The item's x, y, width and height as properties; zero without an item.
     QRectF itemGeometry() const;
