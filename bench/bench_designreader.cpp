@@ -11,6 +11,7 @@
 #include "project/XmlFileReader.h"
 #include "project/XmlHandler.h"
 
+#include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
 
@@ -114,13 +115,6 @@ int countNodes(HNode *pNode)
     return count;
 }
 
-// The reader's debug lines would swamp the figures.
-void quiet(QtMsgType type, const QMessageLogContext &, const QString &message)
-{
-    if (type != QtDebugMsg && type != QtInfoMsg)
-        std::fprintf(stderr, "%s\n", qPrintable(message));
-}
-
 } // namespace
 
 int main(int argc, char **argv)
@@ -129,7 +123,7 @@ int main(int argc, char **argv)
     if (!dir.isValid())
         return 1;
     QCoreApplication app(argc, argv);
-    qInstallMessageHandler(quiet);
+    showMessagesFrom(QtWarningMsg);
 
     const QByteArray bytes = largeDesign();
     const QString path = dir.path() + QStringLiteral("/large.vpj");

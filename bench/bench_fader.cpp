@@ -22,6 +22,7 @@
 #include "devices/HNode.h"
 #include "widgets/WSlider.h"
 
+#include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
 #include "SimulatedVdsDevice.h"
@@ -45,10 +46,6 @@ namespace {
 constexpr int Steps = 1000;
 constexpr qreal StepPixels = 2.0;
 const QByteArray kKey = "GA\"Bench Gain\">1";
-
-void quiet(QtMsgType, const QMessageLogContext &, const QString &)
-{
-}
 
 // Keeps the event loop turning for a while, to the microsecond.
 void pauseNs(qint64 ns)
@@ -245,10 +242,9 @@ private:
 int main(int argc, char **argv)
 {
     BenchSandbox sandbox;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
-    qInstallMessageHandler(quiet);
+    hideAllMessages();
     VQmlFrame::registerTypes();
 
     const double floorMs = WSlider::sendDelayInterval;

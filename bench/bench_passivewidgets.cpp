@@ -5,6 +5,7 @@
 // so both figures hold only the item creation and the frame. Prints medians
 // of several runs and their ratio; asserts nothing.
 
+#include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
 #include "app/MModel.h"
@@ -119,15 +120,11 @@ int main(int argc, char **argv)
     BenchSandbox dir;
     if (!dir.isValid())
         return 1;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreenPlatform();
     QApplication app(argc, argv);
     VQmlFrame::registerTypes();
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
-        // Pictures the bench does not ship draw nothing; only faults matter.
-        if (type == QtCriticalMsg || type == QtFatalMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-    });
+    // Pictures the bench does not ship draw nothing; only faults matter.
+    showMessagesFrom(QtCriticalMsg);
 
     const QString panelPath = dir.path() + QStringLiteral("/Bench.cpf");
     QFile file(panelPath);

@@ -5,6 +5,7 @@
 // pass over both members. Prints medians of several runs; asserts nothing.
 
 #include "ArchiveWriter.h"
+#include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
 #include "app/MModel.h"
@@ -131,8 +132,7 @@ int main(int argc, char **argv)
     BenchSandbox dir;
     if (!dir.isValid())
         return 1;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
+    preferOffscreenPlatform();
     QApplication app(argc, argv);
     QSettings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"))
         .setValue(QStringLiteral("Path/Archive"), dir.path());
@@ -145,10 +145,7 @@ int main(int argc, char **argv)
         return 1;
 
     // Quiet the readers' progress lines while timing.
-    qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &, const QString &message) {
-        if (type != QtDebugMsg)
-            std::fprintf(stderr, "%s\n", qPrintable(message));
-    });
+    showMessagesFrom(QtInfoMsg);
 
     constexpr int Runs = 7;
     std::vector<double> unpackMs, designMs, panelMs, wholeMs, floorMs;

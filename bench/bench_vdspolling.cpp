@@ -14,6 +14,7 @@
 #include "controls/CAttributes.h"
 #include "devices/HNode.h"
 
+#include "BenchMessages.h"
 #include "BenchTiming.h"
 #include "LineResponder.h"
 
@@ -35,10 +36,6 @@ namespace {
 
 constexpr int PanelSize = 200;
 constexpr int Rounds = 5;
-
-void quiet(QtMsgType, const QMessageLogContext &, const QString &)
-{
-}
 
 // The device end: answers each carriage-return terminated get from its
 // value store at once, refuses the connection subscription (poll mode) and
@@ -79,7 +76,7 @@ struct Control
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    qInstallMessageHandler(quiet);
+    hideAllMessages();
     VdsResponder device;
 
     // Faders, gains and switches across 50 modules: 150 named-index gets
