@@ -30,6 +30,15 @@ using NodeProperties::read;
 
 namespace {
 
+// A loudspeaker array at 127.0.0.1, one status device of the dashboard.
+HChassis *addLocalArray(HRoot *pRoot)
+{
+    auto *pArray = new HChassis(QStringLiteral("Kestrel"));
+    read(*pArray, {"title=Ventra", "label=Array", "ipAddress=127.0.0.1"});
+    pRoot->addChild(pArray);
+    return pArray;
+}
+
 constexpr int Patience = 10000;
 
 // A port on 127.0.0.1 where nothing listens: connecting is refused.
@@ -323,9 +332,7 @@ void TestMModelConnections::statusDevices()
     ModelFixture f;
     HRoot *pRoot = f.model->root();
     TestDevices::addLocalChassis(pRoot, QStringLiteral("Main"), closedPort());
-    auto *pArray = new HChassis(QStringLiteral("Kestrel"));
-    read(*pArray, {"title=Ventra", "label=Array", "ipAddress=127.0.0.1"});
-    pRoot->addChild(pArray);
+    HChassis *pArray = addLocalArray(pRoot);
     auto *pArx = new HChassis;
     read(*pArx, {"title=ARX-4800", "label=Amp", "ipAddress=127.0.0.1", "deviceType=ARX-4800"});
     pRoot->addChild(pArx);
@@ -377,9 +384,7 @@ void TestMModelConnections::noStatusDevicesNoDashboardIcon()
 void TestMModelConnections::rebuildReleasesEarlierObjects()
 {
     ModelFixture f;
-    auto *pArray = new HChassis(QStringLiteral("Kestrel"));
-    read(*pArray, {"title=Ventra", "label=Array", "ipAddress=127.0.0.1"});
-    f.model->root()->addChild(pArray);
+    HChassis *pArray = addLocalArray(f.model->root());
 
     QVERIFY(f.model->hasStatusDevices());
     const QPointer<DeviceStatusInterfaceObject> pFirst = f.model->statusDevices().value(0);
@@ -395,9 +400,7 @@ void TestMModelConnections::rebuildReleasesEarlierObjects()
 void TestMModelConnections::shownObjectsOutliveRebuilds()
 {
     ModelFixture f;
-    auto *pArray = new HChassis(QStringLiteral("Kestrel"));
-    read(*pArray, {"title=Ventra", "label=Array", "ipAddress=127.0.0.1"});
-    f.model->root()->addChild(pArray);
+    HChassis *pArray = addLocalArray(f.model->root());
 
     QVERIFY(f.model->openDeviceStatus());
     const QPointer<DeviceStatusInterfaceObject> pShown = f.model->statusDevices().value(0);
@@ -420,9 +423,7 @@ void TestMModelConnections::shownObjectsOutliveRebuilds()
 void TestMModelConnections::statusListAfterTheDevicesWent()
 {
     ModelFixture f;
-    auto *pArray = new HChassis(QStringLiteral("Kestrel"));
-    read(*pArray, {"title=Ventra", "label=Array", "ipAddress=127.0.0.1"});
-    f.model->root()->addChild(pArray);
+    addLocalArray(f.model->root());
     QVERIFY(f.model->openDeviceStatus());
     QVERIFY(f.model->hasStatusDevices());
     const QPointer<DeviceStatusInterfaceObject> pShown = f.model->statusDevices().value(0);
