@@ -981,9 +981,9 @@ bool MModel::receiveDesign()
     const QString target = receivedDesignPath(true);
     if (target.isEmpty()) {
         const QString folder = QDir::toNativeSeparators(QFileInfo(designsFolder()).absoluteFilePath());
-        reportReceiveFailure(translated("Receive Mode Failure: ")
-                             + translated("Cannot create the folder ") + QLatin1Char('`') + folder
-                             + QLatin1Char('`'));
+        PFileProtocol::reportFailure(translated("Receive Mode Failure: ")
+                                     + translated("Cannot create the folder ") + QLatin1Char('`')
+                                     + folder + QLatin1Char('`'));
         m_pReceiveServer.reset();
         return false;
     }
@@ -1065,11 +1065,4 @@ QString MModel::receivedDesignPath(bool createFolder) const
     if (createFolder && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         return QString();
     return QDir(folder).path() + QStringLiteral("/download.cpn");
-}
-
-void MModel::reportReceiveFailure(const QString &text) const
-{
-    qWarning().noquote() << text;
-    DQmlMessageDialog dialog;
-    dialog.showMessageBox(translated("Receive Control Panel..."), text + PFileProtocol::adminHint());
 }

@@ -223,7 +223,6 @@ private:
     void resumeAfterFailedReceive(bool wasPolling, bool wasActive);
     void watchTransportsDuringReceive(bool watch);
     void noteTransportStateDuringReceive(bool isConnected);
-    void reportReceiveFailure(const QString &text) const;
 
     // The QML side may go before us (the view is deleted first), so both
     // are guarded.

@@ -33,12 +33,6 @@ QString PFileProtocol::protocolName() const
     return QStringLiteral("File");
 }
 
-QString PFileProtocol::adminHint()
-{
-    return QObject::tr("\n\nTry both re-installing and running this application with "
-                       "Administrator priveleges.");
-}
-
 bool PFileProtocol::sendFile(const QString &path)
 {
     IInterface *pInterface = transport();
@@ -145,9 +139,7 @@ bool PFileProtocol::onDataReceived(const QByteArray &data, const QString &errorT
     }
     const qint64 written = m_pFile->write(data);
     if (written != data.size()) {
-        failReceive(QObject::tr("Receive Mode Failure: ") + QObject::tr("Cannot write file at ")
-                    + QLatin1Char('`') + QDir::toNativeSeparators(m_pFile->fileName())
-                    + QLatin1Char('`') + QObject::tr(" because ") + m_pFile->errorString());
+        failReceive(writeFailureText());
         return false;
     }
     m_receivedBytes += written;
@@ -166,9 +158,7 @@ void PFileProtocol::senderFinished()
     }
     // The last bytes reach the disk here; a full disk shows up now.
     if (!m_pFile->flush()) {
-        failReceive(QObject::tr("Receive Mode Failure: ") + QObject::tr("Cannot write file at ")
-                    + QLatin1Char('`') + QDir::toNativeSeparators(m_pFile->fileName())
-                    + QLatin1Char('`') + QObject::tr(" because ") + m_pFile->errorString());
+        failReceive(writeFailureText());
         return;
     }
     m_pFile->close();
@@ -234,9 +224,19 @@ bool PFileProtocol::swapFile(const QString &path, const QString &tempPath)
     return true;
 }
 
-void PFileProtocol::reportFailure(const QString &text) const
+QString PFileProtocol::writeFailureText() const
+{
+    return QObject::tr("Receive Mode Failure: ") + QObject::tr("Cannot write file at ") + QLatin1Char('`')
+        + QDir::toNativeSeparators(m_pFile->fileName()) + QLatin1Char('`') + QObject::tr(" because ")
+        + m_pFile->errorString();
+}
+
+void PFileProtocol::reportFailure(const QString &text)
 {
     qWarning().noquote() << text;
     DQmlMessageDialog dialog;
-    dialog.showMessageBox(QObject::tr("Receive Control Panel..."), text + adminHint());
+    dialog.showMessageBox(QObject::tr("Receive Control Panel..."),
+                          text
+                              + QObject::tr("\n\nTry both re-installing and running this application "
+                                            "with Administrator priveleges."));
 }

@@ -51,9 +51,9 @@ public:
     void setFileCheck(FileCheck check) { m_fileCheck = std::move(check); }
     bool isReceiving() const { return m_receiveState == ReceiveState::Receiving; }
 
-    // Failure texts go to the debug output and to a message box; the text
-    // below is appended in the box.
-    static QString adminHint();
+    // A receive-mode failure: the text goes to the debug output and, with
+    // the advice to reinstall and run with administrator rights, to a box.
+    static void reportFailure(const QString &text);
 
 public slots:
     // The user ended the reception: a transfer still running is dropped.
@@ -74,7 +74,8 @@ private:
     // Ends a running reception as failed and drops the temporary file. A
     // non-empty reason is reported to the user once the wait is over.
     void failReceive(const QString &reason);
-    void reportFailure(const QString &text) const;
+    // The text of a file that cannot be written.
+    QString writeFailureText() const;
 
     std::unique_ptr<QFile> m_pFile;
     ReceiveState m_receiveState = ReceiveState::Idle;
