@@ -1,6 +1,6 @@
 #include "DQmlMessageDialog.h"
 
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 
 #include <QDebug>
 #include <QEventLoop>

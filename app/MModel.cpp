@@ -4,7 +4,7 @@
 #include "app/DQmlMessageDialog.h"
 #include "app/MQmlInterface.h"
 #include "app/MainWindow.h"
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 #include "comms/IComposite.h"
 #include "comms/ITcpServer.h"
 #include "comms/PFileProtocol.h"

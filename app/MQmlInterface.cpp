@@ -2,7 +2,7 @@
 
 #include "app/MModel.h"
 #include "app/MeterGaugeLocalization.h"
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 #include "controls/CControl.h"
 #include "project/MProject.h"
 

@@ -3,25 +3,7 @@
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
 #include "app/MeterGaugeLocalization.h"
-#include "controls/WFrame.h"
-#include "controls/WImage.h"
-#include "controls/WLabel.h"
-#include "controls/WPanelLink.h"
-#include "controls/WRegion.h"
-#include "controls/WTextEdit.h"
-#include "controls/WTextLink.h"
-#include "controls/WWidget.h"
-#include "roomcombine/WActiveCombo.h"
-#include "roomcombine/WComboSelection.h"
-#include "roomcombine/WRoomSelection.h"
-#include "widgets/WButton.h"
-#include "widgets/WCmdButton.h"
-#include "widgets/WDialer.h"
-#include "widgets/WDropList.h"
-#include "widgets/WLevelButtons.h"
-#include "widgets/WMeter.h"
-#include "widgets/WMeterImage.h"
-#include "widgets/WSlider.h"
+#include "controls/WWidgetFactory.h"
 
 #include <QDebug>
 #include <QQmlComponent>
@@ -34,14 +16,6 @@
 namespace {
 
 const QString kInterfaceUrl = QStringLiteral("qrc:/qml/QmlInterface.qml");
-
-// Each class is its own module, named after the class in lower case.
-template<typename T>
-void registerType(const char *className)
-{
-    const QByteArray uri = QByteArray(className).toLower();
-    qmlRegisterType<T>(uri.constData(), 1, 0, className);
-}
 
 } // namespace
 
@@ -79,26 +53,9 @@ void VQmlFrame::registerTypes()
         return;
     s_registered = true;
 
-    registerType<MQmlInterface>("MQmlInterface");
-    registerType<WWidget>("WWidget");
-    registerType<WButton>("WButton");
-    registerType<WCmdButton>("WCmdButton");
-    registerType<WDialer>("WDialer");
-    registerType<WDropList>("WDropList");
-    registerType<WFrame>("WFrame");
-    registerType<WImage>("WImage");
-    registerType<WLabel>("WLabel");
-    registerType<WPanelLink>("WPanelLink");
-    registerType<WRegion>("WRegion");
-    registerType<WSlider>("WSlider");
-    registerType<WTextEdit>("WTextEdit");
-    registerType<WTextLink>("WTextLink");
-    registerType<WActiveCombo>("WActiveCombo");
-    registerType<WComboSelection>("WComboSelection");
-    registerType<WRoomSelection>("WRoomSelection");
-    registerType<WLevelButtons>("WLevelButtons");
-    registerType<WMeter>("WMeter");
-    registerType<WMeterImage>("WMeterImage");
+    // Its own module, named after the class in lower case, as the widgets'.
+    qmlRegisterType<MQmlInterface>("mqmlinterface", 1, 0, "MQmlInterface");
+    WWidgetFactory::registerWidgetTypes();
 }
 
 void VQmlFrame::registerQmlTypes(bool initializeModel)

@@ -9,7 +9,6 @@
 // at most one dispatcher tick. It asserts nothing.
 
 #include "app/MModel.h"
-#include "app/VQmlFrame.h"
 #include "comms/ITcpClient.h"
 #include "comms/ITcpClientThread.h"
 #include "comms/PVDSProtocol.h"
@@ -245,7 +244,7 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     hideAllMessages();
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
 
     const double floorMs = WSlider::sendDelayInterval;
     const double ceilingMs = WSlider::sendDelayInterval + ITcpClientThread::DispatchIntervalMs;

@@ -9,11 +9,10 @@
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
 #include "app/MModel.h"
-#include "devices/HRoot.h"
-#include "app/VQmlFrame.h"
 #include "controls/CComposite.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"
+#include "devices/HRoot.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -122,7 +121,7 @@ int main(int argc, char **argv)
         return 1;
     preferOffscreenPlatform();
     QApplication app(argc, argv);
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
     // Pictures the bench does not ship draw nothing; only faults matter.
     showMessagesFrom(QtCriticalMsg);
 

@@ -1,7 +1,7 @@
 #include "CCanvas.h"
 
 #include "app/MModel.h"
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 #include "app/VQmlFrame.h"
 #include "project/SkinLoader.h"
 

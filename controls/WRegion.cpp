@@ -1,7 +1,7 @@
 #include "WRegion.h"
 
 #include "app/MModel.h"
-#include "app/ULogger.h"
+#include "controls/ULogger.h"
 
 WRegion::WRegion(QQuickItem *parent)
     : WPolygon(parent)

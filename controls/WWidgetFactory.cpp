@@ -1,12 +1,31 @@
 #include "WWidgetFactory.h"
 
+#include "controls/WFrame.h"
+#include "controls/WImage.h"
+#include "controls/WLabel.h"
+#include "controls/WPanelLink.h"
+#include "controls/WRegion.h"
+#include "controls/WTextEdit.h"
+#include "controls/WTextLink.h"
 #include "controls/WWidget.h"
+#include "roomcombine/WActiveCombo.h"
+#include "roomcombine/WComboSelection.h"
+#include "roomcombine/WRoomSelection.h"
+#include "widgets/WButton.h"
+#include "widgets/WCmdButton.h"
+#include "widgets/WDialer.h"
+#include "widgets/WDropList.h"
+#include "widgets/WLevelButtons.h"
+#include "widgets/WMeter.h"
+#include "widgets/WMeterImage.h"
+#include "widgets/WSlider.h"
 
 #include <QDebug>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQmlError>
 #include <QUrl>
+#include <qqml.h>
 
 #include <iterator>
 
@@ -44,6 +63,14 @@ constexpr WidgetType kWidgetTypes[] = {
 
 const QString kWidgetObjectName = QStringLiteral("widget");
 
+// Each widget class is its own module, named after the class in lower case.
+template<typename T>
+void registerType(const char *className)
+{
+    const QByteArray uri = QByteArray(className).toLower();
+    qmlRegisterType<T>(uri.constData(), 1, 0, className);
+}
+
 // The first descendant named "widget", through the object tree and, for
 // items placed without an object parent, through the visual children.
 QObject *findWidgetChild(QQuickItem *pItem)
@@ -61,6 +88,34 @@ QObject *findWidgetChild(QQuickItem *pItem)
 }
 
 } // namespace
+
+void WWidgetFactory::registerWidgetTypes()
+{
+    static bool s_registered = false;
+    if (s_registered)
+        return;
+    s_registered = true;
+
+    registerType<WWidget>("WWidget");
+    registerType<WButton>("WButton");
+    registerType<WCmdButton>("WCmdButton");
+    registerType<WDialer>("WDialer");
+    registerType<WDropList>("WDropList");
+    registerType<WFrame>("WFrame");
+    registerType<WImage>("WImage");
+    registerType<WLabel>("WLabel");
+    registerType<WPanelLink>("WPanelLink");
+    registerType<WRegion>("WRegion");
+    registerType<WSlider>("WSlider");
+    registerType<WTextEdit>("WTextEdit");
+    registerType<WTextLink>("WTextLink");
+    registerType<WActiveCombo>("WActiveCombo");
+    registerType<WComboSelection>("WComboSelection");
+    registerType<WRoomSelection>("WRoomSelection");
+    registerType<WLevelButtons>("WLevelButtons");
+    registerType<WMeter>("WMeter");
+    registerType<WMeterImage>("WMeterImage");
+}
 
 WWidgetFactory::~WWidgetFactory()
 {

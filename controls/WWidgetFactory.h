@@ -19,6 +19,10 @@ public:
     WWidgetFactory() = default;
     virtual ~WWidgetFactory();
 
+    // Makes every widget class known to QML, each in its own module named
+    // after the class in lower case; once per process.
+    static void registerWidgetTypes();
+
     // The widget for a panel-file widget type, or null for a type it does
     // not make (names compare case-sensitively).
     virtual WWidget *create(const QString &typeName);

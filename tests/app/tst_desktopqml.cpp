@@ -2,7 +2,7 @@
 
 #include "app/DQmlMessageDialog.h"
 #include "app/MQmlInterface.h"
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 
 #include <QColor>
 #include <QKeyEvent>

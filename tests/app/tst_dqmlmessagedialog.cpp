@@ -1,7 +1,7 @@
 #include "VrTest.h"
 
 #include "app/DQmlMessageDialog.h"
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 #include "app/VQmlFrame.h"
 
 #include <QAbstractButton>

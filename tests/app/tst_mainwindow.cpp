@@ -3,7 +3,7 @@
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
 #include "app/MainWindow.h"
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 #include "app/VQmlFrame.h"
 #include "comms/IComposite.h"
 

@@ -4,7 +4,7 @@
 
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 #include "app/VQmlFrame.h"
 #include "controls/CCanvas.h"
 #include "controls/CComposite.h"

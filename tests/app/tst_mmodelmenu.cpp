@@ -5,7 +5,7 @@
 #include "TestDevices.h"
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 #include "comms/IInterface.h"
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"

@@ -3,7 +3,7 @@
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
 #include "app/MeterGaugeLocalization.h"
-#include "app/VModeManager.h"
+#include "controls/VModeManager.h"
 #include "controls/CComposite.h"
 #include "project/MProject.h"
 

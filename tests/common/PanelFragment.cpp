@@ -5,7 +5,6 @@
 #include "controls/WDelegate.h"
 #include "controls/WWidget.h"
 #include "controls/WWidgetFactory.h"
-#include "app/VQmlFrame.h"
 #include "devices/HBlock.h"
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"
@@ -59,7 +58,7 @@ PanelFragment::PanelFragment(const QString &controlsXml)
     , m_pDeviceRoot(std::make_unique<HRoot>())
     , m_pScenes(std::make_unique<CComposite>())
 {
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
 
     auto *pChassis = new HChassis;
     pChassis->setNodeID(30216);

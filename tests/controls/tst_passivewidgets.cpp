@@ -1,7 +1,6 @@
 #include "VrTest.h"
 
 #include "ModelFixture.h"
-#include "app/VQmlFrame.h"
 #include "controls/CComposite.h"
 #include "controls/CControl.h"
 #include "controls/WFrame.h"
@@ -88,7 +87,7 @@ private:
 
 void TestPassiveWidgets::initTestCase()
 {
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
 }
 
 void TestPassiveWidgets::init()

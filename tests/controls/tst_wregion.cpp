@@ -4,11 +4,11 @@
 #include "ModelFixture.h"
 #include "PanelFragment.h"
 #include "app/MModel.h"
-#include "app/VQmlFrame.h"
 #include "controls/CComposite.h"
 #include "controls/CControl.h"
 #include "controls/WDelegate.h"
 #include "controls/WRegion.h"
+#include "controls/WWidgetFactory.h"
 
 #include <QColor>
 #include <QJsonArray>
@@ -78,7 +78,7 @@ private slots:
 
 void TestWRegion::initTestCase()
 {
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
 }
 
 void TestWRegion::fragmentAttributesLandOnItem()

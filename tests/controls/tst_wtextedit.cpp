@@ -3,8 +3,8 @@
 #include "PanelFragment.h"
 #include "SendLogProtocol.h"
 #include "StubTransform.h"
-#include "app/VQmlFrame.h"
 #include "controls/WTextEdit.h"
+#include "controls/WWidgetFactory.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>
@@ -75,7 +75,7 @@ private slots:
 
 void TestWTextEdit::initTestCase()
 {
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
 }
 
 void TestWTextEdit::fragmentAttributesLandOnItem()

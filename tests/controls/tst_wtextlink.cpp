@@ -3,9 +3,9 @@
 #include "PanelFragment.h"
 #include "SendLogProtocol.h"
 #include "StubTransform.h"
-#include "app/VQmlFrame.h"
 #include "controls/CControl.h"
 #include "controls/WTextLink.h"
+#include "controls/WWidgetFactory.h"
 #include "devices/HBlock.h"
 
 #include <QQmlComponent>
@@ -79,7 +79,7 @@ private slots:
 
 void TestWTextLink::initTestCase()
 {
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
 }
 
 void TestWTextLink::fragmentAttributesLandOnItem()

@@ -1,6 +1,5 @@
 #include "VrTest.h"
 
-#include "app/VQmlFrame.h"
 #include "controls/WDelegate.h"
 #include "controls/WFrame.h"
 #include "controls/WImage.h"
@@ -65,7 +64,7 @@ private:
 
 void TestWWidgetFactory::initTestCase()
 {
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
 }
 
 void TestWWidgetFactory::init()

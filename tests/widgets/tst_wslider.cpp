@@ -1,13 +1,14 @@
 #include "VrTest.h"
 
 #include "FaderRig.h"
+#include "InterfaceQml.h"
 #include "PanelFragment.h"
 
-#include "app/VQmlFrame.h"
 #include "comms/TTransform.h"
 #include "comms/TTransformFactory.h"
 #include "controls/CAttributes.h"
 #include "controls/CControl.h"
+#include "controls/WWidgetFactory.h"
 #include "devices/HDXRLink.h"
 #include "project/SkinLoader.h"
 #include "project/XmlWriter.h"
@@ -98,7 +99,7 @@ private slots:
 
 void TestWSlider::initTestCase()
 {
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
 }
 
 void TestWSlider::cleanup()
@@ -134,9 +135,9 @@ void TestWSlider::looksFollowTheSkin()
     FaderRig rig;
     std::unique_ptr<QObject> pInterface;
     if (!skin.isEmpty()) {
-        QQmlComponent component(&rig.engine, QUrl(QStringLiteral("qrc:/qml/QmlInterface.qml")));
-        pInterface.reset(component.create());
-        QVERIFY2(pInterface, qPrintable(component.errorString()));
+        QString errors;
+        pInterface = InterfaceQml::create(rig.engine, &errors);
+        QVERIFY2(pInterface, qPrintable(errors));
         rig.engine.rootContext()->setContextProperty(QStringLiteral("intrf"), pInterface.get());
     }
     QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
@@ -674,7 +675,7 @@ void TestWSlider::savedAndReadBack()
 // A fader control as the panel reader makes it from the panel file.
 void TestWSlider::readFromThePanelFile()
 {
-    VQmlFrame::registerTypes();
+    WWidgetFactory::registerWidgetTypes();
     PanelFragment panel(QStringLiteral(R"(
 <Control name="Level" type="Slider">
 	<block>Sel</block>

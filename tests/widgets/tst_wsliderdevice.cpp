@@ -4,10 +4,10 @@
 #include "SimulatedVdsDevice.h"
 
 #include "app/MModel.h"
-#include "app/VQmlFrame.h"
 #include "comms/ITcpClient.h"
 #include "comms/PVDSProtocol.h"
 #include "comms/TTransform.h"
+#include "controls/WWidgetFactory.h"
 #include "widgets/WSlider.h"
 
 #include <QHostAddress>
@@ -42,7 +42,7 @@ class TestWSliderDevice : public QObject
     Q_OBJECT
 
 private slots:
-    void initTestCase() { VQmlFrame::registerTypes(); }
+    void initTestCase() { WWidgetFactory::registerWidgetTypes(); }
     void dragAndDeviceValues_data();
     void dragAndDeviceValues();
 };

@@ -1,6 +1,6 @@
 #include "VrTest.h"
 
-#include "app/ULogger.h"
+#include "controls/ULogger.h"
 
 #include <QDir>
 #include <QStandardPaths>
