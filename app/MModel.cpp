@@ -70,6 +70,8 @@ MModel::MModel()
     : QObject(nullptr)
     , m_pInterfaces(new IComposite)
 {
+    // The protocols are handed the model; they see it as their host.
+    PProtocolHost::setModelResolver([](MModel *pModel) -> PProtocolHost * { return pModel; });
 }
 
 MModel::~MModel()
@@ -510,7 +512,8 @@ bool MModel::loadDesignProject(const QString &path)
     }
     if (m_designPath.isEmpty())
         m_pRoot->pruneByUse(false);
-    if (!parseProjectXml(m_pRoot, path, this)) {
+    // A design loaded before is merged with, not replaced.
+    if (!parseProjectXml(m_pRoot, path, m_pProject, !m_designPath.isEmpty())) {
         m_designPath.clear();
         return false;
     }
@@ -981,9 +984,10 @@ bool MModel::receiveDesign()
     const QString target = receivedDesignPath(true);
     if (target.isEmpty()) {
         const QString folder = QDir::toNativeSeparators(QFileInfo(designsFolder()).absoluteFilePath());
-        PFileProtocol::reportFailure(translated("Receive Mode Failure: ")
-                                     + translated("Cannot create the folder ") + QLatin1Char('`')
-                                     + folder + QLatin1Char('`'));
+        const QString text = translated("Receive Mode Failure: ")
+            + translated("Cannot create the folder ") + QLatin1Char('`') + folder + QLatin1Char('`');
+        qWarning().noquote() << text;
+        showReceiveFailure(PFileProtocol::failureMessage(text));
         m_pReceiveServer.reset();
         return false;
     }
@@ -1056,6 +1060,12 @@ void MModel::runReceiveDialog(PFileProtocol *pProtocol, IInterface *pServer)
         pBox->reject();
     if (cancelLink)
         disconnect(cancelLink);
+}
+
+void MModel::showReceiveFailure(const QString &text)
+{
+    DQmlMessageDialog dialog;
+    dialog.showMessageBox(translated("Receive Control Panel..."), text);
 }
 
 QString MModel::receivedDesignPath(bool createFolder) const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comms/PProtocolHost.h"
 #include "devicestatus/DQmlDeviceStatusDialog.h"
 
 #include <QList>
@@ -35,7 +36,7 @@ class WDelegate;
 // The central model: owns the device tree, the control tree, the project
 // record and the set of transports, knows the QML interface object and the
 // canvas, and carries out what crosses them.
-class MModel : public QObject
+class MModel : public QObject, public PProtocolHost
 {
     Q_OBJECT
 
@@ -72,7 +73,7 @@ public:
     // The protocols pause polling with false before every set: while the
     // polling timer runs it is restarted, so the next poll comes one full
     // period after the set.
-    void setPollingActive(bool active);
+    void setPollingActive(bool active) override;
     bool isPollingActive() const { return m_pollingActive; }
     QTimer *pollingTimer() { return &m_pollingTimer; }
 
@@ -160,7 +161,9 @@ public:
     // The transfer alone; true when a file was received and stored.
     bool receiveDesign();
     // The wait with the receive box; returns once the reception has ended.
-    void runReceiveDialog(PFileProtocol *pProtocol, IInterface *pServer);
+    void runReceiveDialog(PFileProtocol *pProtocol, IInterface *pServer) override;
+    // The failure box of receive mode.
+    void showReceiveFailure(const QString &text) override;
     // Where a received project is stored; with createFolder the designs
     // folder is made with every missing level, and when that fails the
     // result is empty.

@@ -1,9 +1,8 @@
 #include "comms/PFileProtocol.h"
 
-#include "app/DQmlMessageDialog.h"
-#include "app/MModel.h"
 #include "comms/IInterface.h"
 #include "comms/ITcpServer.h"
+#include "comms/PProtocolHost.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -85,7 +84,7 @@ bool PFileProtocol::sendFile(const QString &path)
 bool PFileProtocol::receiveFile(const QString &path)
 {
     IInterface *pInterface = transport();
-    if (!pInterface || !model()) {
+    if (!pInterface || !host()) {
         reportFailure(QObject::tr("Receive Mode Failure: ")
                       + QObject::tr("Interface or Model is null."));
         return false;
@@ -110,7 +109,7 @@ bool PFileProtocol::receiveFile(const QString &path)
     connect(pInterface, &IInterface::connectionClose, this, &PFileProtocol::senderFinished,
             Qt::UniqueConnection);
 
-    model()->runReceiveDialog(this, pInterface);
+    host()->runReceiveDialog(this, pInterface);
 
     if (transport())
         transport()->disconnect(this);
@@ -231,12 +230,16 @@ QString PFileProtocol::writeFailureText() const
         + m_pFile->errorString();
 }
 
+QString PFileProtocol::failureMessage(const QString &text)
+{
+    return text
+        + QObject::tr("\n\nTry both re-installing and running this application "
+                      "with Administrator priveleges.");
+}
+
 void PFileProtocol::reportFailure(const QString &text)
 {
     qWarning().noquote() << text;
-    DQmlMessageDialog dialog;
-    dialog.showMessageBox(QObject::tr("Receive Control Panel..."),
-                          text
-                              + QObject::tr("\n\nTry both re-installing and running this application "
-                                            "with Administrator priveleges."));
+    if (host())
+        host()->showReceiveFailure(failureMessage(text));
 }

@@ -35,7 +35,7 @@ public:
     // True only when every chunk was written whole and nothing was
     // cancelled.
     bool sendFile(const QString &path) override;
-    // Runs the model's receive wait; true when the target now holds a newly
+    // Runs the host's receive wait; true when the target now holds a newly
     // received file.
     bool receiveFile(const QString &path) override;
     bool onDataReceived(const QByteArray &data, const QString &errorText) override;
@@ -51,9 +51,9 @@ public:
     void setFileCheck(FileCheck check) { m_fileCheck = std::move(check); }
     bool isReceiving() const { return m_receiveState == ReceiveState::Receiving; }
 
-    // A receive-mode failure: the text goes to the debug output and, with
-    // the advice to reinstall and run with administrator rights, to a box.
-    static void reportFailure(const QString &text);
+    // A receive-mode failure as the user reads it: the text and the advice
+    // to reinstall and run with administrator rights.
+    static QString failureMessage(const QString &text);
 
 public slots:
     // The user ended the reception: a transfer still running is dropped.
@@ -76,6 +76,9 @@ private:
     void failReceive(const QString &reason);
     // The text of a file that cannot be written.
     QString writeFailureText() const;
+    // The text goes to the debug output and, as failureMessage(), to the
+    // host's failure box.
+    void reportFailure(const QString &text);
 
     std::unique_ptr<QFile> m_pFile;
     ReceiveState m_receiveState = ReceiveState::Idle;

@@ -1,7 +1,7 @@
 #include "comms/PProtocol.h"
 
-#include "app/MModel.h"
 #include "comms/IInterface.h"
+#include "comms/PProtocolHost.h"
 
 #include <QDebug>
 
@@ -67,6 +67,12 @@ void PProtocol::setInterface(IInterface *pInterface)
 void PProtocol::setModel(MModel *pModel)
 {
     m_pModel = pModel;
+    setHost(PProtocolHost::ofModel(pModel));
+}
+
+void PProtocol::setHost(PProtocolHost *pHost)
+{
+    m_pHost = pHost;
 }
 
 void PProtocol::resetSubscriptions()
@@ -111,6 +117,6 @@ bool PProtocol::onOnlineStateChanged(bool online)
 
 void PProtocol::releaseModelBusy()
 {
-    if (m_pModel)
-        m_pModel->setPollingActive(false);
+    if (m_pHost)
+        m_pHost->setPollingActive(false);
 }

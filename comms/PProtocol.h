@@ -8,12 +8,18 @@
 
 class IInterface;
 class MModel;
+class PProtocolHost;
 class TTransform;
 
 // The base of the device protocols. A protocol owns no socket: it turns a
 // control's transform into command bytes for its transport and takes the
 // transport's replies back through onDataReceived() and onReplyTimeout().
 // The base class sends nothing and accepts nothing.
+//
+// What a protocol needs of the application (the polling pause, receive
+// mode's box) goes through its host. setModel() hands it the model, whose
+// host the application resolves (see PProtocolHost); setHost() gives a host
+// directly, as receive mode and the tests do.
 class PProtocol : public QObject
 {
     Q_OBJECT
@@ -38,7 +44,9 @@ public:
     virtual void onReplyTimeout(const QString &expected);
     virtual QString protocolName() const;
     virtual void setInterface(IInterface *pInterface);
+    // Stores the model and takes the model's host as the protocol's host.
     virtual void setModel(MModel *pModel);
+    virtual void setHost(PProtocolHost *pHost);
     // Forget the device's subscriptions after the connection was renewed.
     virtual void resetSubscriptions();
     virtual bool isSubscribed() const;
@@ -47,10 +55,11 @@ public:
 
     IInterface *transport() const;
     MModel *model() const { return m_pModel; }
+    PProtocolHost *host() const { return m_pHost; }
 
     // True while the transport is connected.
     bool isOnline() const;
-    // Pauses the model's polling for one full period; called before a set.
+    // Pauses the host's polling for one full period; called before a set.
     void releaseModelBusy();
     void dump() const;
 
@@ -65,4 +74,5 @@ private:
     // deletion before or after the protocol.
     QPointer<IInterface> m_pInterface;
     MModel *m_pModel = nullptr;
+    PProtocolHost *m_pHost = nullptr;
 };

@@ -117,16 +117,16 @@ void PVDSProtocol::setInterface(IInterface *pInterface)
     attachTransport();
 }
 
-void PVDSProtocol::setModel(MModel *pModel)
+void PVDSProtocol::setHost(PProtocolHost *pHost)
 {
-    PProtocol::setModel(pModel);
+    PProtocol::setHost(pHost);
     attachTransport();
 }
 
 void PVDSProtocol::attachTransport()
 {
     IInterface *pInterface = transport();
-    if (m_transportAttached || !pInterface || !model())
+    if (m_transportAttached || !pInterface || !host())
         return;
     m_transportAttached = true;
     m_manager.setInterface(pInterface);

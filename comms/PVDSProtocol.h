@@ -38,7 +38,7 @@ public:
     void onReplyTimeout(const QString &expected) override;
     QString protocolName() const override { return QStringLiteral("VDS"); }
     void setInterface(IInterface *pInterface) override;
-    void setModel(MModel *pModel) override;
+    void setHost(PProtocolHost *pHost) override;
     void resetSubscriptions() override;
     bool isSubscribed() const override { return m_subscribed; }
     void requestMeterStatus(TTransform *pTransform) override;

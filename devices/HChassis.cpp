@@ -4,7 +4,6 @@
 #include "NodeCategory.h"
 #include "ProxySettings.h"
 #include "amplifiers/PARXProtocol.h"
-#include "app/MModel.h"
 #include "comms/IInterface.h"
 #include "comms/IInterfaceFactory.h"
 #include "comms/PProtocol.h"
@@ -13,6 +12,7 @@
 #include <QDebug>
 #include <QFile>
 #include <QHostAddress>
+#include <QMetaMethod>
 #include <QSettings>
 
 namespace {
@@ -320,10 +320,15 @@ bool HChassis::collectByCategory(const QString &category, QList<HNode *> *pList)
 
 void HChassis::connectInterfaceStatus(QObject *pReceiver)
 {
-    auto *pModel = qobject_cast<MModel *>(pReceiver);
-    if (m_pInterface && pModel) {
-        connect(m_pInterface, &IInterface::interfaceStateChanged, pModel,
-                &MModel::interfaceStatusChanged, Qt::UniqueConnection);
+    // By the slot's signature: the receiver is the application's model,
+    // whose class this layer does not know.
+    if (m_pInterface && pReceiver) {
+        const QMetaObject *pMeta = pReceiver->metaObject();
+        const int slot = pMeta->indexOfSlot("interfaceStatusChanged(bool)");
+        if (slot >= 0) {
+            connect(m_pInterface, QMetaMethod::fromSignal(&IInterface::interfaceStateChanged),
+                    pReceiver, pMeta->method(slot), Qt::UniqueConnection);
+        }
     }
     HComposite::connectInterfaceStatus(pReceiver);
 }

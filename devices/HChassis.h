@@ -83,7 +83,7 @@ public:
     bool appendIfCategory(const QString &category, QList<HNode *> *pList) override;
     bool collectStatusDevices(QList<HNode *> *pList) override;
     bool collectByCategory(const QString &category, QList<HNode *> *pList) override;
-    // Connects the transport's state to the model.
+    // Connects the transport's state to the receiver (the model).
     void connectInterfaceStatus(QObject *pReceiver) override;
     // A node placed below registers its rooms with this chassis's tables.
     void childAttached(HNode *pChild) override;

@@ -103,7 +103,9 @@ public:
     // match (see HAudioIO).
     virtual bool collectByCategory(const QString &category, QList<HNode *> *pList);
 
-    // Connects each transport's state signal to the receiver.
+    // Connects each transport's state signal to the receiver's slot
+    // interfaceStatusChanged(bool), once; a receiver without that slot is
+    // not connected.
     virtual void connectInterfaceStatus(QObject *pReceiver);
 
     // --- Children -----------------------------------------------------------

@@ -2,13 +2,6 @@
 
 #include "XVPJHandler.h"
 #include "XmlFileReader.h"
-#include "app/MModel.h"
-
-bool parseProjectXml(HNode *pRoot, const QString &path, MModel *pModel)
-{
-    const bool merging = pModel && !pModel->designPath().isEmpty();
-    return parseProjectXml(pRoot, path, pModel ? pModel->project() : nullptr, merging);
-}
 
 bool parseProjectXml(HNode *pRoot, const QString &path, MProject *pProject, bool merging)
 {

@@ -1,6 +1,6 @@
 #include "VrTest.h"
 
-#include "app/DQmlMessageDialog.h"
+#include "FakeProtocolHost.h"
 #include "comms/IInterface.h"
 #include "comms/PFileProtocol.h"
 #include "comms/PProtocolFactory.h"
@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QProgressDialog>
 
 #include <memory>
@@ -77,7 +76,8 @@ private slots:
     void sendStops_data();
     void sendStops();
     void sendNeedsTransportAndFile();
-    void receiveNeedsTransportAndModel();
+    void receiveNeedsTransportAndHost_data();
+    void receiveNeedsTransportAndHost();
     void nothingToTakeWithoutReception();
 };
 
@@ -157,23 +157,38 @@ void TestPFileProtocol::sendNeedsTransportAndFile()
     QVERIFY(transport.chunks.isEmpty());
 }
 
-void TestPFileProtocol::receiveNeedsTransportAndModel()
+void TestPFileProtocol::receiveNeedsTransportAndHost_data()
 {
-    QStringList boxes;
-    DQmlMessageDialog::setMessageBoxRunner([&boxes](QMessageBox &box) {
-        boxes.append(box.text());
-        return int(QMessageBox::Ok);
-    });
+    QTest::addColumn<bool>("withTransport");
+    QTest::addColumn<bool>("withHost");
+    QTest::newRow("no host") << true << false;
+    QTest::newRow("no transport") << false << true;
+}
+
+// Refused before anything is written; the failure is written to the
+// debug output and, when there is a host, shown by it.
+void TestPFileProtocol::receiveNeedsTransportAndHost()
+{
+    QFETCH(bool, withTransport);
+    QFETCH(bool, withHost);
     std::unique_ptr<PProtocol> pProtocol(PProtocolFactory().createProtocol("File"));
     QVERIFY(qobject_cast<PFileProtocol *>(pProtocol.get()));
     const QString target = QDir::current().filePath("target.cpn");
     ChunkTransport transport;
-    pProtocol->setInterface(&transport);
+    FakeProtocolHost host;
+    if (withTransport)
+        pProtocol->setInterface(&transport);
+    if (withHost)
+        pProtocol->setHost(&host);
+    const QString failure = QStringLiteral("Receive Mode Failure: Interface or Model is null.");
+    QTest::ignoreMessage(QtWarningMsg, qPrintable(failure));
     QVERIFY(!pProtocol->receiveFile(target));
-    DQmlMessageDialog::setMessageBoxRunner(nullptr);
-    QCOMPARE(boxes, QStringList{"Receive Mode Failure: Interface or Model is null.\n\n"
-                                "Try both re-installing and running this application with "
-                                "Administrator priveleges."});
+    QCOMPARE(host.receiveWaits, 0);
+    if (withHost) {
+        QCOMPARE(host.failures, QStringList{failure + "\n\n"
+                                            "Try both re-installing and running this application with "
+                                            "Administrator priveleges."});
+    }
     QVERIFY(!QFile::exists(target + "t"));
 }
 

@@ -1,8 +1,8 @@
 #include "VrTest.h"
 
+#include "FakeProtocolHost.h"
 #include "NodeProperties.h"
 #include "SimulatedVdsDevice.h"
-#include "app/MModel.h"
 #include "comms/ITcpClient.h"
 #include "comms/PProtocolFactory.h"
 #include "comms/PVDSProtocol.h"
@@ -341,9 +341,8 @@ private slots:
         PVDSProtocol protocol;
         protocol.setInterface(&client);
         client.setOwner(&protocol);
-        MModel model;
-        model.pollingTimer()->start(250);
-        protocol.setModel(&model);
+        FakeProtocolHost host;
+        protocol.setHost(&host);
         QVERIFY(client.open());
         QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), Patience);
         // The connection subscription is asked for and refused: poll mode.
@@ -363,11 +362,11 @@ private slots:
         QCOMPARE(a.transform.replyText(), QStringLiteral("-6.0"));
         QCOMPARE(device.commandCount("GA"), 1);
 
-        // A set is acknowledged and pauses the model's polling.
+        // A set is acknowledged and pauses the host's polling, once.
         a.transform.setText(QStringLiteral("-3.0"));
+        QVERIFY(host.pollingCalls.isEmpty());
         QVERIFY(protocol.sendValue(&a.transform));
-        QVERIFY(!model.isPollingActive());
-        QVERIFY(model.pollingTimer()->isActive());
+        QCOMPARE(host.pollingCalls, QList<bool>{false});
         QTRY_COMPARE_WITH_TIMEOUT(device.value("GA\"Gain1\">2"), QByteArray("-3.0"), Patience);
 
         // A malformed reply delivers nothing and breaks nothing.

@@ -1,9 +1,9 @@
 #include "VrTest.h"
 
 #include "FaderRig.h"
+#include "FakeProtocolHost.h"
 #include "SimulatedVdsDevice.h"
 
-#include "app/MModel.h"
 #include "comms/ITcpClient.h"
 #include "comms/PVDSProtocol.h"
 #include "comms/TTransform.h"
@@ -72,8 +72,8 @@ void TestWSliderDevice::dragAndDeviceValues()
     PVDSProtocol protocol;
     protocol.setInterface(&client);
     client.setOwner(&protocol);
-    MModel model;
-    protocol.setModel(&model);
+    FakeProtocolHost host;
+    protocol.setHost(&host);
     QVERIFY(client.open());
     QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), Patience);
     QTRY_VERIFY_WITH_TIMEOUT(client.hasSubscriptionState(), Patience);
@@ -102,6 +102,8 @@ void TestWSliderDevice::dragAndDeviceValues()
     const QByteArray text = FaderRig::strVText(dragged, 0.5f).toLatin1();
     QTRY_COMPARE_WITH_TIMEOUT(device.commandCount(kSet), 1, Patience);
     QCOMPARE(lastSet(device), kSet + text);
+    // The set paused the application's polling.
+    QCOMPARE(host.pollingCalls, QList<bool>{false});
 
     // A slow drag, with the device's answers arriving in between.
     for (int i = 0; i < 30; ++i) {
