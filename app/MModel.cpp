@@ -384,13 +384,23 @@ void MModel::setWarningBoxRunner(WarningBoxRunner runner)
     warningBoxRunner() = std::move(runner);
 }
 
-void MModel::showWarning(const QString &text)
+void MModel::showWarningBox(const QString &title, const QString &text)
 {
-    QMessageBox box(QMessageBox::Warning, tr("Warning"), text, QMessageBox::Ok);
+    QMessageBox box(QMessageBox::Warning, title, text, QMessageBox::Ok);
     if (warningBoxRunner())
         warningBoxRunner()(box);
     else
         box.exec();
+}
+
+void MModel::showWarning(const QString &text)
+{
+    showWarningBox(tr("Warning"), text);
+}
+
+QMetaObject::Connection MModel::connectStatusIndicator(QObject *pContext, std::function<void()> slot)
+{
+    return connect(this, &MModel::changedStatusIndicator, pContext, std::move(slot));
 }
 
 bool MModel::followLink(const QString &path)

@@ -1,6 +1,8 @@
 #pragma once
 
+#include "app/MQmlInterface.h"
 #include "comms/PProtocolHost.h"
+#include "controls/CPanelHost.h"
 #include "devicestatus/DQmlDeviceStatusDialog.h"
 
 #include <QList>
@@ -36,7 +38,7 @@ class WDelegate;
 // The central model: owns the device tree, the control tree, the project
 // record and the set of transports, knows the QML interface object and the
 // canvas, and carries out what crosses them.
-class MModel : public QObject, public PProtocolHost
+class MModel : public QObject, public PProtocolHost, public CPanelHost
 {
     Q_OBJECT
 
@@ -50,23 +52,23 @@ public:
     QObject *mainWindow() const { return m_pMainWindow; }
     // Links model and canvas both ways.
     void setCanvas(CCanvas *pCanvas);
-    CCanvas *canvas() const { return m_pCanvas; }
+    CCanvas *canvas() const override { return m_pCanvas; }
 
     void setInterface(MQmlInterface *pInterface);
-    MQmlInterface *getInterface() const;
+    MQmlInterface *getInterface() const override;
     void setQmlContext(QQmlContext *pContext);
     QQmlContext *qmlContext() const;
     // A QML property of the interface object; invalid without one.
-    QVariant getInterfaceProperty(const QString &name) const;
+    QVariant getInterfaceProperty(const QString &name) const override;
 
     HRoot *root() const { return m_pRoot; }
     CComposite *scenes() const { return m_pScenes; }
-    MProject *project() const { return m_pProject; }
+    MProject *project() const override { return m_pProject; }
     IComposite *interfaces() const { return m_pInterfaces; }
     CComposite *currentPanel() const { return m_pCurrentPanel; }
     DQmlDeviceStatusDialog &deviceStatusDialog() { return m_deviceStatusDialog; }
-    QString versionText() const { return m_versionText; }
-    void setVersionText(const QString &text) { m_versionText = text; }
+    QString versionText() const override { return m_versionText; }
+    void setVersionText(const QString &text) override { m_versionText = text; }
     // The loaded design project; empty before one was loaded.
     QString designPath() const { return m_designPath; }
     float viewScale() const { return m_scale; }
@@ -90,9 +92,9 @@ public:
     // empty before the first update.
     static QString currentIndicatorPath();
 
-    QString getSkinName() const;
-    QString getAccentName() const;
-    bool applySkin(const QString &skinName);
+    QString getSkinName() const override;
+    QString getAccentName() const override;
+    bool applySkin(const QString &skinName) override;
     bool panelSetup();
 
     // Layout and scaling of the control tree on the view.
@@ -120,12 +122,20 @@ public:
     bool stepPage(int step);
     bool pageArrow(const QString &key);
     void showCurrentPanel(bool visible);
-    bool followLink(const QString &path);
+    bool followLink(const QString &path) override;
 
     // Shows the box modally and answers its result; tests put a recorder
     // here. An empty runner brings the real box back.
     using WarningBoxRunner = std::function<int(QMessageBox &box)>;
     static void setWarningBoxRunner(WarningBoxRunner runner);
+    void showWarningBox(const QString &title, const QString &text) override;
+
+    // The canvas's notifications to the desktop QML, as signals.
+    void resetDesktop() override { emit resetCanvas(); }
+    void reloadDesktop() override { emit reloadCanvas(); }
+    QString statusIndicatorPath() const override { return currentIndicatorPath(); }
+    QMetaObject::Connection connectStatusIndicator(QObject *pContext,
+                                                   std::function<void()> slot) override;
 
     void updatePageProperties();
     void updateSceneTitle();

@@ -143,6 +143,11 @@ float VQmlFrame::logicalDpi() const
     return float(pScreen->logicalDotsPerInch());
 }
 
+void VQmlFrame::showDesktop(const QUrl &source)
+{
+    setSource(source);
+}
+
 MQmlInterface *VQmlFrame::interfaceObject() const
 {
     return m_pInterface;

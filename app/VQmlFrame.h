@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/DQmlMessageDialog.h"
+#include "controls/CDesktopView.h"
 
 #include <QPointer>
 #include <QQuickView>
@@ -19,7 +20,7 @@ class QResizeEvent;
 // creates the interface object from its QML file and publishes it to all
 // QML, links it with the model, and keeps the displayed root item at the
 // window's size.
-class VQmlFrame : public QQuickView
+class VQmlFrame : public QQuickView, public CDesktopView
 {
     Q_OBJECT
 
@@ -41,7 +42,9 @@ public:
     // The comma-separated main-menu entries; needs the interface object.
     void setupMenuData(const QString &text);
     // Logical DPI of the view's screen; 72 without a screen.
-    float logicalDpi() const;
+    float logicalDpi() const override;
+    // Sets the file as the view's source.
+    void showDesktop(const QUrl &source) override;
     // The window given at construction; not owned.
     QWindow *parentWindow() const { return m_pParentWindow; }
 

@@ -1,8 +1,8 @@
 #include "CCanvas.h"
 
-#include "app/MModel.h"
+#include "controls/CDesktopView.h"
+#include "controls/CPanelHost.h"
 #include "controls/VModeManager.h"
-#include "app/VQmlFrame.h"
 #include "project/SkinLoader.h"
 
 #include <QDebug>
@@ -50,8 +50,8 @@ void CCanvas::resetAndNotify()
 {
     reset();
     if (m_pModel) {
-        emit m_pModel->resetCanvas();
-        emit m_pModel->reloadCanvas();
+        m_pModel->resetDesktop();
+        m_pModel->reloadDesktop();
     }
     computePixelSize();
 }
@@ -95,7 +95,7 @@ void CCanvas::propertyDone(const QString &name)
         return;
     applySkinAndAccent();
     if (m_pModel)
-        emit m_pModel->reloadCanvas();
+        m_pModel->reloadDesktop();
     computePixelSize();
 }
 
@@ -105,7 +105,7 @@ void CCanvas::setCanvasProperty(const char *name, const QVariant &value)
         pItem->setProperty(name, value);
 }
 
-bool CCanvas::loadDesktop(VQmlFrame *pView)
+bool CCanvas::loadDesktop(CDesktopView *pView)
 {
     if (!pView)
         return false;
@@ -115,7 +115,7 @@ bool CCanvas::loadDesktop(VQmlFrame *pView)
         qDebug().noquote() << "File at " + kDesktopResource + " does not exist.";
         return false;
     }
-    pView->setSource(QUrl(QStringLiteral("qrc") + kDesktopResource));
+    pView->showDesktop(QUrl(QStringLiteral("qrc") + kDesktopResource));
     return true;
 }
 

@@ -3,8 +3,8 @@
 #include <QString>
 #include <QVariant>
 
-class MModel;
-class VQmlFrame;
+class CDesktopView;
+class CPanelHost;
 
 // The surface the panels are drawn on: the target screen's size, aspect
 // and orientation, the look (skin and accent) and the desktop QML's rows.
@@ -26,12 +26,12 @@ public:
     void propertyDone(const QString &name);
     void setCanvasProperty(const char *name, const QVariant &value);
 
-    bool loadDesktop(VQmlFrame *pView);
+    bool loadDesktop(CDesktopView *pView);
     void resetQMLFocus();
     int computePixelSize();
 
-    void setModel(MModel *pModel) { m_pModel = pModel; }
-    MModel *model() const { return m_pModel; }
+    void setModel(CPanelHost *pModel) { m_pModel = pModel; }
+    CPanelHost *model() const { return m_pModel; }
 
     QString device() const { return m_device; }
     float size() const { return m_size; }
@@ -60,7 +60,7 @@ private:
     QString m_skin = QStringLiteral("Light");
     QString m_accent = QStringLiteral("Blue");
     QString m_text;
-    MModel *m_pModel = nullptr;
+    CPanelHost *m_pModel = nullptr;
     bool m_multiplyScaleFactor = false;
-    VQmlFrame *m_pView = nullptr;
+    CDesktopView *m_pView = nullptr;
 };

@@ -1,8 +1,8 @@
 #include "CComposite.h"
 
-#include "app/MModel.h"
 #include "comms/TTransformFactory.h"
 #include "controls/CCanvas.h"
+#include "controls/CPanelHost.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidget.h"
 #include "project/XControlHandler.h"
@@ -359,7 +359,7 @@ void CComposite::dump() const
         pChild->dump();
 }
 
-void CComposite::setModel(MModel *pModel)
+void CComposite::setModel(CPanelHost *pModel)
 {
     CControl::setModel(pModel);
     for (CControl *pChild : std::as_const(m_children))
@@ -391,7 +391,7 @@ void CComposite::setPanelKind(const QString &kind)
 }
 
 void CComposite::loadChildren(const QString &path, HNode *pDeviceRoot, HNode *pDefaultNode,
-                              MModel *pModel)
+                              CPanelHost *pModel)
 {
     CControl::setModel(pModel);
     loadControlsFile(pDeviceRoot, pDefaultNode, path, QString());
@@ -402,7 +402,7 @@ bool CComposite::loadControlsFile(HNode *pDeviceRoot, HNode *pDefaultNode, const
                                   const QString &filter)
 {
     WDelegate::instance()->setPanelFilePath(path);
-    MModel *pModel = model();
+    CPanelHost *pModel = model();
     // An archive without a panel member gives an empty path: nothing to read.
     if (!pModel || path.isEmpty())
         return false;

@@ -48,7 +48,7 @@ public:
     QString toolTipText() const override;
     QString pathOf(const CControl *pTarget) const override;
     void dump() const override;
-    void setModel(MModel *pModel) override;
+    void setModel(CPanelHost *pModel) override;
 
     int childCount() const override { return int(m_children.size()); }
     CControl *childAt(int index) const override;
@@ -62,7 +62,7 @@ public:
     bool isSweepRunning() const { return m_pollTimer.isActive(); }
 
     // Reads the panel file into this composite and hands the model down.
-    void loadChildren(const QString &path, HNode *pDeviceRoot, HNode *pDefaultNode, MModel *pModel);
+    void loadChildren(const QString &path, HNode *pDeviceRoot, HNode *pDefaultNode, CPanelHost *pModel);
     // Reads a panel file into this composite and binds what it read; only
     // Control elements named filter when it is not empty.
     bool loadControlsFile(HNode *pDeviceRoot, HNode *pDefaultNode, const QString &path,

@@ -11,7 +11,7 @@
 #include <QRectF>
 #include <QString>
 
-class MModel;
+class CPanelHost;
 class WWidget;
 
 // One control of a panel, and the base of the panel tree's containers
@@ -59,7 +59,8 @@ public:
     virtual QString pathOf(const CControl *pTarget) const;
     virtual void dump() const;
     virtual void setNode(HNode *pNode);
-    virtual void setModel(MModel *pModel) { m_pModel = pModel; }
+    // The application, as the panels see it.
+    virtual void setModel(CPanelHost *pModel) { m_pModel = pModel; }
 
     // The children of a container; none for a leaf control.
     virtual int childCount() const { return 0; }
@@ -83,7 +84,7 @@ public:
     CControl *parentControl() const { return m_pParent; }
     void setParentControl(CControl *pParent) { m_pParent = pParent; }
     CControl *rootControl();
-    MModel *model() const { return m_pModel; }
+    CPanelHost *model() const { return m_pModel; }
     CAttributes &attributes() { return m_attributes; }
     const CAttributes &attributes() const { return m_attributes; }
     TTransform *transform() const { return m_pTransform; }
@@ -126,7 +127,7 @@ private:
 
     QPointer<HNode> m_pNode;
     CControl *m_pParent = nullptr;
-    MModel *m_pModel = nullptr;
+    CPanelHost *m_pModel = nullptr;
     QString m_name;
     QString m_kind;
     QString m_type;

@@ -1,6 +1,6 @@
 #include "WPanelLink.h"
 
-#include "app/MModel.h"
+#include "controls/CPanelHost.h"
 
 WPanelLink::WPanelLink(QQuickItem *parent)
     : WLabel(parent)
@@ -51,6 +51,6 @@ void WPanelLink::selectPanel()
 
 void WPanelLink::onJumpTimerTimeout()
 {
-    if (MModel *pModel = model())
+    if (CPanelHost *pModel = model())
         pModel->followLink(m_targetPath);
 }

@@ -1,6 +1,6 @@
 #include "WRegion.h"
 
-#include "app/MModel.h"
+#include "controls/CPanelHost.h"
 #include "controls/ULogger.h"
 
 WRegion::WRegion(QQuickItem *parent)
@@ -24,6 +24,6 @@ bool WRegion::press(double x, double y)
 
 void WRegion::onJumpTimerTimeout()
 {
-    if (MModel *pModel = model())
+    if (CPanelHost *pModel = model())
         pModel->followLink(path());
 }

@@ -314,7 +314,7 @@ void WWidget::setProtocol(PProtocol *pProtocol)
         connect(m_pProtocol, &PProtocol::onlineStateChanged, this, &WWidget::onOnlineStateChanged);
 }
 
-MModel *WWidget::model() const
+CPanelHost *WWidget::model() const
 {
     return m_pControl ? m_pControl->model() : nullptr;
 }

@@ -16,7 +16,7 @@ class ArxRestApiRepository;
 class CAttributes;
 class CControl;
 class HChassis;
-class MModel;
+class CPanelHost;
 class XmlWriter;
 
 // The native half of a panel widget. Each widget type has a QML file whose
@@ -98,7 +98,7 @@ public:
     WWidget *linkedWidget() const { return m_pLinkedWidget; }
     void setLinkedWidget(WWidget *pWidget) { m_pLinkedWidget = pWidget; }
     // The model and the binding record of the control; null without one.
-    MModel *model() const;
+    CPanelHost *model() const;
     CAttributes *attributes() const;
 
     double xFraction() const { return m_xFraction; }

@@ -8,7 +8,7 @@
 #include <QHash>
 #include <QString>
 
-class MModel;
+class CPanelHost;
 class WWidget;
 
 // Makes the QML items of panel widgets under the control view item. The
@@ -30,10 +30,10 @@ public:
     virtual void setParentItem(QObject *pItem);
     virtual QQuickItem *parentItem() const { return m_pParentItem; }
     virtual QQmlContext *context() const { return m_pContext; }
-    virtual MModel *model() const { return m_pModel; }
+    virtual CPanelHost *model() const { return m_pModel; }
 
     void setContext(QQmlContext *pContext) { m_pContext = pContext; }
-    void setModel(MModel *pModel) { m_pModel = pModel; }
+    void setModel(CPanelHost *pModel) { m_pModel = pModel; }
 
     // The QML resource of a widget type; empty for a type outside the table.
     static QString resourceOf(const QString &typeName);
@@ -50,7 +50,7 @@ private:
 
     QPointer<QQuickItem> m_pParentItem;
     QPointer<QQmlContext> m_pContext;
-    MModel *m_pModel = nullptr;
+    CPanelHost *m_pModel = nullptr;
     // Compiled widget files of one engine, by URL.
     QHash<QString, QPointer<QQmlComponent>> m_components;
 };

@@ -1,8 +1,8 @@
 #include "XControlHandler.h"
 
-#include "app/MModel.h"
 #include "controls/CCanvas.h"
 #include "controls/CComposite.h"
+#include "controls/CPanelHost.h"
 #include "devices/HBlock.h"
 #include "devices/HChassis.h"
 #include "project/MProject.h"

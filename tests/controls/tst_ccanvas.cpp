@@ -1,6 +1,7 @@
 #include "VrTest.h"
 
-#include "app/VQmlFrame.h"
+#include "FakeDesktopView.h"
+#include "FakePanelHost.h"
 #include "controls/CCanvas.h"
 
 class TestCCanvas : public QObject
@@ -14,6 +15,8 @@ private slots:
     void pixelSize_data();
     void pixelSize();
     void pixelSizeWithoutView();
+    void orientationAppliesTheLook();
+    void resetNotifiesTheDesktop();
 };
 
 // Each row applies its settings in order on a fresh canvas.
@@ -103,15 +106,13 @@ void TestCCanvas::pixelSize()
     QFETCH(QString, size);
     QFETCH(QString, aspect);
     QFETCH(QString, orientation);
-    VQmlFrame view;
-    view.registerQmlTypes(true);
-    if (view.logicalDpi() != 96.0f)
-        QSKIP("the screen does not report 96 dpi");
+    FakeDesktopView view(96.0f);
     CCanvas canvas;
     canvas.setAttribute("size", size);
     canvas.setAttribute("aspect", aspect);
     canvas.setAttribute("orientation", orientation);
     QVERIFY(canvas.loadDesktop(&view));
+    QCOMPARE(view.shown, QUrl("qrc:/qml/QmlDesktop.qml"));
     QTEST(canvas.pixelWidth(), "width");
     QTEST(canvas.pixelHeight(), "height");
 }
@@ -124,6 +125,38 @@ void TestCCanvas::pixelSizeWithoutView()
     QVERIFY(!canvas.loadDesktop(nullptr));
     QCOMPARE(canvas.computePixelSize(), 0);
     QCOMPARE(canvas.pixelWidth(), 0);
+}
+
+// The look takes effect once the orientation has been read: skin, then
+// accent, then the desktop is drawn anew and the size recomputed.
+void TestCCanvas::orientationAppliesTheLook()
+{
+    FakePanelHost host;
+    FakeDesktopView view(72.0f);
+    CCanvas canvas;
+    canvas.setModel(&host);
+    QVERIFY(canvas.loadDesktop(&view));
+    canvas.setAttribute("skin", "Dark");
+    canvas.setAttribute("accent", "Green");
+    canvas.propertyDone("skin");
+    QVERIFY(host.skins.isEmpty());
+    canvas.setAttribute("orientation", "2");
+    canvas.propertyDone("orientation");
+    QCOMPARE(host.skins, (QStringList{"Dark", "Green"}));
+    QCOMPARE(host.desktopCalls, QStringList{"reload"});
+    QCOMPARE(canvas.pixelWidth(), 376);
+    QCOMPARE(canvas.pixelHeight(), 211);
+}
+
+void TestCCanvas::resetNotifiesTheDesktop()
+{
+    FakePanelHost host;
+    CCanvas canvas;
+    canvas.setModel(&host);
+    canvas.setAttribute("orientation", "2");
+    canvas.resetAndNotify();
+    QCOMPARE(host.desktopCalls, (QStringList{"reset", "reload"}));
+    QCOMPARE(canvas.orientation(), 1);
 }
 
 VR_TEST_MAIN(TestCCanvas)

@@ -1,0 +1,3 @@
+#include "controls/CDesktopView.h"
+
+CDesktopView::~CDesktopView() = default;

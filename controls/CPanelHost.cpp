@@ -1,0 +1,3 @@
+#include "controls/CPanelHost.h"
+
+CPanelHost::~CPanelHost() = default;
