@@ -1,4 +1,4 @@
-# Resources of the core library: skins, images, data files, QML and the
+# Resources of the engine library: skins, images, data files, QML and the
 # translator. Included from the top-level list (not a subdirectory) so that
 # the generated files stay in the same directory scope as their rules.
 set(_res ${CMAKE_CURRENT_LIST_DIR})
@@ -9,7 +9,7 @@ function(vr_add_resource_folder name folder prefix)
     file(GLOB_RECURSE _files CONFIGURE_DEPENDS ${_res}/${folder}/*)
     list(FILTER _files EXCLUDE REGEX "/(CMakeLists\\.txt|README\\.md)$")
     if(_files)
-        qt_add_resources(vrcore ${name} PREFIX ${prefix} BASE ${_res}/${folder} FILES ${_files})
+        qt_add_resources(vrengine ${name} PREFIX ${prefix} BASE ${_res}/${folder} FILES ${_files})
     endif()
 endfunction()
 
@@ -42,8 +42,9 @@ add_custom_command(OUTPUT ${_demo_cpz}
     DEPENDS cpzpack ${_demo_sources}
     COMMENT "Packing the demo project archive"
     VERBATIM)
-qt_add_resources(vrcore vr_demo PREFIX /data BASE ${_gen} FILES ${_demo_cpz})
+qt_add_resources(vrengine vr_demo PREFIX /data BASE ${_gen} FILES ${_demo_cpz})
 
-qt_add_translations(vrcore
+# The application loads the translator.
+qt_add_translations(vrapp
     TS_FILES ${_res}/translations/translate_en.ts
     RESOURCE_PREFIX /Desktop/Client/translators)
