@@ -19,6 +19,7 @@
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"
 #include "devices/NodeCategory.h"
+#include "project/FolderSettings.h"
 #include "project/MProject.h"
 #include "project/ParseProjectXml.h"
 #include "project/UArchive.h"
@@ -31,7 +32,6 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QMessageBox>
-#include <QSettings>
 #include <QMetaMethod>
 #include <QNetworkInterface>
 #include <QQmlContext>
@@ -454,11 +454,7 @@ void MModel::updateSceneTitle()
 
 QString MModel::projectFilePath()
 {
-    QSettings settings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"));
-    QString folder = settings.value(QStringLiteral("Path/Designs")).toString();
-    if (folder.isEmpty())
-        folder = QStringLiteral(".");
-    const QDir designs(folder);
+    const QDir designs(FolderSettings::designsFolder());
     for (const char *name : {"download.cpn", "download.cpf"}) {
         const QString candidate = designs.path() + QLatin1Char('/') + QLatin1String(name);
         if (QFileInfo::exists(candidate))
@@ -886,17 +882,6 @@ QString MModel::fileName(const QString &path, bool keepExtension)
     return name;
 }
 
-namespace {
-// The designs folder as the settings give it; the working folder when none
-// is set.
-QString designsFolder()
-{
-    QSettings settings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"));
-    const QString folder = settings.value(QStringLiteral("Path/Designs")).toString();
-    return folder.isEmpty() ? QStringLiteral(".") : folder;
-}
-} // namespace
-
 void MModel::setAddressSource(AddressSource source)
 {
     addressSource() = std::move(source);
@@ -993,7 +978,7 @@ bool MModel::receiveDesign()
     // Nowhere to store the project: nothing is listened for.
     const QString target = receivedDesignPath(true);
     if (target.isEmpty()) {
-        const QString folder = QDir::toNativeSeparators(QFileInfo(designsFolder()).absoluteFilePath());
+        const QString folder = QDir::toNativeSeparators(QFileInfo(FolderSettings::designsFolder()).absoluteFilePath());
         const QString text = translated("Receive Mode Failure: ")
             + translated("Cannot create the folder ") + QLatin1Char('`') + folder + QLatin1Char('`');
         qWarning().noquote() << text;
@@ -1080,7 +1065,7 @@ void MModel::showReceiveFailure(const QString &text)
 
 QString MModel::receivedDesignPath(bool createFolder) const
 {
-    const QString folder = designsFolder();
+    const QString folder = FolderSettings::designsFolder();
     // Every missing level is made, not only the last one.
     if (createFolder && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
         return QString();

@@ -2,8 +2,9 @@
 
 #include "app/MModel.h"
 #include "app/MeterGaugeLocalization.h"
-#include "controls/VModeManager.h"
 #include "controls/CControl.h"
+#include "controls/VModeManager.h"
+#include "devices/ProxySettings.h"
 #include "project/MProject.h"
 
 #include <QCoreApplication>
@@ -16,9 +17,7 @@ namespace {
 // The full-screen flag lives under this organisation name; stored settings
 // depend on the spelling.
 const QString kFullScreenOrganisation = QStringLiteral("com.HalvernProfessinal");
-// The amplifier-proxy keys, shared with the chassis.
-const QString kProxyOrganisation = QStringLiteral("com.HalvernProfessional");
-const QString kApplication = QStringLiteral("VarolinRemote");
+const QString kFullScreenApplication = QStringLiteral("VarolinRemote");
 
 constexpr int kExitDelayMs = 10;
 
@@ -187,22 +186,22 @@ QString MQmlInterface::getDesktopOrMobile()
 
 void MQmlInterface::saveFullScreenState(bool isFullscreen)
 {
-    QSettings settings(kFullScreenOrganisation, kApplication);
+    QSettings settings(kFullScreenOrganisation, kFullScreenApplication);
     settings.setValue(QStringLiteral("isFullscreen"), isFullscreen);
 }
 
 bool MQmlInterface::loadFullScreenState()
 {
-    const QSettings settings(kFullScreenOrganisation, kApplication);
+    const QSettings settings(kFullScreenOrganisation, kFullScreenApplication);
     return settings.value(QStringLiteral("isFullscreen"), true).toBool();
 }
 
 QString MQmlInterface::getArxPcIp()
 {
-    const QSettings settings(kProxyOrganisation, kApplication);
-    if (!settings.value(QStringLiteral("isArxIpSet"), false).toBool())
+    const QSettings settings(ProxySettings::organisation(), ProxySettings::application());
+    if (!settings.value(ProxySettings::isArxIpSetKey(), false).toBool())
         return QString();
-    return settings.value(QStringLiteral("arxIp")).toString();
+    return settings.value(ProxySettings::arxIpKey()).toString();
 }
 
 void MQmlInterface::setArxPcIp(QString ipValue)
@@ -211,33 +210,33 @@ void MQmlInterface::setArxPcIp(QString ipValue)
     // design brings along; it leaves the stored proxy alone.
     if (ipValue.trimmed().isEmpty())
         return;
-    QSettings settings(kProxyOrganisation, kApplication);
-    settings.setValue(QStringLiteral("arxIp"), ipValue);
-    settings.setValue(QStringLiteral("isArxIpSet"), true);
+    QSettings settings(ProxySettings::organisation(), ProxySettings::application());
+    settings.setValue(ProxySettings::arxIpKey(), ipValue);
+    settings.setValue(ProxySettings::isArxIpSetKey(), true);
 }
 
 void MQmlInterface::clearArxPcIp()
 {
-    QSettings settings(kProxyOrganisation, kApplication);
-    settings.setValue(QStringLiteral("isDesignHasArx"), false);
-    settings.setValue(QStringLiteral("isArxIpSet"), false);
-    settings.setValue(QStringLiteral("proxyInfo"),
+    QSettings settings(ProxySettings::organisation(), ProxySettings::application());
+    settings.setValue(ProxySettings::isDesignHasArxKey(), false);
+    settings.setValue(ProxySettings::isArxIpSetKey(), false);
+    settings.setValue(ProxySettings::proxyInfoKey(),
                       QStringLiteral("Proxy Info has been cleared.")
                           + QStringLiteral(" Restart VRM to reload data from the VDS configuration."));
-    settings.setValue(QStringLiteral("proxyType"), QStringLiteral("rtc"));
-    settings.setValue(QStringLiteral("arxIp"), QString());
+    settings.setValue(ProxySettings::proxyTypeKey(), QStringLiteral("rtc"));
+    settings.setValue(ProxySettings::arxIpKey(), QString());
 }
 
 QString MQmlInterface::getProxyInfoMsg()
 {
-    const QSettings settings(kProxyOrganisation, kApplication);
-    return settings.value(QStringLiteral("proxyInfo")).toString();
+    const QSettings settings(ProxySettings::organisation(), ProxySettings::application());
+    return settings.value(ProxySettings::proxyInfoKey()).toString();
 }
 
 QString MQmlInterface::getProxyType()
 {
-    const QSettings settings(kProxyOrganisation, kApplication);
-    return settings.value(QStringLiteral("proxyType")).toString();
+    const QSettings settings(ProxySettings::organisation(), ProxySettings::application());
+    return settings.value(ProxySettings::proxyTypeKey()).toString();
 }
 
 bool MQmlInterface::isBuilder()

@@ -3,6 +3,7 @@
 #include "HCardSlots.h"
 #include "HChassis.h"
 #include "HComposite.h"
+#include "ProxySettings.h"
 #include "project/XmlHandler.h"
 
 #include <QDebug>
@@ -11,8 +12,6 @@
 #include <QXmlAttributes>
 
 namespace {
-const QString kProxyOrganisation = QStringLiteral("com.HalvernProfessional");
-const QString kApplication = QStringLiteral("VarolinRemote");
 const QString kUnknownChassis = QStringLiteral("???");
 
 const QStringList kRoomCombinerTitles = {
@@ -526,8 +525,8 @@ int HNode::cardSlotIndex() const
 
 QString HNode::arxProxyIpSetting() const
 {
-    const QSettings settings(kProxyOrganisation, kApplication);
-    const QString address = settings.value(QStringLiteral("arxIp"), m_arxProxyIpOnPc).toString();
+    const QSettings settings(ProxySettings::organisation(), ProxySettings::application());
+    const QString address = settings.value(ProxySettings::arxIpKey(), m_arxProxyIpOnPc).toString();
     qDebug().noquote() << "Getting Pc Proxy value: " + address;
     return address;
 }

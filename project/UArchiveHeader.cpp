@@ -1,5 +1,6 @@
 #include "UArchiveHeader.h"
 
+#include "FolderSettings.h"
 #include "UArchive.h"
 #include "UArchiveHeaderRecord.h"
 #include "UArchiveReader.h"
@@ -10,7 +11,6 @@
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QObject>
-#include <QSettings>
 #include <QStandardPaths>
 
 namespace {
@@ -82,15 +82,15 @@ QString UArchiveHeader::markerFileName()
 
 QString UArchiveHeader::configuredExtractionRoot()
 {
-    QSettings settings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"));
-    QString base = settings.value(QStringLiteral("Path/Archive")).toString();
+    QString base = FolderSettings::archiveFolder();
     if (base.isEmpty()) {
         // Never the working folder: a folder of the user's called "Archive"
         // there must not be emptied.
         const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
         if (data.isEmpty())
             return QString();
-        base = data + QStringLiteral("/Halvern/Varolin Remote 3.1/");
+        base = data + QLatin1Char('/') + FolderSettings::organisation() + QLatin1Char('/')
+            + FolderSettings::application() + QLatin1Char('/');
     }
     base.replace(QLatin1Char('\\'), QLatin1Char('/'));
     if (!base.endsWith(QLatin1Char('/')))
