@@ -273,6 +273,42 @@ private slots:
         QCOMPARE(strl.text(), QStringLiteral("?"));
     }
 
+    // The two list transforms part on an empty text: the chrL list never
+    // matches it, the strL entries match it at their first empty slot; and
+    // only chrL takes a received text as its reply.
+    void listsTakeTextsBack_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("set");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("index");
+        QTest::addColumn<int>("replyIndex");
+        QTest::newRow("chrL entry") << "chrL" << "Off,,On" << "On" << 2 << 2;
+        QTest::newRow("chrL empty text") << "chrL" << "Off,,On" << "" << 0 << 0;
+        QTest::newRow("chrL unknown") << "chrL" << "Off,,On" << "Auto" << 0 << 0;
+        QTest::newRow("strL entry") << "strL" << "a,b" << "b" << 1 << 0;
+        QTest::newRow("strL empty text") << "strL" << "a,b" << "" << 2 << 0;
+    }
+
+    void listsTakeTextsBack()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, set);
+        QFETCH(QString, text);
+        QFETCH(int, index);
+        QFETCH(int, replyIndex);
+        CAttributes attributes;
+        attributes.setSet(set);
+        std::unique_ptr<TTransform> pTransform(TTransformFactory::createTransform(name));
+        QVERIFY(pTransform);
+        pTransform->setOwner(&attributes);
+        pTransform->configure();
+        pTransform->setText(text);
+        QCOMPARE(int(pTransform->byteValue()), index);
+        pTransform->receiveText(text);
+        QCOMPARE(int(pTransform->replyByteValue()), replyIndex);
+    }
+
     void textCarriesItsTexts()
     {
         TText text;
