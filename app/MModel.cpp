@@ -1,48 +1,31 @@
 #include "MModel.h"
 
-#include "amplifiers/PARXProtocol.h"
 #include "app/DQmlMessageDialog.h"
 #include "app/MQmlInterface.h"
 #include "app/MainWindow.h"
-#include "controls/VModeManager.h"
-#include "comms/IComposite.h"
-#include "comms/ITcpServer.h"
-#include "comms/PFileProtocol.h"
 #include "comms/PProtocol.h"
-#include "comms/PProtocolFactory.h"
 #include "comms/TTransformFactory.h"
 #include "controls/CCanvas.h"
 #include "controls/CComposite.h"
+#include "controls/VModeManager.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"
-#include "devicestatus/DeviceStatusInterfaceObject.h"
-#include "devices/HChassis.h"
 #include "devices/HRoot.h"
-#include "devices/NodeCategory.h"
 #include "project/FolderSettings.h"
 #include "project/MProject.h"
 #include "project/ParseProjectXml.h"
-#include "project/UArchive.h"
 #include "project/SkinLoader.h"
-#include "project/UProjectFileCheck.h"
+#include "project/UArchive.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QMessageBox>
 #include <QMetaMethod>
-#include <QNetworkInterface>
 #include <QQmlContext>
-#include <QQuickItem>
-#include <QScreen>
 
 namespace {
 const QString kScenesKind = QStringLiteral("Scenes");
-const QString kPanelsKind = QStringLiteral("Panels");
-const QString kControlsKind = QStringLiteral("Controls");
-constexpr int kPollingIntervalMs = 250;
 const QString kMessageBoxQml = QStringLiteral("qrc:/qml/objects/QmlMessageDialog.qml");
 const QString kAboutBoxQml = QStringLiteral("qrc:/qml/objects/QmlAboutDialog.qml");
 const QString kDeviceStatusQml =
@@ -53,25 +36,27 @@ QString translated(const char *text)
     return QCoreApplication::translate("QObject", text);
 }
 
-QString &indicatorPath()
+MModel::WarningBoxRunner &warningBoxRunner()
 {
-    static QString s_path;
-    return s_path;
-}
-
-MModel::AddressSource &addressSource()
-{
-    static MModel::AddressSource s_source;
-    return s_source;
+    static MModel::WarningBoxRunner runner;
+    return runner;
 }
 } // namespace
 
 MModel::MModel()
     : QObject(nullptr)
-    , m_pInterfaces(new IComposite)
 {
     // The protocols are handed the model; they see it as their host.
     PProtocolHost::setModelResolver([](MModel *pModel) -> PProtocolHost * { return pModel; });
+
+    m_connections.setCurrentPanelSource([this] { return m_navigation.currentPanel(); });
+    m_connections.setProtocolLink([this](PProtocol *pProtocol) { pProtocol->setModel(this); });
+    m_connections.setStatusReceiver(this);
+    connect(&m_connections, &MConnections::changedStatusIndicator, this,
+            &MModel::changedStatusIndicator);
+    connect(&m_navigation, &MNavigation::resetQMLFocus, this, &MModel::resetQMLFocus);
+    connect(&m_navigation, &MNavigation::reloadCanvas, this, &MModel::reloadCanvas);
+    connect(&m_navigation, &MNavigation::linkNotFound, this, &MModel::showWarning);
 }
 
 MModel::~MModel()
@@ -82,7 +67,6 @@ MModel::~MModel()
     delete m_pRoot;
     WDelegate::destroyInstance();
     m_pDelegate = nullptr;
-    delete m_pInterfaces;
     delete m_pProject;
 }
 
@@ -93,11 +77,10 @@ void MModel::initialize()
     m_pScenes->setKind(kScenesKind);
     m_pScenes->setModel(this);
     m_pProject = new MProject;
-
-    m_pollingTimer.stop();
-    m_pollingTimer.setObjectName(QStringLiteral("polling"));
-    m_pollingTimer.setParent(this);
-    connect(&m_pollingTimer, &QTimer::timeout, this, &MModel::doPolling, Qt::UniqueConnection);
+    m_layout.setScenes(m_pScenes);
+    m_navigation.setScenes(m_pScenes);
+    m_connections.setRoot(m_pRoot);
+    m_connections.setUpPolling(this);
 
     m_pDelegate = WDelegate::instance();
     if (m_pDelegate) {
@@ -119,6 +102,8 @@ void MModel::initialize()
 void MModel::setCanvas(CCanvas *pCanvas)
 {
     m_pCanvas = pCanvas;
+    m_layout.setCanvas(pCanvas);
+    m_connections.setCanvas(pCanvas);
     if (m_pCanvas)
         m_pCanvas->setModel(this);
 }
@@ -126,6 +111,10 @@ void MModel::setCanvas(CCanvas *pCanvas)
 void MModel::setInterface(MQmlInterface *pInterface)
 {
     m_pInterface = pInterface;
+    m_layout.setInterface(pInterface);
+    m_navigation.setInterface(pInterface);
+    m_connections.setIndicatorTarget(pInterface);
+    m_receiveMode.setInterface(pInterface);
     QObject *pCanvasItem = VModeManager::instance()->canvasItem();
     if (!m_pInterface || !pCanvasItem)
         return;
@@ -165,17 +154,6 @@ QVariant MModel::getInterfaceProperty(const QString &name) const
     return m_pInterface->property(name.toLatin1().constData());
 }
 
-void MModel::setInterfaceProperty(const char *name, const QVariant &value)
-{
-    if (m_pInterface)
-        m_pInterface->setProperty(name, value);
-}
-
-QObject *MModel::viewItem() const
-{
-    return m_pInterface ? m_pInterface->viewItem() : nullptr;
-}
-
 QString MModel::getSkinName() const
 {
     return m_pCanvas ? m_pCanvas->skin() : QString();
@@ -204,181 +182,6 @@ bool MModel::getIsScaleMultiply() const
     return m_pCanvas ? m_pCanvas->multiplyScaleFactor() : true;
 }
 
-bool MModel::computeViewScale()
-{
-    if (!m_pInterface)
-        return false;
-    float h = m_pInterface->property("maxControlHeight").toFloat();
-    if (m_pScenes) {
-        const QRectF b = m_pScenes->bounds();
-        if (b.height() > 0)
-            h = float((2.0 * b.y() + b.height()) / m_scale);
-    }
-    if (QObject *pView = viewItem()) {
-        m_viewHeight = pView->property("height").toFloat();
-        m_viewWidth = pView->property("width").toFloat();
-    }
-    if (m_viewHeight <= 0 || h <= 0)
-        return false;
-    m_scale = m_viewHeight / h;
-    setInterfaceProperty("viewScale", m_scale);
-    return true;
-}
-
-bool MModel::layoutCanvas()
-{
-    if (!m_pRoot || !m_pInterface)
-        return false;
-    if (!computeViewScale())
-        return false;
-    if (m_pScenes) {
-        const bool multiply = m_pCanvas && m_pCanvas->multiplyScaleFactor();
-        // A portrait screen twice as tall as wide lays out against the width.
-        float extent = m_viewHeight;
-        if (const QScreen *pScreen = QGuiApplication::primaryScreen()) {
-            const QRect geometry = pScreen->geometry();
-            if (geometry.width() > 0 && double(geometry.height()) / geometry.width() >= 2.0)
-                extent = m_viewWidth;
-        }
-        m_pScenes->scale(1.0f, extent, multiply);
-    }
-    setInterfaceProperty("textSize", int(12.0f * m_scale));
-    setInterfaceProperty("pixelScale", m_scale);
-    return true;
-}
-
-bool MModel::centerControls()
-{
-    if (!m_pCanvas || !m_pCanvas->horizCenter()) {
-        if (!m_pCurrentPanel || !m_pCurrentPanel->name().contains(QLatin1String("ToneEQ")))
-            return false;
-    }
-    QObject *pView = viewItem();
-    if (!m_pScenes || !pView)
-        return false;
-    m_pScenes->centerHorizontally(kControlsKind, pView->property("width").toFloat());
-    return true;
-}
-
-CControl *MModel::currentScene() const
-{
-    return m_pScenes ? m_pScenes->currentChild(kScenesKind) : nullptr;
-}
-
-CComposite *MModel::findCurrentPanel() const
-{
-    return m_pScenes ? qobject_cast<CComposite *>(m_pScenes->currentChild(kPanelsKind)) : nullptr;
-}
-
-bool MModel::selectScene(const QString &name)
-{
-    if (!m_pScenes)
-        return false;
-    const CControl *pScene = currentScene();
-    if (pScene && pScene->name() == name)
-        return true;
-    // An unknown name leaves the current page as it is.
-    bool known = false;
-    for (int i = 0; i < m_pScenes->childCount(); ++i) {
-        if (m_pScenes->childAt(i)->name() == name)
-            known = true;
-    }
-    if (!known)
-        return false;
-    if (m_pCurrentPanel)
-        m_pCurrentPanel->setVisible(false);
-    if (!m_pScenes->selectChild(kScenesKind, name))
-        return false;
-    bool result = true;
-    m_pCurrentPanel = findCurrentPanel();
-    if (m_pCurrentPanel) {
-        m_pCurrentPanel->setVisible(true);
-        updatePageProperties();
-        m_pCurrentPanel->requestState();
-    } else {
-        result = false;
-    }
-    updateSceneTitle();
-    emit resetQMLFocus();
-    return result;
-}
-
-bool MModel::selectSceneByIndex(int index)
-{
-    const CControl *pScene = m_pScenes ? m_pScenes->childAt(index) : nullptr;
-    if (!pScene)
-        return false;
-    return selectScene(pScene->name());
-}
-
-bool MModel::showPage(int index)
-{
-    auto *pScene = m_pCurrentPanel ? qobject_cast<CComposite *>(m_pCurrentPanel->parentControl()) : nullptr;
-    if (!m_pScenes || !pScene) {
-        m_pCurrentPanel = nullptr;
-        return false;
-    }
-    // An index outside the list keeps the page that is shown.
-    if (index < 0 || index >= pScene->childCount())
-        return false;
-    m_pCurrentPanel->setVisible(false);
-    pScene->setCurrentIndex(index);
-    m_pCurrentPanel = qobject_cast<CComposite *>(pScene->currentChild(kPanelsKind));
-    if (m_pCurrentPanel) {
-        m_pCurrentPanel->setVisible(true);
-        if (m_pCurrentPanel->name().contains(QLatin1String("ToneEQ")))
-            centerControls();
-    }
-    setInterfaceProperty("pageIndex", index);
-    if (m_pCurrentPanel)
-        m_pCurrentPanel->requestState();
-    return true;
-}
-
-bool MModel::stepPage(int step)
-{
-    const auto *pScene = m_pCurrentPanel ? qobject_cast<CComposite *>(m_pCurrentPanel->parentControl()) : nullptr;
-    if (!pScene)
-        return false;
-    const int count = pScene->childCount();
-    const int next = pScene->currentIndex() + step;
-    int index = next;
-    if (next < 0)
-        index = count - 1;
-    else if (next >= count)
-        index = 0;
-    return showPage(index);
-}
-
-bool MModel::pageArrow(const QString &key)
-{
-    if (key == QLatin1String("leftarrow"))
-        return stepPage(-1);
-    if (key == QLatin1String("rightarrow"))
-        return stepPage(1);
-    return false;
-}
-
-void MModel::showCurrentPanel(bool visible)
-{
-    if (m_pCurrentPanel) {
-        m_pCurrentPanel->setVisible(visible);
-        return;
-    }
-    if (m_pScenes) {
-        if (CControl *pControl = m_pScenes->currentChild(kControlsKind))
-            pControl->setVisible(visible);
-    }
-}
-
-namespace {
-MModel::WarningBoxRunner &warningBoxRunner()
-{
-    static MModel::WarningBoxRunner runner;
-    return runner;
-}
-} // namespace
-
 void MModel::setWarningBoxRunner(WarningBoxRunner runner)
 {
     warningBoxRunner() = std::move(runner);
@@ -403,55 +206,6 @@ QMetaObject::Connection MModel::connectStatusIndicator(QObject *pContext, std::f
     return connect(this, &MModel::changedStatusIndicator, pContext, std::move(slot));
 }
 
-bool MModel::followLink(const QString &path)
-{
-    if (!m_pScenes) {
-        emit reloadCanvas();
-        return true;
-    }
-    m_pScenes->setVisible(false);
-    QString rest = path;
-    const bool found = m_pScenes->selectPath(rest);
-    if (found) {
-        m_pCurrentPanel = findCurrentPanel();
-        if (m_pCurrentPanel) {
-            m_pCurrentPanel->setVisible(true);
-            if (const auto *pScene = qobject_cast<CComposite *>(m_pCurrentPanel->parentControl()))
-                setInterfaceProperty("pageIndex", pScene->currentIndex());
-        }
-        updatePageProperties();
-        if (m_pCurrentPanel)
-            m_pCurrentPanel->requestState();
-        updateSceneTitle();
-        emit resetQMLFocus();
-    } else {
-        if (m_pCurrentPanel)
-            m_pCurrentPanel->setVisible(true);
-        showWarning(tr("Error - No link has been defined for this region.\n\n"
-                       "Please set a link using the properties panel.")
-                    + path);
-    }
-    emit reloadCanvas();
-    return found;
-}
-
-void MModel::updatePageProperties()
-{
-    m_pCurrentPanel = findCurrentPanel();
-    if (!m_pCurrentPanel)
-        return;
-    if (const auto *pScene = qobject_cast<CComposite *>(m_pCurrentPanel->parentControl())) {
-        setInterfaceProperty("pageCount", pScene->childCount());
-        setInterfaceProperty("pageIndex", pScene->currentIndex());
-    }
-}
-
-void MModel::updateSceneTitle()
-{
-    const CControl *pScene = currentScene();
-    setInterfaceProperty("sceneTitle", pScene ? pScene->name() : QString());
-}
-
 QString MModel::projectFilePath()
 {
     const QDir designs(FolderSettings::designsFolder());
@@ -474,7 +228,7 @@ void MModel::loadProject(const QString &path)
     MProject::setExitPin(QString());
 
     m_pRoot->clearUsed();
-    m_pCurrentPanel = nullptr;
+    m_navigation.forgetCurrentPanel();
     m_pScenes->detach();
     TTransformFactory::clearRegistry();
 
@@ -484,7 +238,7 @@ void MModel::loadProject(const QString &path)
     m_pScenes->loadChildren(panelPath, m_pRoot, nullptr, this);
     m_pScenes->setName(fileName(panelPath, true));
 
-    m_pCurrentPanel = findCurrentPanel();
+    m_navigation.lookUpCurrentPanel();
     // Every page starts hidden; only the current one is shown.
     m_pScenes->setVisible(false);
     showCurrentPanel(true);
@@ -542,7 +296,7 @@ void MModel::clearScenes()
         TTransformFactory::clearRegistry();
         if (m_pRoot)
             m_pRoot->pruneUnkept();
-        m_pCurrentPanel = nullptr;
+        m_navigation.forgetCurrentPanel();
         emit selectState(false);
         emit ccpState(false);
     }
@@ -552,8 +306,8 @@ void MModel::clearScenes()
 
 void MModel::updateHeaderTitle()
 {
-    if (m_pProject)
-        setInterfaceProperty("headerTitle", m_pProject->siteName());
+    if (m_pProject && m_pInterface)
+        m_pInterface->setProperty("headerTitle", m_pProject->siteName());
 }
 
 void MModel::updateSceneMenu()
@@ -655,48 +409,7 @@ bool MModel::openDeviceStatus()
 
 void MModel::buildStatusDevices()
 {
-    m_retiredStatusDevices.append(m_statusDevices);
-    m_statusDevices.clear();
-    releaseRetiredStatusDevices();
-    if (!m_pRoot)
-        return;
-
-    QList<HNode *> nodes;
-    m_pRoot->collectStatusDevices(&nodes);
-    for (HNode *pNode : std::as_const(nodes)) {
-        auto *pChassis = qobject_cast<HChassis *>(pNode);
-        if (!pChassis)
-            continue;
-        // An amplifier whose ARX protocol was never made cannot be asked.
-        if (pChassis->isArx() && !pChassis->arxProtocol())
-            continue;
-        // A child of its chassis, so it never outlives the device.
-        auto *pDevice = new DeviceStatusInterfaceObject(pChassis);
-        if (pChassis->isArx()) {
-            pDevice->setDeviceType(QStringLiteral("ARX"));
-            pDevice->setProtocol(pChassis->arxProtocol());
-        } else {
-            pDevice->setDeviceType(pChassis->resourceFolder());
-            pDevice->setProtocol(pChassis->protocol());
-        }
-        pDevice->setName(pChassis->label());
-        pDevice->setAddress(pChassis->ipAddress());
-        m_statusDevices.append(pDevice);
-    }
-}
-
-void MModel::releaseRetiredStatusDevices()
-{
-    QList<QPointer<DeviceStatusInterfaceObject>> kept;
-    for (const auto &pDevice : std::as_const(m_retiredStatusDevices)) {
-        if (!pDevice)
-            continue;
-        if (m_deviceStatusDialog.isShowing(pDevice))
-            kept.append(pDevice);
-        else
-            pDevice->deleteLater();
-    }
-    m_retiredStatusDevices = kept;
+    m_statusDevices.build(m_pRoot);
 }
 
 bool MModel::hasStatusDevices()
@@ -705,14 +418,9 @@ bool MModel::hasStatusDevices()
     return !m_statusDevices.isEmpty();
 }
 
-QList<DeviceStatusInterfaceObject *> MModel::statusDevices() const
+QString MModel::networkStatusText() const
 {
-    QList<DeviceStatusInterfaceObject *> devices;
-    for (const QPointer<DeviceStatusInterfaceObject> &pDevice : m_statusDevices) {
-        if (pDevice)
-            devices.append(pDevice);
-    }
-    return devices;
+    return MNetworkInfo::networkStatusText(m_pRoot);
 }
 
 QString MModel::aboutText() const
@@ -720,152 +428,23 @@ QString MModel::aboutText() const
     return MQmlInterface::versionText();
 }
 
-QString MModel::networkStatusText() const
+bool MModel::receiveAndLoadDesign()
 {
-    QString text;
-    for (const HChassis *pChassis : chassisList()) {
-        if (const IInterface *pTransport = pChassis->transport())
-            text += pChassis->label() + pTransport->stateText() + QStringLiteral("\n\n");
-    }
-    if (text.isEmpty())
-        return translated("No network information available.");
-    return text;
+    return m_receiveMode.receiveAndLoad([this] {
+        clearScenes();
+        loadProject(projectFilePath());
+        selectSceneByIndex(0);
+        setConnectionsEnabled(true);
+        rebuildInterfaceSet();
+        refreshCurrentPanel();
+    });
 }
 
-QString MModel::mobileIpAddressText() const
+void MModel::runReceiveDialog(PFileProtocol *pProtocol, IInterface *pServer)
 {
-    return translated("Mobile IP Address:\n\n") + addressListText();
-}
-
-QString MModel::addressListText()
-{
-    const AddressSource &source = addressSource();
-    return addressListText(source ? source() : QNetworkInterface::allAddresses());
-}
-
-QString MModel::addressListText(const QList<QHostAddress> &addresses)
-{
-    if (addresses.isEmpty())
-        return QStringLiteral("No network interfaces found.");
-    QString text;
-    for (const QHostAddress &address : addresses) {
-        const QString shown = address.toString();
-        // IPv6 and the loopback are of no use to the design software.
-        if (shown.contains(QLatin1Char(':')) || shown.startsWith(QLatin1String("127.0.0")))
-            continue;
-        text += shown + QLatin1Char('\n');
-    }
-    if (text.isEmpty())
-        return QStringLiteral("No network connection detected.");
-    return text;
-}
-
-QList<HChassis *> MModel::chassisList() const
-{
-    QList<HChassis *> list;
-    if (!m_pRoot)
-        return list;
-    QList<HNode *> nodes;
-    m_pRoot->appendIfCategory(NodeCategory::chassis(), &nodes);
-    for (HNode *pNode : std::as_const(nodes)) {
-        if (auto *pChassis = qobject_cast<HChassis *>(pNode))
-            list.append(pChassis);
-    }
-    return list;
-}
-
-void MModel::setConnectionsEnabled(bool on)
-{
-    if (!m_pRoot)
-        return;
-    for (HChassis *pChassis : chassisList()) {
-        pChassis->setOnline(on);
-        PProtocol *pProtocol = pChassis->protocol();
-        if (!pProtocol)
-            continue;
-        // Unique: connections may be turned on again for the same tree.
-        connect(pChassis, &HChassis::onlineStateChanged, pProtocol,
-                &PProtocol::onOnlineStateChanged, Qt::UniqueConnection);
-        pProtocol->onOnlineStateChanged(on);
-        pProtocol->setModel(this);
-    }
-    if (on) {
-        m_pollingTimer.start(kPollingIntervalMs);
-        setPollingActive(true);
-    } else {
-        m_pollingTimer.stop();
-    }
-    // Each chassis connects its transport uniquely.
-    m_pRoot->connectInterfaceStatus(this);
-}
-
-void MModel::rebuildInterfaceSet()
-{
-    if (!m_pRoot || !m_pInterfaces)
-        return;
-    m_pInterfaces->clearInterfaces(false);
-    for (const HChassis *pChassis : chassisList())
-        m_pInterfaces->addInterface(pChassis->transport());
-    if (m_pInterfaces->interfaceCount() > 0) {
-        m_pInterfaces->notifyState();
-    } else {
-        // No transport reports: the previous project's indicator would
-        // stay. With nothing listed there is no loss to pass on.
-        interfaceStatusChanged(true);
-    }
-}
-
-void MModel::refreshCurrentPanel()
-{
-    if (m_pCurrentPanel)
-        m_pCurrentPanel->requestState();
-}
-
-void MModel::doPolling()
-{
-    if (!m_pCurrentPanel)
-        return;
-    m_pCurrentPanel->requestState();
-    // A set paused the panel; this tick only re-arms it, so the sweep
-    // resumes with the next one.
-    setPollingActive(true);
-}
-
-void MModel::setPollingActive(bool active)
-{
-    m_pollingActive = active;
-    if (m_pCurrentPanel)
-        m_pCurrentPanel->setPollingActive(active ? 1 : 0);
-    if (!active && m_pollingTimer.isActive())
-        m_pollingTimer.start();
-}
-
-QString MModel::currentIndicatorPath()
-{
-    return indicatorPath();
-}
-
-void MModel::interfaceStatusChanged(bool isConnected)
-{
-    if (!m_pInterface || !m_pInterfaces)
-        return;
-    const int connected = m_pInterfaces->connectedCount();
-    const int count = m_pInterfaces->interfaceCount();
-    // The counts decide, not the reporting transport's own state.
-    const char *image = "/indicator_ylw.png";
-    if (connected == 0)
-        image = "/indicator_red.png";
-    else if (connected == count)
-        image = "/indicator_grn.png";
-    const QString path =
-        QStringLiteral("../../images/skins/") + getSkinName() + QLatin1String(image);
-    setInterfaceProperty("connectInd", path);
-    indicatorPath() = path;
-    if (m_receiving)
-        return;
-    emit changedStatusIndicator();
-    if (!isConnected)
-        m_pInterfaces->notifyOwner();
+    // Nothing to wait with before the model was initialised.
+    if (m_pModeManager)
+        m_receiveMode.runReceiveDialog(pProtocol, pServer);
 }
 
 QString MModel::fileName(const QString &path, bool keepExtension)
@@ -880,194 +459,4 @@ QString MModel::fileName(const QString &path, bool keepExtension)
             name.truncate(dot);
     }
     return name;
-}
-
-void MModel::setAddressSource(AddressSource source)
-{
-    addressSource() = std::move(source);
-}
-
-bool MModel::receiveAndLoadDesign()
-{
-    // The wait serves the QML, whose menu can ask again meanwhile; the
-    // running receive keeps its server.
-    if (m_receiving) {
-        qDebug() << "Receive mode is already running.";
-        return false;
-    }
-    const bool wasPolling = m_pollingTimer.isActive();
-    const bool wasActive = m_pollingActive;
-    m_receiving = true;
-    m_lostDuringReceive = false;
-    watchTransportsDuringReceive(true);
-    const bool received = receiveDesign();
-    watchTransportsDuringReceive(false);
-    if (received) {
-        clearScenes();
-        loadProject(projectFilePath());
-        selectSceneByIndex(0);
-        setConnectionsEnabled(true);
-        rebuildInterfaceSet();
-        refreshCurrentPanel();
-    }
-    m_receiving = false;
-    if (!received)
-        resumeAfterFailedReceive(wasPolling, wasActive);
-    emit changedStatusIndicator();
-    return received;
-}
-
-void MModel::resumeAfterFailedReceive(bool wasPolling, bool wasActive)
-{
-    // The old panels stay; they are kept in step with the devices again.
-    if (wasPolling && !m_pollingTimer.isActive())
-        m_pollingTimer.start();
-    setPollingActive(wasPolling || wasActive);
-    // The loss reports were held back while receiving; a transport that
-    // went down (and maybe came back) must still make its protocol drop
-    // and renew its subscriptions.
-    if (m_lostDuringReceive && m_pInterfaces)
-        m_pInterfaces->notifyOwner();
-    m_lostDuringReceive = false;
-}
-
-void MModel::watchTransportsDuringReceive(bool watch)
-{
-    if (!m_pInterfaces)
-        return;
-    for (int i = 0; i < m_pInterfaces->interfaceCount(); ++i) {
-        IInterface *pTransport = m_pInterfaces->interfaceAt(i);
-        if (!pTransport)
-            continue;
-        if (watch) {
-            connect(pTransport, &IInterface::interfaceStateChanged, this,
-                    &MModel::noteTransportStateDuringReceive, Qt::UniqueConnection);
-        } else {
-            disconnect(pTransport, &IInterface::interfaceStateChanged, this,
-                       &MModel::noteTransportStateDuringReceive);
-        }
-    }
-}
-
-void MModel::noteTransportStateDuringReceive(bool isConnected)
-{
-    if (m_receiving && !isConnected)
-        m_lostDuringReceive = true;
-}
-
-bool MModel::receiveDesign()
-{
-    if (m_receiveRunning) {
-        qDebug() << "Receive mode is already running.";
-        return false;
-    }
-    std::unique_ptr<PProtocol> pProtocol(PProtocolFactory().createProtocol(QStringLiteral("File")));
-    auto *pFileProtocol = qobject_cast<PFileProtocol *>(pProtocol.get());
-
-    if (m_pReceiveServer) {
-        qDebug() << "Closing a pre-existing TCP server.";
-        m_pReceiveServer->close();
-        m_pReceiveServer.reset();
-    }
-    m_pReceiveServer = std::make_unique<ITcpServer>();
-    if (!pFileProtocol) {
-        qWarning() << "Failed to get protocol for 'File'";
-        return false;
-    }
-
-    // Nowhere to store the project: nothing is listened for.
-    const QString target = receivedDesignPath(true);
-    if (target.isEmpty()) {
-        const QString folder = QDir::toNativeSeparators(QFileInfo(FolderSettings::designsFolder()).absoluteFilePath());
-        const QString text = translated("Receive Mode Failure: ")
-            + translated("Cannot create the folder ") + QLatin1Char('`') + folder + QLatin1Char('`');
-        qWarning().noquote() << text;
-        showReceiveFailure(PFileProtocol::failureMessage(text));
-        m_pReceiveServer.reset();
-        return false;
-    }
-
-    m_receiveRunning = true;
-    ITcpServer *pServer = m_pReceiveServer.get();
-    pServer->setOwner(pFileProtocol);
-    pServer->setPort(m_receivePort);
-    pServer->setListenAddress(m_receiveListenAddress);
-    m_pollingTimer.stop();
-    setPollingActive(false);
-
-    bool received = false;
-    if (!pServer->open()) {
-        qWarning() << "Failed to open receive mode server.";
-    } else {
-        pFileProtocol->setInterface(pServer);
-        pFileProtocol->setModel(this);
-        if (m_receiveSizeLimit >= 0)
-            pFileProtocol->setMaxReceiveBytes(m_receiveSizeLimit);
-        pFileProtocol->setFileCheck(&UProjectFileCheck::isLoadable);
-        received = pFileProtocol->receiveFile(target);
-        qDebug() << (received ? "Received new design." : "Did not receive new design.");
-        qDebug() << "Closing the server after receive process.";
-        pServer->close();
-    }
-    pProtocol.reset();
-    qDebug() << "Deleting the server, received or not.";
-    m_pReceiveServer.reset();
-    m_receiveRunning = false;
-    return received;
-}
-
-void MModel::runReceiveDialog(PFileProtocol *pProtocol, IInterface *pServer)
-{
-    if (!pProtocol || !pServer || !m_pModeManager)
-        return;
-    // Cancel (or closing the box) drops the transfer.
-    QMetaObject::Connection cancelLink;
-    if (m_pInterface) {
-        cancelLink = connect(m_pInterface, &MQmlInterface::receiveDialogCanceled, pProtocol,
-                             &PFileProtocol::connectionClose);
-    }
-
-    DQmlMessageDialog dialog;
-    QMessageBox *pBox =
-        dialog.showReceiveBox(translated("Receive Control Panel..."), mobileIpAddressText());
-    if (m_pInterface) {
-        connect(&dialog, &DQmlMessageDialog::receiveModeDialogClosed, m_pInterface,
-                &MQmlInterface::onReceiveModeDialogClosed);
-    } else {
-        connect(&dialog, &DQmlMessageDialog::receiveModeDialogClosed, pProtocol,
-                &PFileProtocol::connectionClose);
-    }
-
-    QEventLoop loop;
-    connect(pServer, &IInterface::connectionClose, &loop, &QEventLoop::quit);
-    connect(pProtocol, &PFileProtocol::receiveEnded, &loop, &QEventLoop::quit);
-    if (m_pInterface)
-        connect(m_pInterface, &MQmlInterface::receiveDialogCanceled, &loop, &QEventLoop::quit);
-    if (m_receiveWaitHook)
-        m_receiveWaitHook(pBox);
-    // The hook may have ended the reception already.
-    if (pProtocol->isReceiving())
-        loop.exec();
-
-    // Closing the box reports a cancel once more; a reception that has
-    // ended stays as it ended.
-    if (pBox)
-        pBox->reject();
-    if (cancelLink)
-        disconnect(cancelLink);
-}
-
-void MModel::showReceiveFailure(const QString &text)
-{
-    DQmlMessageDialog dialog;
-    dialog.showMessageBox(translated("Receive Control Panel..."), text);
-}
-
-QString MModel::receivedDesignPath(bool createFolder) const
-{
-    const QString folder = FolderSettings::designsFolder();
-    // Every missing level is made, not only the last one.
-    if (createFolder && !QFileInfo(folder).isDir() && !QDir().mkpath(folder))
-        return QString();
-    return QDir(folder).path() + QStringLiteral("/download.cpn");
 }

@@ -243,8 +243,8 @@ std::unique_ptr<ModelFixture> TestMModelReceive::makeModel()
     f->model->loadProject(MModel::projectFilePath());
     f->model->setConnectionsEnabled(true);
     f->model->rebuildInterfaceSet();
-    f->model->setReceivePort(0);
-    f->model->setReceiveListenAddress(QHostAddress::LocalHost);
+    f->model->receiveMode().setPort(0);
+    f->model->receiveMode().setListenAddress(QHostAddress::LocalHost);
     MModel::setAddressSource([] {
         return QList<QHostAddress>{QHostAddress("192.0.2.7"), QHostAddress::LocalHost};
     });
@@ -282,8 +282,8 @@ void TestMModelReceive::pushedProjectReplacesTheOldOne()
     f->model->loadProject(oldPath);
     f->model->setConnectionsEnabled(true);
     f->model->rebuildInterfaceSet();
-    f->model->setReceivePort(0);
-    f->model->setReceiveListenAddress(QHostAddress::LocalHost);
+    f->model->receiveMode().setPort(0);
+    f->model->receiveMode().setListenAddress(QHostAddress::LocalHost);
     MModel::setAddressSource([] { return QList<QHostAddress>{QHostAddress("192.0.2.7")}; });
     QCOMPARE(f->model->scenes()->name(), QString("Old.cpf"));
     QTRY_COMPARE(f->model->interfaces()->connectedCount(), 1);
@@ -293,7 +293,7 @@ void TestMModelReceive::pushedProjectReplacesTheOldOne()
     ScriptedSender sender;
     sender.writeInChunks(pushed, 4000).close();
     QString boxText;
-    f->model->setReceiveWaitHook([&](QMessageBox *pBox) {
+    f->model->receiveMode().setWaitHook([&](QMessageBox *pBox) {
         QVERIFY(pBox);
         boxText = pBox->text();
         QVERIFY(!f->model->pollingTimer()->isActive());
@@ -326,7 +326,7 @@ void TestMModelReceive::barePanelFileIsTaken()
     panel.replace("<Scene name=\"Only\">", "<Scene name=\"Bare\">");
     ScriptedSender sender;
     sender.writeInChunks(panel, 100).close();
-    f->model->setReceiveWaitHook(
+    f->model->receiveMode().setWaitHook(
         [&](QMessageBox *) { sender.start(f->model->receiveServer()->serverPort()); });
 
     QVERIFY(f->model->receiveAndLoadDesign());
@@ -372,12 +372,12 @@ void TestMModelReceive::failedPushKeepsTheOldProject()
         // What still comes after the cancel goes nowhere.
         sender.write(pushed.mid(5000)).close();
     } else if (how == "oversized") {
-        f->model->setReceiveSizeLimit(1000);
+        f->model->receiveMode().setSizeLimit(1000);
         sender.writeInChunks(pushed, 700).close();
     } else if (how == "blocked") {
         QVERIFY(QDir().mkpath(m_target + "t"));
     }
-    f->model->setReceiveWaitHook([&](QMessageBox *pReceiveBox) {
+    f->model->receiveMode().setWaitHook([&](QMessageBox *pReceiveBox) {
         waited = true;
         pBox = pReceiveBox;
         sender.start(f->model->receiveServer()->serverPort());
@@ -410,7 +410,7 @@ void TestMModelReceive::secondClientIsNotHeard()
     // project meanwhile; then the first leaves.
     first.then([&] { second.start(port); }).wait(500).close();
     second.write(demoArchive(m_device.port())).close();
-    f->model->setReceiveWaitHook([&](QMessageBox *) {
+    f->model->receiveMode().setWaitHook([&](QMessageBox *) {
         port = f->model->receiveServer()->serverPort();
         first.start(port);
     });
@@ -429,7 +429,7 @@ void TestMModelReceive::unmakeableDesignsFolderFailsBeforeListening()
     QVERIFY(writeFile(blocker, "x"));
     setDesignsFolder(blocker + "/designs");
     bool waited = false;
-    f->model->setReceiveWaitHook([&](QMessageBox *) { waited = true; });
+    f->model->receiveMode().setWaitHook([&](QMessageBox *) { waited = true; });
 
     QVERIFY(!f->model->showMenu("Receive..."));
     QVERIFY(!waited);
@@ -451,7 +451,7 @@ void TestMModelReceive::targetThatCannotBeReplaced()
     QVERIFY(QDir().mkpath(m_target + "/inside"));
     ScriptedSender sender;
     sender.write(demoArchive(m_device.port())).close();
-    f->model->setReceiveWaitHook(
+    f->model->receiveMode().setWaitHook(
         [&](QMessageBox *) { sender.start(f->model->receiveServer()->serverPort()); });
 
     QVERIFY(!f->model->receiveAndLoadDesign());
@@ -480,7 +480,7 @@ void TestMModelReceive::secondReceiveIsRefused()
         })
         .close();
     int waits = 0;
-    f->model->setReceiveWaitHook([&](QMessageBox *) {
+    f->model->receiveMode().setWaitHook([&](QMessageBox *) {
         ++waits;
         pServer = f->model->receiveServer();
         sender.start(pServer->serverPort());
@@ -513,7 +513,7 @@ void TestMModelReceive::lostConnectionSubscribesAgainAfterCancel()
     // During the receive the processor drops the line and is reached
     // again; then the user cancels.
     QPointer<QMessageBox> pBox;
-    f->model->setReceiveWaitHook([&](QMessageBox *pReceiveBox) {
+    f->model->receiveMode().setWaitHook([&](QMessageBox *pReceiveBox) {
         pBox = pReceiveBox;
         m_device.dropClients();
     });
@@ -544,7 +544,7 @@ void TestMModelReceive::lossDuringReceiveReachesTheProtocol()
 
     // The processor goes away during the receive and stays away.
     QPointer<QMessageBox> pBox;
-    f->model->setReceiveWaitHook([&](QMessageBox *pReceiveBox) {
+    f->model->receiveMode().setWaitHook([&](QMessageBox *pReceiveBox) {
         pBox = pReceiveBox;
         device.stopListening();
         device.dropClients();
