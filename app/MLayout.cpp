@@ -11,6 +11,11 @@ namespace {
 const QString kControlsKind = QStringLiteral("Controls");
 }
 
+void MLayout::setInterface(MQmlInterface *pInterface)
+{
+    m_pInterface = pInterface;
+}
+
 QObject *MLayout::viewItem() const
 {
     return m_pInterface ? m_pInterface->viewItem() : nullptr;

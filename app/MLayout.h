@@ -13,7 +13,7 @@ class MQmlInterface;
 class MLayout
 {
 public:
-    void setInterface(MQmlInterface *pInterface) { m_pInterface = pInterface; }
+    void setInterface(MQmlInterface *pInterface);
     void setScenes(CComposite *pScenes) { m_pScenes = pScenes; }
     void setCanvas(CCanvas *pCanvas) { m_pCanvas = pCanvas; }
 

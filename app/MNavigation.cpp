@@ -23,6 +23,11 @@ MNavigation::MNavigation(MLayout &layout, QObject *parent)
 
 MNavigation::~MNavigation() = default;
 
+void MNavigation::setInterface(MQmlInterface *pInterface)
+{
+    m_pInterface = pInterface;
+}
+
 void MNavigation::setInterfaceProperty(const char *name, const QVariant &value)
 {
     if (m_pInterface)

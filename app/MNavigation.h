@@ -22,7 +22,7 @@ public:
     explicit MNavigation(MLayout &layout, QObject *parent = nullptr);
     ~MNavigation() override;
 
-    void setInterface(MQmlInterface *pInterface) { m_pInterface = pInterface; }
+    void setInterface(MQmlInterface *pInterface);
     // The control root, kind "Scenes".
     void setScenes(CComposite *pScenes) { m_pScenes = pScenes; }
 

@@ -33,6 +33,11 @@ MReceiveMode::MReceiveMode(MConnections &connections, QObject *parent)
 
 MReceiveMode::~MReceiveMode() = default;
 
+void MReceiveMode::setInterface(MQmlInterface *pInterface)
+{
+    m_pInterface = pInterface;
+}
+
 bool MReceiveMode::receiveAndLoad(const std::function<void()> &loadReceived)
 {
     // The wait serves the QML, whose menu can ask again meanwhile; the

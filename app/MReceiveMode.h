@@ -32,7 +32,7 @@ public:
     ~MReceiveMode() override;
 
     // The receive box's Cancel reaches the transfer through it.
-    void setInterface(MQmlInterface *pInterface) { m_pInterface = pInterface; }
+    void setInterface(MQmlInterface *pInterface);
 
     // From start to end: the transfer, then, when a project was received,
     // loadReceived opens it. True when a project was received.

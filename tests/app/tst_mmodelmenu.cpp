@@ -11,7 +11,6 @@
 #include "devices/HRoot.h"
 #include "project/MProject.h"
 
-#include <QHostAddress>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -52,14 +51,6 @@ bool runEntry(ModelFixture &f, const QString &entry, ShownBox *pBox)
     return result;
 }
 
-QList<QHostAddress> addresses(const QStringList &texts)
-{
-    QList<QHostAddress> list;
-    for (const QString &text : texts)
-        list.append(QHostAddress(text));
-    return list;
-}
-
 } // namespace
 
 class TestMModelMenu : public QObject
@@ -79,8 +70,6 @@ private slots:
     void exitWithPinAsksForIt();
     void exitWithoutInterface();
 
-    void addressList_data();
-    void addressList();
     void mobileAddressHasItsHeading();
     void networkStatusListsDevicesWithTransports();
 };
@@ -188,25 +177,6 @@ void TestMModelMenu::exitWithoutInterface()
     MModel model;
     model.initialize();
     QVERIFY(model.showMenu(QStringLiteral("Exit")));
-}
-
-void TestMModelMenu::addressList_data()
-{
-    QTest::addColumn<QStringList>("addresses");
-    QTest::addColumn<QString>("text");
-
-    QTest::newRow("none") << QStringList() << "No network interfaces found.";
-    QTest::newRow("loopback and IPv6 only") << QStringList{"127.0.0.1", "::1", "fe80::1"}
-                                            << "No network connection detected.";
-    QTest::newRow("mixed, in order") << QStringList{"192.168.1.20", "::1", "127.0.0.1", "10.0.0.2"}
-                                     << "192.168.1.20\n10.0.0.2\n";
-    QTest::newRow("only 127.0.0 is skipped") << QStringList{"127.0.1.1"} << "127.0.1.1\n";
-}
-
-void TestMModelMenu::addressList()
-{
-    QFETCH(QStringList, addresses);
-    QTEST(MModel::addressListText(::addresses(addresses)), "text");
 }
 
 void TestMModelMenu::mobileAddressHasItsHeading()

@@ -2,6 +2,7 @@
 
 #include "ArchiveWriter.h"
 #include "ModelFixture.h"
+#include "ScriptedSender.h"
 #include "SimulatedVdsDevice.h"
 #include "TestDevices.h"
 #include "app/DQmlMessageDialog.h"
@@ -25,8 +26,6 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTimer>
-
-#include <sys/socket.h>
 
 #include <functional>
 #include <memory>
@@ -90,80 +89,6 @@ void setDesignsFolder(const QString &folder)
     QSettings settings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"));
     settings.setValue(QStringLiteral("Path/Designs"), folder);
 }
-
-// A design-software stand-in on 127.0.0.1: connects to the receive port
-// and plays its steps one after the other, a few milliseconds apart.
-class ScriptedSender : public QObject
-{
-public:
-    using Step = std::function<void(QTcpSocket &socket)>;
-
-    ScriptedSender &write(const QByteArray &bytes)
-    {
-        m_steps.append([bytes](QTcpSocket &socket) { socket.write(bytes); });
-        return *this;
-    }
-    ScriptedSender &writeInChunks(const QByteArray &bytes, int chunk)
-    {
-        for (int at = 0; at < bytes.size(); at += chunk)
-            write(bytes.mid(at, chunk));
-        return *this;
-    }
-    ScriptedSender &wait(int ms)
-    {
-        m_steps.append([this, ms](QTcpSocket &) { m_nextGapMs = ms; });
-        return *this;
-    }
-    ScriptedSender &then(const std::function<void()> &call)
-    {
-        m_steps.append([call](QTcpSocket &) { call(); });
-        return *this;
-    }
-    ScriptedSender &close()
-    {
-        m_steps.append([](QTcpSocket &socket) { socket.disconnectFromHost(); });
-        return *this;
-    }
-    // Drops the connection with a reset instead of a close.
-    ScriptedSender &reset()
-    {
-        m_steps.append([](QTcpSocket &socket) {
-            socket.flush();
-            const struct linger hard = {1, 0};
-            ::setsockopt(int(socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard,
-                         sizeof hard);
-            socket.abort();
-        });
-        return *this;
-    }
-
-    void start(quint16 port)
-    {
-        connect(&m_socket, &QTcpSocket::connected, this, [this] { schedule(); });
-        m_socket.connectToHost(QHostAddress::LocalHost, port);
-    }
-    bool finished() const { return m_next >= m_steps.size(); }
-    QTcpSocket &socket() { return m_socket; }
-
-private:
-    void schedule()
-    {
-        QTimer::singleShot(m_nextGapMs, this, [this] { runNext(); });
-        m_nextGapMs = 5;
-    }
-    void runNext()
-    {
-        if (finished())
-            return;
-        m_steps.at(m_next++)(m_socket);
-        schedule();
-    }
-
-    QList<Step> m_steps;
-    int m_next = 0;
-    int m_nextGapMs = 5;
-    QTcpSocket m_socket;
-};
 
 void pressCancel(QMessageBox *pBox)
 {

@@ -1,6 +1,7 @@
 #include "VrTest.h"
 
 #include "RecordingProtocol.h"
+#include "StubInterface.h"
 #include "comms/IComposite.h"
 #include "comms/IInterfaceFactory.h"
 #include "comms/ITcpClient.h"
@@ -8,36 +9,6 @@
 #include <QHostAddress>
 #include <QPointer>
 #include <QSignalSpy>
-
-namespace {
-
-// A transport whose connection the test switches, and which counts what
-// the composite passes on.
-class StubInterface : public IInterface
-{
-public:
-    using IInterface::IInterface;
-    using IInterface::setConnected;
-
-    bool open() override
-    {
-        ++opens;
-        return openResult;
-    }
-    bool close() override
-    {
-        ++closes;
-        return true;
-    }
-    void notifyOwner() override { ++ownerNotices; }
-
-    bool openResult = true;
-    int opens = 0;
-    int closes = 0;
-    int ownerNotices = 0;
-};
-
-} // namespace
 
 class TestIComposite : public QObject
 {
