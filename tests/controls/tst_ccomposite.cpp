@@ -1,7 +1,7 @@
 #include "VrTest.h"
 
 #include "FakeWidgetFactory.h"
-#include "RequestLogProtocol.h"
+#include "RecordingProtocol.h"
 #include "comms/TTransform.h"
 #include "comms/TTransformFactory.h"
 #include "controls/CComposite.h"
@@ -56,7 +56,7 @@ struct PollFixture
 
     HRoot root;
     HBlock *pBlock = nullptr;
-    RequestLogProtocol protocol;
+    RecordingProtocol protocol;
     CComposite panel;
 };
 

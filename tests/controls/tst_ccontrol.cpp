@@ -1,7 +1,7 @@
 #include "VrTest.h"
 
 #include "FakeWidgetFactory.h"
-#include "RequestLogProtocol.h"
+#include "RecordingProtocol.h"
 #include "comms/TTransform.h"
 #include "comms/TTransformFactory.h"
 #include "controls/CComposite.h"
@@ -231,7 +231,7 @@ void TestCControl::requestState()
     HRoot root;
     auto *pBlock = new HBlock;
     root.addChild(pBlock);
-    RequestLogProtocol protocol;
+    RecordingProtocol protocol;
     if (withProtocol)
         pBlock->setProtocol(&protocol);
     std::unique_ptr<CControl> control(

@@ -1,7 +1,7 @@
 #include "VrTest.h"
 
 #include "PanelFragment.h"
-#include "SendLogProtocol.h"
+#include "RecordingProtocol.h"
 #include "StubTransform.h"
 #include "controls/WTextEdit.h"
 #include "controls/WWidgetFactory.h"
@@ -165,7 +165,7 @@ void TestWTextEdit::linkedValueIsNotSentBack()
     TextEdits e(2);
     StubTransform transform;
     transform.setDisplayText(QStringLiteral("-6.0"));
-    SendLogProtocol protocol;
+    RecordingProtocol protocol;
     e.at(1)->setTransform(&transform);
     e.at(1)->setProtocol(&protocol);
 
@@ -198,7 +198,7 @@ void TestWTextEdit::editedTextIsSentOnce()
 {
     TextEdits e(1);
     StubTransform transform;
-    SendLogProtocol protocol;
+    RecordingProtocol protocol;
     e.at(0)->setTransform(&transform);
     e.at(0)->setProtocol(&protocol);
 
@@ -225,7 +225,7 @@ void TestWTextEdit::transformWithoutProtocolStoresWithoutSending()
     QCOMPARE(transform.text(), QString());
 
     // A protocol that comes later sends only a text that differs.
-    SendLogProtocol protocol;
+    RecordingProtocol protocol;
     e.at(0)->setProtocol(&protocol);
     e.at(0)->onTextChanged();
     QVERIFY(protocol.sends.isEmpty());
@@ -236,7 +236,7 @@ void TestWTextEdit::currentTextIsStoredWithoutSending()
     TextEdits e(2);
     StubTransform transform;
     transform.setDisplayText(QStringLiteral("7"));
-    SendLogProtocol protocol;
+    RecordingProtocol protocol;
     for (CountingTextEdit *pEdit : e.edits) {
         pEdit->setTransform(&transform);
         pEdit->setProtocol(&protocol);

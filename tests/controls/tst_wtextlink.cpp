@@ -1,7 +1,7 @@
 #include "VrTest.h"
 
 #include "PanelFragment.h"
-#include "SendLogProtocol.h"
+#include "RecordingProtocol.h"
 #include "StubTransform.h"
 #include "controls/CControl.h"
 #include "controls/WTextLink.h"
@@ -48,7 +48,7 @@ struct LinkOnItem
     QList<quint32> sentValues() const
     {
         QList<quint32> values;
-        for (const SendLogProtocol::Send &send : protocol.sends)
+        for (const RecordingProtocol::Send &send : protocol.sends)
             values.append(send.value);
         return values;
     }
@@ -57,7 +57,7 @@ struct LinkOnItem
     std::unique_ptr<QQuickItem> pRoot;
     WTextLink *pLink = nullptr;
     StubTransform transform;
-    SendLogProtocol protocol;
+    RecordingProtocol protocol;
 };
 
 } // namespace

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "NodeProperties.h"
-#include "comms/PProtocol.h"
+#include "RecordingProtocol.h"
 #include "comms/TTransform.h"
 #include "comms/TTransformFactory.h"
 #include "controls/CControl.h"
@@ -25,33 +25,12 @@
 #include <memory>
 #include <vector>
 
-// A protocol that keeps the text of every set instead of sending it.
-class SendLog : public PProtocol
-{
-public:
-    bool sendValue(TTransform *pTransform) override
-    {
-        sent.append(pTransform->text());
-        return true;
-    }
-    bool requestValue(TTransform *) override
-    {
-        ++requests;
-        return true;
-    }
-    bool isSubscribed() const override { return subscribed; }
-
-    QStringList sent;
-    int requests = 0;
-    bool subscribed = false;
-};
-
 using Leaves = QList<QPair<QString, QString>>;
 
 // Fader controls made by the real widget factory from the shipped QML, in
 // an offscreen window that takes mouse input, bound to nodes below one
-// device. The device's protocol is the rig's SendLog unless a test gives
-// its nodes another one.
+// device. The device's protocol is the rig's recording one unless a test
+// gives its nodes another one.
 class FaderRig
 {
 public:
@@ -191,7 +170,7 @@ public:
 
     QQmlEngine engine;
     QQuickWindow window;
-    SendLog protocol;
+    RecordingProtocol protocol;
     HComposite device;
 
 private:

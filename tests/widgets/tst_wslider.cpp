@@ -198,7 +198,7 @@ void TestWSlider::rangeFromBinding()
     QCOMPARE(FaderRig::itemValue(pSlider), start);
     // Writing the range reports no operator input.
     settle();
-    QVERIFY(rig.protocol.sent.isEmpty());
+    QVERIFY(rig.protocol.sentTexts().isEmpty());
 }
 
 void TestWSlider::sendsPositionTimesStep_data()
@@ -235,13 +235,13 @@ void TestWSlider::sendsPositionTimesStep()
     if (FaderRig::itemValue(pSlider) == position)
         pSlider->setItemProperty("value", position + 3);
     dragItemTo(pSlider, position);
-    QVERIFY(rig.protocol.sent.isEmpty()); // not before the send delay
+    QVERIFY(rig.protocol.sentTexts().isEmpty()); // not before the send delay
     if (sent.isEmpty()) {
         settle();
-        QVERIFY(rig.protocol.sent.isEmpty());
+        QVERIFY(rig.protocol.sentTexts().isEmpty());
         return;
     }
-    QTRY_COMPARE(rig.protocol.sent, QStringList{sent});
+    QTRY_COMPARE(rig.protocol.sentTexts(), QStringList{sent});
     QCOMPARE(pControl->transform()->displayText(), shown);
     if (binding.contains({"units", "pct"}))
         QCOMPARE(pControl->attributes().decimals(), 0);
@@ -262,10 +262,10 @@ void TestWSlider::dragSendsOnlyTheLastValue()
     QPointF at = rig.dragBy(pSlider, 20, -1.0);
     const int dragged = FaderRig::itemValue(pSlider);
     QVERIFY(dragged > start + 10);
-    QVERIFY(rig.protocol.sent.isEmpty());
-    QTRY_COMPARE(rig.protocol.sent, QStringList{FaderRig::strVText(dragged, 0.5f)});
+    QVERIFY(rig.protocol.sentTexts().isEmpty());
+    QTRY_COMPARE(rig.protocol.sentTexts(), QStringList{FaderRig::strVText(dragged, 0.5f)});
     settle();
-    QCOMPARE(rig.protocol.sent.size(), 1);
+    QCOMPARE(rig.protocol.sentTexts().size(), 1);
     QVERIFY(pSlider->itemProperty("dragMode").toBool());
 
     // Three more bursts while the button stays down.
@@ -276,8 +276,8 @@ void TestWSlider::dragSendsOnlyTheLastValue()
             rig.moveTo(at);
         }
         QVERIFY(FaderRig::itemValue(pSlider) < before);
-        QTRY_COMPARE(rig.protocol.sent.size(), 1 + burst);
-        QCOMPARE(rig.protocol.sent.last(), FaderRig::strVText(FaderRig::itemValue(pSlider), 0.5f));
+        QTRY_COMPARE(rig.protocol.sentTexts().size(), 1 + burst);
+        QCOMPARE(rig.protocol.sentTexts().last(), FaderRig::strVText(FaderRig::itemValue(pSlider), 0.5f));
     }
 
     // Away and back within one delay: the knob's value goes out.
@@ -290,7 +290,7 @@ void TestWSlider::dragSendsOnlyTheLastValue()
     QCOMPARE(FaderRig::itemValue(pSlider), lastSent);
     rig.release(back);
     settle();
-    QCOMPARE(rig.protocol.sent.last(), FaderRig::strVText(lastSent, 0.5f));
+    QCOMPARE(rig.protocol.sentTexts().last(), FaderRig::strVText(lastSent, 0.5f));
     QCOMPARE(FaderRig::itemValue(pSlider), lastSent);
 }
 
@@ -304,11 +304,11 @@ void TestWSlider::dragStopsAtTheEnds()
 
     rig.release(rig.dragBy(pSlider, 3, -400.0));
     QCOMPARE(FaderRig::itemValue(pSlider), 24);
-    QTRY_COMPARE(rig.protocol.sent, QStringList{"12.0"});
+    QTRY_COMPARE(rig.protocol.sentTexts(), QStringList{"12.0"});
 
     rig.release(rig.dragBy(pSlider, 3, 400.0));
     QCOMPARE(FaderRig::itemValue(pSlider), -120);
-    QTRY_COMPARE(rig.protocol.sent, (QStringList{"12.0", "-60.0"}));
+    QTRY_COMPARE(rig.protocol.sentTexts(), (QStringList{"12.0", "-60.0"}));
 
     // The knob stays on the track.
     const QQuickItem *pKnob = FaderRig::knob(pSlider);
@@ -339,13 +339,13 @@ void TestWSlider::replyIsShown()
     CControl *pControl = rig.addFader("Level", rig.addBlock(kMusicGain), binding);
     WSlider *pSlider = FaderRig::bind(pControl);
     QVERIFY(pSlider);
-    QCOMPARE(rig.protocol.requests, 1); // the control asked for the value
+    QCOMPARE(rig.protocol.requests.size(), 1); // the control asked for the value
     // A value that no position shows leaves the item where it was.
     pSlider->setItemProperty("value", 4);
     pControl->transform()->setReplyText(reply);
     QCOMPARE(FaderRig::itemValue(pSlider), shown);
     settle();
-    QVERIFY(rig.protocol.sent.isEmpty());
+    QVERIFY(rig.protocol.sentTexts().isEmpty());
 }
 
 // The item reports every change of its value, also those the device
@@ -368,7 +368,7 @@ void TestWSlider::deviceValueIsNeverSentBack()
     QCOMPARE(FaderRig::itemValue(pSlider), -6);
     QVERIFY(!pSlider->hasPendingValue());
     settle();
-    QVERIFY(rig.protocol.sent.isEmpty());
+    QVERIFY(rig.protocol.sentTexts().isEmpty());
 
     // Released, on a subscribed connection.
     rig.release(at);
@@ -376,13 +376,13 @@ void TestWSlider::deviceValueIsNeverSentBack()
     pTransform->setReplyText(QStringLiteral("-7.5"));
     QCOMPARE(FaderRig::itemValue(pSlider), -15);
     settle();
-    QVERIFY(rig.protocol.sent.isEmpty());
+    QVERIFY(rig.protocol.sentTexts().isEmpty());
 
     // The operator's next move is sent as usual.
     QPointF moved = rig.dragBy(pSlider, 10, -1.0);
     rig.release(moved);
-    QTRY_COMPARE(rig.protocol.sent.size(), 1);
-    QCOMPARE(rig.protocol.sent.first(), FaderRig::strVText(FaderRig::itemValue(pSlider), 0.5f));
+    QTRY_COMPARE(rig.protocol.sentTexts().size(), 1);
+    QCOMPARE(rig.protocol.sentTexts().first(), FaderRig::strVText(FaderRig::itemValue(pSlider), 0.5f));
 }
 
 // A reply that arrives after the operator's last move and before that move
@@ -403,12 +403,12 @@ void TestWSlider::replyBetweenMoveAndSendKeepsTheOperatorsValue()
     // Before the event loop turns, the device reports a value.
     pControl->transform()->setReplyText(QStringLiteral("-30.0"));
     QCOMPARE(FaderRig::itemValue(pSlider), -60);
-    QTRY_COMPARE(rig.protocol.sent, QStringList{FaderRig::strVText(dragged, 0.5f)});
+    QTRY_COMPARE(rig.protocol.sentTexts(), QStringList{FaderRig::strVText(dragged, 0.5f)});
     // Let go, the knob shows the value it sent.
     rig.release(at);
     QCOMPARE(FaderRig::itemValue(pSlider), dragged);
     settle();
-    QCOMPARE(rig.protocol.sent.size(), 1);
+    QCOMPARE(rig.protocol.sentTexts().size(), 1);
 }
 
 void TestWSlider::lastSentValueIsSentAgainAfterTheDeviceChanged()
@@ -419,18 +419,18 @@ void TestWSlider::lastSentValueIsSentAgainAfterTheDeviceChanged()
     QVERIFY(pSlider);
 
     dragItemTo(pSlider, -20);
-    QTRY_COMPARE(rig.protocol.sent, QStringList{"-10.0"});
+    QTRY_COMPARE(rig.protocol.sentTexts(), QStringList{"-10.0"});
     // Its own value back from the device changes nothing.
     pControl->transform()->setReplyText(QStringLiteral("-10.0"));
     dragItemTo(pSlider, -20);
     settle();
-    QCOMPARE(rig.protocol.sent.size(), 1);
+    QCOMPARE(rig.protocol.sentTexts().size(), 1);
 
     // Someone else moved the device; the operator moves back to -10.
     pControl->transform()->setReplyText(QStringLiteral("-30.0"));
     QCOMPARE(FaderRig::itemValue(pSlider), -60);
     dragItemTo(pSlider, -20);
-    QTRY_COMPARE(rig.protocol.sent, (QStringList{"-10.0", "-10.0"}));
+    QTRY_COMPARE(rig.protocol.sentTexts(), (QStringList{"-10.0", "-10.0"}));
 }
 
 void TestWSlider::oneValueRange_data()
@@ -468,7 +468,7 @@ void TestWSlider::oneValueRange()
     QVERIFY(std::isfinite(pKnob->y()));
     dragItemTo(pSlider, position + 7);
     settle();
-    QVERIFY(rig.protocol.sent.isEmpty());
+    QVERIFY(rig.protocol.sentTexts().isEmpty());
 
     // A reply shows the one value, and its display has a number.
     TTransform *pTransform = pControl->transform();
@@ -479,7 +479,7 @@ void TestWSlider::oneValueRange()
                  && !shown.contains(QLatin1String("inf"), Qt::CaseInsensitive),
              qPrintable(shown));
     settle();
-    QVERIFY(rig.protocol.sent.isEmpty());
+    QVERIFY(rig.protocol.sentTexts().isEmpty());
 }
 
 void TestWSlider::parameterChoice_data()
@@ -738,18 +738,18 @@ void TestWSlider::linkedFadersPassTheValueOnce()
     QCOMPARE(pSecond->linkedWidget(), pFirst);
 
     dragItemTo(pFirst, 8);
-    QTRY_COMPARE(rig.protocol.sent, QStringList{"4.0"});
+    QTRY_COMPARE(rig.protocol.sentTexts(), QStringList{"4.0"});
     QCOMPARE(FaderRig::itemValue(pSecond), 8);
     QCOMPARE(pSecond->value(), 4.f);
     settle();
-    QCOMPARE(rig.protocol.sent.size(), 1);
+    QCOMPARE(rig.protocol.sentTexts().size(), 1);
 
     // A device value shows on both and goes nowhere.
     pControl->transform()->setReplyText(QStringLiteral("-2.0"));
     QCOMPARE(FaderRig::itemValue(pFirst), -4);
     QCOMPARE(FaderRig::itemValue(pSecond), -4);
     settle();
-    QCOMPARE(rig.protocol.sent.size(), 1);
+    QCOMPARE(rig.protocol.sentTexts().size(), 1);
 }
 
 void TestWSlider::withoutTransform()
@@ -767,7 +767,7 @@ void TestWSlider::withoutTransform()
     dragItemTo(pSlider, 6);
     QTRY_VERIFY(!pSlider->hasPendingValue());
     QCOMPARE(pSlider->value(), 6.f);
-    QVERIFY(rig.protocol.sent.isEmpty());
+    QVERIFY(rig.protocol.sentTexts().isEmpty());
     QTest::ignoreMessage(QtWarningMsg, "Setting a null TTransform on WSlider");
     pSlider->setTransform(nullptr);
 }
