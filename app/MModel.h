@@ -23,7 +23,6 @@
 
 class CCanvas;
 class CComposite;
-class CControl;
 class DeviceStatusInterfaceObject;
 class HRoot;
 class IComposite;

@@ -97,7 +97,8 @@ public:
     quint32 linkId() const { return m_link; }
     WWidget *linkedWidget() const { return m_pLinkedWidget; }
     void setLinkedWidget(WWidget *pWidget) { m_pLinkedWidget = pWidget; }
-    // The model and the binding record of the control; null without one.
+    // The control's panel host (the application's model) and its binding
+    // record; null without a control.
     CPanelHost *model() const;
     CAttributes *attributes() const;
 
