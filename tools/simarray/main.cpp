@@ -67,7 +67,8 @@ int main(int argc, char **argv)
                                            QStringLiteral("A module's warning code, e.g. 2=18."),
                                            QStringLiteral("m=code"));
     const QCommandLineOption driverOption(
-        QStringLiteral("driver"), QStringLiteral("A module's driver-fault word, e.g. 1=0x00000004."),
+        QStringLiteral("driver"),
+        QStringLiteral("A module's driver-fault word, e.g. 1=0x00000004."),
         QStringLiteral("m=word"));
     const QCommandLineOption firmwareOption(
         QStringLiteral("firmware"), QStringLiteral("A module's firmware version, e.g. 1=1.55."),
@@ -106,19 +107,18 @@ int main(int argc, char **argv)
     if (parser.isSet(presetOption))
         array.setPreset(parser.value(presetOption).toUtf8());
 
+    using Module = SimulatedVentraArray::Module;
     struct ModuleOption
     {
         const QCommandLineOption &option;
-        void (*apply)(SimulatedVentraArray::Module &, const QByteArray &);
+        void (*apply)(Module &, const QByteArray &);
     };
     const ModuleOption moduleOptions[] = {
-        {faultOption, [](SimulatedVentraArray::Module &m, const QByteArray &v) { m.fault = v; }},
-        {warningOption, [](SimulatedVentraArray::Module &m, const QByteArray &v) { m.warning = v; }},
-        {driverOption, [](SimulatedVentraArray::Module &m, const QByteArray &v) { m.driver = v; }},
-        {firmwareOption,
-         [](SimulatedVentraArray::Module &m, const QByteArray &v) { m.firmware = v; }},
-        {temperatureOption,
-         [](SimulatedVentraArray::Module &m, const QByteArray &v) { m.temperatures = v.split(','); }},
+        {faultOption, [](Module &m, const QByteArray &v) { m.fault = v; }},
+        {warningOption, [](Module &m, const QByteArray &v) { m.warning = v; }},
+        {driverOption, [](Module &m, const QByteArray &v) { m.driver = v; }},
+        {firmwareOption, [](Module &m, const QByteArray &v) { m.firmware = v; }},
+        {temperatureOption, [](Module &m, const QByteArray &v) { m.temperatures = v.split(','); }},
     };
     for (const ModuleOption &entry : moduleOptions) {
         for (const QString &value : parser.values(entry.option)) {
