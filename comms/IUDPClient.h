@@ -65,6 +65,10 @@ public:
 
     // One datagram to the array: the bytes written, -1 when it did not go.
     qint64 writeDatagram(const QByteArray &bytes);
+    // Takes one received datagram: dropped unless it comes from the array,
+    // else one reply for the dispatcher. dataReady() hands each datagram
+    // of the socket here; the fuzz target feeds its input the same way.
+    void takeDatagram(const QHostAddress &sender, quint16 senderPort, QByteArray bytes);
 
 signals:
     void startMessageProcessing();
@@ -80,8 +84,6 @@ public slots:
     void onMessageSendError(const QByteArray &bytes);
 
 private:
-    void takeDatagram(const QHostAddress &sender, quint16 senderPort, QByteArray bytes);
-
     QUdpSocket *m_pUDPSocket = nullptr;
     QHostAddress m_address;
     int m_port = 0;
