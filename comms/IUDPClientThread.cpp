@@ -19,44 +19,13 @@ QByteArray withoutCarriageReturns(QByteArray text)
 } // namespace
 
 IUDPClientThread::IUDPClientThread(IUDPClient *pClient)
-    : QThread(pClient)
+    : IMessageDispatcher(pClient)
     , m_pClient(pClient)
 {
-    m_replyTimer.setSingleShot(true);
-    m_replyTimer.setInterval(200);
-    m_dispatchTimer.setSingleShot(true);
-    m_dispatchTimer.setInterval(DispatchIntervalMs);
     connect(&m_dispatchTimer, &QTimer::timeout, this, &IUDPClientThread::onDispatch);
 }
 
-IUDPClientThread::~IUDPClientThread()
-{
-    if (isRunning()) {
-        quit();
-        if (!wait(3000))
-            qWarning() << "UDP dispatcher thread did not end";
-    }
-}
-
-void IUDPClientThread::run()
-{
-    exec();
-}
-
-void IUDPClientThread::setSharedQueues(QList<IInterface::Message> *pQueue,
-                                       QSemaphore *pQueueSemaphore, QList<QByteArray> *pReplies,
-                                       QSemaphore *pReplySemaphore)
-{
-    m_pQueue = pQueue;
-    m_pQueueSemaphore = pQueueSemaphore;
-    m_pReplies = pReplies;
-    m_pReplySemaphore = pReplySemaphore;
-}
-
-void IUDPClientThread::setOwner(PProtocol *pOwner)
-{
-    m_pOwner = pOwner;
-}
+IUDPClientThread::~IUDPClientThread() = default;
 
 void IUDPClientThread::onStartMessageProcessing()
 {
@@ -121,23 +90,8 @@ void IUDPClientThread::step()
 
 void IUDPClientThread::clear()
 {
-    if (m_pQueue) {
-        m_pQueue->clear();
-        while (m_pQueueSemaphore->tryAcquire()) {
-        }
-    }
-    dropReplies();
-    m_state = Idle;
+    clearQueues();
     ++m_epoch;
-}
-
-void IUDPClientThread::dropReplies()
-{
-    if (!m_pReplies)
-        return;
-    m_pReplies->clear();
-    while (m_pReplySemaphore->tryAcquire()) {
-    }
 }
 
 void IUDPClientThread::takeNextMessage()
