@@ -37,13 +37,13 @@ void IComposite::clearInterfaces(bool closeAndDelete)
 
 int IComposite::interfaceCount() const
 {
-    return int(liveInterfaces().size());
+    return int(countedInterfaces().size());
 }
 
 int IComposite::connectedCount() const
 {
     int count = 0;
-    for (const IInterface *pInterface : liveInterfaces()) {
+    for (const IInterface *pInterface : countedInterfaces()) {
         if (pInterface->isConnected())
             ++count;
     }
@@ -52,7 +52,7 @@ int IComposite::connectedCount() const
 
 IInterface *IComposite::interfaceAt(int index) const
 {
-    const QList<IInterface *> list = liveInterfaces();
+    const QList<IInterface *> list = countedInterfaces();
     if (index < 0 || index >= list.size())
         return nullptr;
     return list.at(index);
@@ -117,5 +117,12 @@ QList<IInterface *> IComposite::liveInterfaces() const
         if (pInterface)
             list.append(pInterface.data());
     }
+    return list;
+}
+
+QList<IInterface *> IComposite::countedInterfaces() const
+{
+    QList<IInterface *> list = liveInterfaces();
+    list.removeIf([](const IInterface *pInterface) { return !pInterface->hasConnectionState(); });
     return list;
 }

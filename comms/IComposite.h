@@ -26,6 +26,9 @@ public:
     // deleted first.
     void clearInterfaces(bool closeAndDelete);
 
+    // The counts and the index cover the transports that have a connection
+    // state; one without (the array's UDP transport) is listed and driven
+    // like the others but never keeps the indicator from green.
     int interfaceCount() const;
     int connectedCount() const;
     // Null for an index out of range.
@@ -43,6 +46,8 @@ public:
 private:
     // The listed transports that still exist, in list order.
     QList<IInterface *> liveInterfaces() const;
+    // Those of them that report a connection.
+    QList<IInterface *> countedInterfaces() const;
     void forEachInterface(const std::function<void(IInterface *)> &operation);
 
     QList<QPointer<IInterface>> m_interfaces;

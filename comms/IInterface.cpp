@@ -115,6 +115,11 @@ void IInterface::startHostStatusTimer()
 {
 }
 
+bool IInterface::hasConnectionState() const
+{
+    return true;
+}
+
 PProtocol *IInterface::owner() const
 {
     return m_pOwner;

@@ -66,6 +66,9 @@ public:
     virtual bool isSubscribed() const;
     virtual void setSubscribed(bool subscribed);
     virtual void startHostStatusTimer();
+    // False for a transport that has no connection to report (UDP): the
+    // connection indicator does not wait for it.
+    virtual bool hasConnectionState() const;
 
     PProtocol *owner() const;
     bool isConnected() const { return m_isConnected; }

@@ -1,12 +1,12 @@
 #include "comms/IInterfaceFactory.h"
 
 #include "comms/ITcpClient.h"
+#include "comms/IUDPClient.h"
 
 IInterface *IInterfaceFactory::createInterface(const QString &platform)
 {
-    // The array speaks UDP. Until the UDP transport exists it gets the null
-    // transport, which is better than a TCP connection to its UDP port.
+    // The array speaks UDP; every other device, ARX included, TCP.
     if (platform == QLatin1String("Ventra"))
-        return new IInterface;
+        return new IUDPClient;
     return new ITcpClient;
 }

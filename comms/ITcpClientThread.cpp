@@ -7,43 +7,12 @@
 #include <QTime>
 
 ITcpClientThread::ITcpClientThread(QObject *parent)
-    : QThread(parent)
+    : IMessageDispatcher(parent)
 {
-    m_replyTimer.setSingleShot(true);
-    m_replyTimer.setInterval(200);
-    m_dispatchTimer.setSingleShot(true);
-    m_dispatchTimer.setInterval(DispatchIntervalMs);
     connect(&m_dispatchTimer, &QTimer::timeout, this, &ITcpClientThread::onDispatch);
 }
 
-ITcpClientThread::~ITcpClientThread()
-{
-    if (isRunning()) {
-        quit();
-        if (!wait(3000))
-            qWarning() << "TCP dispatcher thread did not end";
-    }
-}
-
-void ITcpClientThread::run()
-{
-    exec();
-}
-
-void ITcpClientThread::setSharedQueues(QList<IInterface::Message> *pQueue,
-                                       QSemaphore *pQueueSemaphore, QList<QByteArray> *pReplies,
-                                       QSemaphore *pReplySemaphore)
-{
-    m_pQueue = pQueue;
-    m_pQueueSemaphore = pQueueSemaphore;
-    m_pReplies = pReplies;
-    m_pReplySemaphore = pReplySemaphore;
-}
-
-void ITcpClientThread::setOwner(PProtocol *pOwner)
-{
-    m_pOwner = pOwner;
-}
+ITcpClientThread::~ITcpClientThread() = default;
 
 void ITcpClientThread::onStartMessageProcessing()
 {
@@ -103,22 +72,7 @@ void ITcpClientThread::step()
 
 void ITcpClientThread::clear()
 {
-    if (m_pQueue) {
-        m_pQueue->clear();
-        while (m_pQueueSemaphore->tryAcquire()) {
-        }
-    }
-    dropReplies();
-    m_state = Idle;
-}
-
-void ITcpClientThread::dropReplies()
-{
-    if (!m_pReplies)
-        return;
-    m_pReplies->clear();
-    while (m_pReplySemaphore->tryAcquire()) {
-    }
+    clearQueues();
 }
 
 void ITcpClientThread::takeNextMessage()

@@ -1,5 +1,6 @@
 #include "comms/PProtocolFactory.h"
 
+#include "amplifiers/PVentraProtocol.h"
 #include "comms/PFileProtocol.h"
 #include "comms/PProtocol.h"
 #include "comms/PVDSProtocol.h"
@@ -18,7 +19,7 @@ PProtocol *PProtocolFactory::createProtocol(const QString &deviceType) const
         if (!deviceType.startsWith(family))
             continue;
         if (family == QLatin1String("Ventra"))
-            return new PProtocol;
+            return new PVentraProtocol;
         return new PVDSProtocol;
     }
     if (deviceType == QLatin1String("File"))

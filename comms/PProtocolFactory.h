@@ -14,8 +14,7 @@ public:
 
     // A new protocol owned by the caller, or null for a device type that
     // has none. Device types beginning with "DXR", "Varolin", "AV" or "AR"
-    // (case-sensitive) speak VDS. "Ventra" and "File" get the base protocol
-    // until their own protocols exist, so a chassis always owns the object
-    // its nodes borrow.
+    // (case-sensitive) speak VDS, those beginning with "Ventra" the array's
+    // protocol; "File" exactly gives the file-transfer protocol.
     PProtocol *createProtocol(const QString &deviceType) const;
 };

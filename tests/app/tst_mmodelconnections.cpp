@@ -132,18 +132,24 @@ void TestMModelConnections::indicator_data()
 {
     QTest::addColumn<int>("listening");
     QTest::addColumn<int>("refusing");
+    QTest::addColumn<int>("arrays");
     QTest::addColumn<QString>("skin");
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("none connected")
-        << 0 << 2 << "Light" << "../../images/skins/Light/indicator_red.png";
+        << 0 << 2 << 0 << "Light" << "../../images/skins/Light/indicator_red.png";
     QTest::newRow("some connected")
-        << 1 << 1 << "Light" << "../../images/skins/Light/indicator_ylw.png";
+        << 1 << 1 << 0 << "Light" << "../../images/skins/Light/indicator_ylw.png";
     QTest::newRow("all connected")
-        << 2 << 0 << "Light" << "../../images/skins/Light/indicator_grn.png";
+        << 2 << 0 << 0 << "Light" << "../../images/skins/Light/indicator_grn.png";
     QTest::newRow("all connected, dark")
-        << 2 << 0 << "Dark" << "../../images/skins/Dark/indicator_grn.png";
-    QTest::newRow("no devices") << 0 << 0 << "Dark" << "../../images/skins/Dark/indicator_red.png";
+        << 2 << 0 << 0 << "Dark" << "../../images/skins/Dark/indicator_grn.png";
+    QTest::newRow("no devices") << 0 << 0 << 0 << "Dark" << "../../images/skins/Dark/indicator_red.png";
+    // The array has no connection to report; it never holds green back.
+    QTest::newRow("all connected beside an array")
+        << 1 << 0 << 1 << "Light" << "../../images/skins/Light/indicator_grn.png";
+    QTest::newRow("none connected beside an array")
+        << 0 << 1 << 1 << "Light" << "../../images/skins/Light/indicator_red.png";
 }
 
 // The indicator counts the connected transports against all of them, in
@@ -152,6 +158,7 @@ void TestMModelConnections::indicator()
 {
     QFETCH(int, listening);
     QFETCH(int, refusing);
+    QFETCH(int, arrays);
     QFETCH(QString, skin);
     QFETCH(QString, expected);
 
@@ -165,10 +172,15 @@ void TestMModelConnections::indicator()
     }
     for (int i = 0; i < refusing; ++i)
         TestDevices::addLocalChassis(f.model->root(), QStringLiteral("Down %1").arg(i), closedPort());
+    QList<HChassis *> arrayChassis;
+    for (int i = 0; i < arrays; ++i)
+        arrayChassis.append(addLocalArray(f.model->root()));
 
     f.model->setConnectionsEnabled(true);
     f.model->rebuildInterfaceSet();
     QCOMPARE(f.model->interfaces()->interfaceCount(), listening + refusing);
+    for (const HChassis *pArray : std::as_const(arrayChassis))
+        QVERIFY(pArray->transport() && !pArray->transport()->hasConnectionState());
     QTRY_COMPARE_WITH_TIMEOUT(indicatorOf(*f.model), expected, Patience);
     QCOMPARE(MModel::currentIndicatorPath(), expected);
 }

@@ -152,7 +152,7 @@ void TestMModelLoading::demoLoadsWithoutWarnings()
     }
     QVERIFY(panels >= 3);
     QVERIFY(bound >= 4);
-    QCOMPARE(chassisCount(f.model->root()), 1);
+    QCOMPARE(chassisCount(f.model->root()), 2); // the processor and the array
     QCOMPARE(f.model->currentPanel()->name(), QString("Overview"));
     QCOMPARE(f.model->project()->siteName(), QString("Demo Site"));
     QCOMPARE(f.model->getInterfaceProperty("sceneTitle").toString(), QString("Demo"));
@@ -184,8 +184,9 @@ void TestMModelLoading::archiveMembers_data()
     QTest::addColumn<bool>("withDesign");
     QTest::addColumn<int>("scenes");
     QTest::addColumn<int>("chassis");
-    QTest::newRow("both members") << true << true << 1 << 1;
-    QTest::newRow("no panel member") << false << true << 0 << 1;
+    // The demo design holds the processor and the loudspeaker array.
+    QTest::newRow("both members") << true << true << 1 << 2;
+    QTest::newRow("no panel member") << false << true << 0 << 2;
     QTest::newRow("no design member") << true << false << 1 << 0;
 }
 

@@ -5,6 +5,7 @@
 #include "comms/IComposite.h"
 #include "comms/IInterfaceFactory.h"
 #include "comms/ITcpClient.h"
+#include "comms/IUDPClient.h"
 
 #include <QHostAddress>
 #include <QPointer>
@@ -19,6 +20,7 @@ private slots:
     void emptyComposite();
     void listsEachTransportOnce();
     void countsConnectedTransports();
+    void arrayTransportIsNotCounted();
     void forwardsToEveryChild();
     void removeAndClear();
     void factoryChoosesByPlatform_data();
@@ -106,6 +108,32 @@ void TestIComposite::countsConnectedTransports()
     QCOMPARE(composite.connectedCount(), 2);
 }
 
+// The array's UDP transport never connects; listed among connected TCP
+// transports it must not hold the indicator at "some", yet it is still
+// opened and closed with the others.
+void TestIComposite::arrayTransportIsNotCounted()
+{
+    IComposite composite;
+    StubInterface tcp;
+    IUDPClient udp;
+    udp.setAddress(QHostAddress(QHostAddress::LocalHost));
+    composite.addInterface(&tcp);
+    composite.addInterface(&udp);
+    tcp.setConnected(true);
+
+    QVERIFY(!udp.hasConnectionState());
+    QCOMPARE(composite.interfaceCount(), 1);
+    QCOMPARE(composite.connectedCount(), 1);
+    QCOMPARE(composite.interfaceAt(0), &tcp);
+    QCOMPARE(composite.interfaceAt(1), nullptr);
+
+    QVERIFY(composite.open());
+    QVERIFY(udp.isOpen());
+    QCOMPARE(tcp.opens, 1);
+    composite.close();
+    QVERIFY(!udp.isOpen());
+}
+
 void TestIComposite::forwardsToEveryChild()
 {
     IComposite composite;
@@ -164,8 +192,7 @@ void TestIComposite::factoryChoosesByPlatform_data()
 {
     QTest::addColumn<QString>("platform");
     QTest::addColumn<QString>("typeName");
-    // The array's UDP transport comes later; it must never get TCP.
-    QTest::newRow("Ventra") << "Ventra" << "Null Interface";
+    QTest::newRow("Ventra") << "Ventra" << "UDPClient Interface";
     QTest::newRow("ventra in lower case") << "ventra" << "TcpClient Interface";
     QTest::newRow("DXR") << "DXR" << "TcpClient Interface";
     QTest::newRow("ARX") << "ARX" << "TcpClient Interface";

@@ -58,7 +58,9 @@ private slots:
         QTest::newRow("leading char") << "xDXR" << "";
         QTest::newRow("File") << "File" << "File";
         QTest::newRow("Files") << "Files" << "";
-        QTest::newRow("Ventra") << "Ventra" << "----";
+        QTest::newRow("Ventra") << "Ventra" << "Ventra";
+        QTest::newRow("Ventra and more") << "Ventra2" << "Ventra";
+        QTest::newRow("ventra in lower case") << "ventra" << "";
     }
     void factory()
     {

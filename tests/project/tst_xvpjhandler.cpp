@@ -584,7 +584,7 @@ void TestXVPJHandler::demoDesign()
     HRoot root;
     MProject project;
     QVERIFY(parseProjectXml(&root, path, &project, false));
-    QCOMPARE(root.childCount(), 1);
+    QCOMPARE(root.childCount(), 2);
     HChassis *pChassis = chassisAt(root, 0);
     QCOMPARE(pChassis->title(), QStringLiteral("DXR-880"));
     QCOMPARE(pChassis->ipAddress(), QStringLiteral("127.0.0.1"));
@@ -596,6 +596,14 @@ void TestXVPJHandler::demoDesign()
     QVERIFY(pMusic);
     QCOMPARE(pMusic->label(), QStringLiteral("Music Gain"));
     QCOMPARE(project.siteName(), QStringLiteral("Demo Site"));
+    // The loudspeaker array, on this machine at its own port.
+    HChassis *pArray = chassisAt(root, 1);
+    QVERIFY(pArray);
+    QCOMPARE(pArray->platform(), QStringLiteral("Ventra"));
+    QCOMPARE(pArray->ipAddress(), QStringLiteral("127.0.0.1"));
+    QCOMPARE(pArray->controlPort(), quint16(49494));
+    QVERIFY(pArray->isStatusDevice());
+    QCOMPARE(pArray->protocol()->protocolName(), QStringLiteral("Ventra"));
 }
 
 VR_TEST_MAIN(TestXVPJHandler)

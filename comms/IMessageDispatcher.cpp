@@ -1,0 +1,64 @@
+#include "comms/IMessageDispatcher.h"
+
+#include "comms/PProtocol.h"
+
+#include <QDebug>
+#include <QSemaphore>
+
+IMessageDispatcher::IMessageDispatcher(QObject *parent)
+    : QThread(parent)
+{
+    m_replyTimer.setSingleShot(true);
+    m_replyTimer.setInterval(200);
+    m_dispatchTimer.setSingleShot(true);
+    m_dispatchTimer.setInterval(DispatchIntervalMs);
+}
+
+IMessageDispatcher::~IMessageDispatcher()
+{
+    if (isRunning()) {
+        quit();
+        if (!wait(3000))
+            qWarning() << "Dispatcher thread did not end";
+    }
+}
+
+void IMessageDispatcher::run()
+{
+    exec();
+}
+
+void IMessageDispatcher::setSharedQueues(QList<IInterface::Message> *pQueue,
+                                         QSemaphore *pQueueSemaphore, QList<QByteArray> *pReplies,
+                                         QSemaphore *pReplySemaphore)
+{
+    m_pQueue = pQueue;
+    m_pQueueSemaphore = pQueueSemaphore;
+    m_pReplies = pReplies;
+    m_pReplySemaphore = pReplySemaphore;
+}
+
+void IMessageDispatcher::setOwner(PProtocol *pOwner)
+{
+    m_pOwner = pOwner;
+}
+
+void IMessageDispatcher::clearQueues()
+{
+    if (m_pQueue) {
+        m_pQueue->clear();
+        while (m_pQueueSemaphore->tryAcquire()) {
+        }
+    }
+    dropReplies();
+    m_state = Idle;
+}
+
+void IMessageDispatcher::dropReplies()
+{
+    if (!m_pReplies)
+        return;
+    m_pReplies->clear();
+    while (m_pReplySemaphore->tryAcquire()) {
+    }
+}
