@@ -36,6 +36,11 @@ void ArxModelRepository::attachWebSocket(IWebSocketClient *pClient)
             &ArxModelRepository::onWebsocketDisconnect, Qt::UniqueConnection);
 }
 
+IWebSocketClient *ArxModelRepository::webSocket() const
+{
+    return m_pWebSocket;
+}
+
 void ArxModelRepository::connectWebSocketIfClosed()
 {
     if (m_pWebSocket && !m_pWebSocket->isConnected())

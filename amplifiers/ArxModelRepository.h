@@ -24,7 +24,7 @@ public:
     // Keeps the client (borrowed) and listens to its frames and its
     // disconnection. Attaching the same client again changes nothing.
     void attachWebSocket(IWebSocketClient *pClient);
-    IWebSocketClient *webSocket() const { return m_pWebSocket; }
+    IWebSocketClient *webSocket() const;
 
     // Reopens the attached client unless it is connected.
     void connectWebSocketIfClosed();
