@@ -90,7 +90,12 @@ void IWebSocketClient::close()
 {
     m_connected = false;
     m_openRequested = false;
-    m_socket.close(QWebSocketProtocol::CloseCodeNormal, QString());
+    // Only an open socket has a closing handshake; one that is still
+    // connecting is dropped.
+    if (m_socket.state() == QAbstractSocket::ConnectedState)
+        m_socket.close(QWebSocketProtocol::CloseCodeNormal, QString());
+    else
+        m_socket.abort();
 }
 
 void IWebSocketClient::reconnect()

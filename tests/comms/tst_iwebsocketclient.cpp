@@ -6,6 +6,7 @@
 #include "comms/IArxAddress.h"
 #include "comms/IWebSocketClient.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 #include <memory>
@@ -36,6 +37,7 @@ private slots:
     void connectedMeansAnOpenSocket();
     void framesReachTheProtocolThenTheModel();
     void closedSocketAndReconnect();
+    void reopenWhileConnecting();
     void refusedAndInvalidAddresses();
     void oversizedFrameClosesTheFeed();
     void pushedFramesReachTheMeters();
@@ -111,6 +113,21 @@ void TestIWebSocketClient::closedSocketAndReconnect()
     // Reconnecting an open feed opens it once more.
     client.reconnect();
     QTRY_COMPARE_WITH_TIMEOUT(m_pAmplifier->feedConnectionCount(), 3, Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), Patience);
+    QTRY_COMPARE_WITH_TIMEOUT(m_pAmplifier->feedClientCount(), 1, Patience);
+}
+
+// Meters reopen the feed as they bind, while it may still be connecting:
+// a socket not yet open is dropped, with no closing handshake written.
+void TestIWebSocketClient::reopenWhileConnecting()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+    IWebSocketClient client;
+    client.connectToHost(kHost);
+    for (int i = 0; i < 5; ++i) {
+        QVERIFY(!client.isConnected());
+        client.reconnect();
+    }
     QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), Patience);
     QTRY_COMPARE_WITH_TIMEOUT(m_pAmplifier->feedClientCount(), 1, Patience);
 }
