@@ -51,7 +51,7 @@ Item {
     }
 
     Item {
-        id: scale
+        id: scaleArea
         anchors.top: parent.top
         anchors.bottom: units.top
         anchors.topMargin: gauge.barHeightDif / 2
@@ -74,29 +74,33 @@ Item {
 
             Rectangle {
                 objectName: "segment1"
-                width: parent.width
+                x: bar.border.width
+                width: parent.width - 2 * bar.border.width
                 height: bar.height * gauge.clampPoint(gauge.stop1)
                 y: bar.height - height
                 color: gauge.colour1
             }
             Rectangle {
                 objectName: "segment2"
-                width: parent.width
+                x: bar.border.width
+                width: parent.width - 2 * bar.border.width
                 height: bar.height * gauge.clampPoint(gauge.stop2)
                 y: bar.height * (1 - gauge.clampPoint(gauge.stop1)) - height
                 color: gauge.colour2
             }
             Rectangle {
                 objectName: "segment3"
-                width: parent.width
+                x: bar.border.width
+                width: parent.width - 2 * bar.border.width
                 height: bar.height * gauge.clampPoint(gauge.stop3)
                 y: bar.height * (1 - gauge.clampPoint(gauge.stop1) - gauge.clampPoint(gauge.stop2)) - height
                 color: gauge.colour3
             }
             Rectangle {
                 objectName: "peak"
+                x: bar.border.width
                 visible: gauge.peakEnabled
-                width: parent.width
+                width: parent.width - 2 * bar.border.width
                 height: 2
                 y: bar.height * (1 - gauge.clampPoint(gauge.peakPoint)) - 1
                 color: gauge.textColor
@@ -110,7 +114,7 @@ Item {
             width: 6
             height: 8
             anchors.right: bar.left
-            y: scale.height * (1 - gauge.clampPoint(gauge.markerPoint)) - height / 2
+            y: scaleArea.height * (1 - gauge.clampPoint(gauge.markerPoint)) - height / 2
             onPaint: {
                 const ctx = getContext("2d")
                 ctx.reset()
@@ -129,7 +133,7 @@ Item {
             delegate: Item {
                 readonly property real value: gauge.minimumValue + index * gauge.step
                 x: 0
-                y: scale.height * (1 - (value - gauge.minimumValue) / gauge.span)
+                y: scaleArea.height * (1 - (value - gauge.minimumValue) / gauge.span)
                 width: bar.x
                 Rectangle {
                     anchors.right: parent.right

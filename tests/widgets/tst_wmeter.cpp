@@ -116,6 +116,7 @@ private slots:
     void placeholders_data();
     void placeholders();
     void savesWhatItReads();
+    void scaleFiguresSpanTheBar();
 };
 
 void TestWMeter::rates_data()
@@ -512,6 +513,35 @@ void TestWMeter::savesWhatItReads()
     WMeter *pLoose = MeterRig::bind<WMeter>(other.addMeter("meter", nullptr, {{"minimum", "-10"}}));
     QVERIFY(pLoose);
     QCOMPARE(pLoose->minimum(), -60.0);
+}
+
+// The gauge's figures run from the minimum at the foot of the bar to the
+// maximum at its head.
+void TestWMeter::scaleFiguresSpanTheBar()
+{
+    MeterRig rig;
+    WMeter *pMeter = MeterRig::bind<WMeter>(
+        rig.addMeter("meter", rig.addBlock(kInput), {{"minimum", "-40"}, {"maximum", "10"}}));
+    QVERIFY(pMeter);
+    QQuickItem *pGauge = pMeter->item()->findChild<QQuickItem *>(QStringLiteral("gauge"));
+    QQuickItem *pBar = pMeter->item()->findChild<QQuickItem *>(QStringLiteral("bar"));
+    QVERIFY(pGauge && pBar);
+    QMap<int, double> figures; // value -> y in the bar
+    // The figures come from a repeater: visual children, not object ones.
+    QList<QQuickItem *> items = pGauge->childItems();
+    for (int i = 0; i < items.size(); ++i)
+        items += items.at(i)->childItems();
+    for (QQuickItem *pItem : std::as_const(items)) {
+        bool ok = false;
+        const int value = pItem->property("text").toString().toInt(&ok);
+        if (ok && pItem->inherits("QQuickText"))
+            figures.insert(value, pItem->mapToItem(pBar, QPointF(0, pItem->height() / 2)).y());
+    }
+    QCOMPARE(figures.keys(), (QList<int>{-40, -30, -20, -10, 0, 10}));
+    QVERIFY(pBar->height() > 100);
+    QVERIFY2(qAbs(figures.value(-40) - pBar->height()) < 8, qPrintable(QString::number(figures.value(-40))));
+    QVERIFY(qAbs(figures.value(10)) < 8);
+    QVERIFY(figures.value(-10) > figures.value(0));
 }
 
 VR_TEST_MAIN(TestWMeter)
