@@ -16,6 +16,9 @@
 namespace {
 
 const WMeterCore::Texts kTexts = {
+    "Setting a null TTransform on WMeter",
+    "The parent chassis for a ARX meter does not have a ARX repository",
+    nullptr,
     "WMeter can't tell if it is input or output.",
     "No analog input meter data available for arx channel ",
     "No digital input meter data available for arx channel ",
@@ -59,9 +62,7 @@ WMeter::~WMeter()
 
 void WMeter::initialize(QQuickItem *pItem)
 {
-    if (pItem)
-        connect(pItem, &QQuickItem::visibleChanged, this, &WMeter::onVisibleChanged,
-                Qt::UniqueConnection);
+    m_core.watchItem(pItem);
 }
 
 bool WMeter::readAttribute(const QString &name, const QString &value)
@@ -80,32 +81,23 @@ bool WMeter::readAttribute(const QString &name, const QString &value)
     } else if (name == QLatin1String("markerLevelPoint")) {
         setItemProperty("isMarkerEnabled", true);
         setMarker(numberOf(value));
-    } else if (name == QLatin1String("meterRate")) {
-        m_core.setRate(value);
-    } else if (name == QLatin1String("channelName")) {
-        m_channelName = value;
-    } else if (name == QLatin1String("indexOffset")) {
-        bool ok = false;
-        const int offset = value.toInt(&ok, 10);
-        m_indexOffset = ok ? offset : 0;
     } else if (name == QLatin1String("unitsText")) {
         m_unitsText = value;
         emit unitsTextChanged();
-    } else if (!node()) {
-        return false;
-    } else if (name == QLatin1String("minimum")) {
-        m_minimum = numberOf(value);
-        emit minimumChanged();
-        m_core.devicePeak().peak = m_minimum;
-    } else if (name == QLatin1String("maximum")) {
-        m_maximum = numberOf(value);
-        emit maximumChanged();
-    } else if (name == QLatin1String("colorBreakValue1")) {
-        m_colorBreakValue1 = numberOf(value);
-    } else if (name == QLatin1String("colorBreakValue2")) {
-        m_colorBreakValue2 = numberOf(value);
     } else {
-        return false;
+        switch (m_core.readAttribute(name, value)) {
+        case WMeterCore::Read::NotMine:
+            return false;
+        case WMeterCore::Read::Taken:
+            break;
+        case WMeterCore::Read::Minimum:
+            emit minimumChanged();
+            m_core.devicePeak().peak = minimum();
+            break;
+        case WMeterCore::Read::Maximum:
+            emit maximumChanged();
+            break;
+        }
     }
     return true;
 }
@@ -118,20 +110,20 @@ void WMeter::writeAttributes(XmlWriter &writer) const
     writeBaseAttributes(writer);
     writer.writeTextElement(QStringLiteral("text"), itemText());
     writer.writeTextElement(QStringLiteral("color"), colourName(itemProperty("textColor").value<QColor>()));
-    writer.writeFloatElement(QStringLiteral("minimum"), m_minimum);
-    writer.writeFloatElement(QStringLiteral("maximum"), m_maximum);
-    writer.writeFloatElement(QStringLiteral("colorBreakValue1"), m_colorBreakValue1);
-    writer.writeFloatElement(QStringLiteral("colorBreakValue2"), m_colorBreakValue2);
+    writer.writeFloatElement(QStringLiteral("minimum"), minimum());
+    writer.writeFloatElement(QStringLiteral("maximum"), maximum());
+    writer.writeFloatElement(QStringLiteral("colorBreakValue1"), colorBreakValue1());
+    writer.writeFloatElement(QStringLiteral("colorBreakValue2"), colorBreakValue2());
     writer.writeTextElement(QStringLiteral("unitsText"), m_unitsText);
     if (itemProperty("isMarkerEnabled").toBool()) {
         const double point = itemProperty("markerLevelPoint").toDouble();
-        writer.writeFloatElement(QStringLiteral("markerLevelPoint"), point * range() + m_minimum);
+        writer.writeFloatElement(QStringLiteral("markerLevelPoint"), point * range() + minimum());
     }
     writer.writeTextElement(QStringLiteral("meterRate"), m_core.rate());
-    if (!m_channelName.isEmpty())
-        writer.writeTextElement(QStringLiteral("channelName"), m_channelName);
-    if (m_indexOffset > 0)
-        writer.writeIntElement(QStringLiteral("indexOffset"), m_indexOffset);
+    if (!channelName().isEmpty())
+        writer.writeTextElement(QStringLiteral("channelName"), channelName());
+    if (indexOffset() > 0)
+        writer.writeIntElement(QStringLiteral("indexOffset"), indexOffset());
     writer.writeEndElement(typeName());
 }
 
@@ -143,30 +135,16 @@ void WMeter::applyAttributes(CAttributes *pAttributes)
 void WMeter::bound()
 {
     const QString text = itemText();
-    const QString shown = m_core.finishBinding(&m_channelName, m_indexOffset, text);
+    const QString shown = m_core.finishBinding(text);
     if (shown != text)
         setItemProperty("text", shown);
 }
 
 void WMeter::setTransform(TTransform *pTransform)
 {
-    if (TTransform *pOld = transform(); pOld && pOld != pTransform)
-        disconnect(pOld, &TTransform::replyValueReady, this, &WMeter::setState);
+    TTransform *pOld = transform();
     WWidget::setTransform(pTransform);
-    if (!pTransform) {
-        qWarning() << "Setting a null TTransform on WMeter";
-        return;
-    }
-    if (isArxChassis()) {
-        ArxModelRepository *pRepository = chassisModelRepository(chassis());
-        if (!pRepository) {
-            qWarning() << "The parent chassis for a ARX meter does not have a ARX repository";
-            return;
-        }
-        m_core.attachArx(pRepository);
-        return;
-    }
-    connect(pTransform, &TTransform::replyValueReady, this, &WMeter::setState, Qt::UniqueConnection);
+    m_core.followTransform(pOld, pTransform);
 }
 
 void WMeter::setText(const QString &text)
@@ -179,14 +157,12 @@ void WMeter::setItemVisible(bool visible)
     WWidget::setItemVisible(visible);
     qDebug().noquote() << QStringLiteral("Meter visibility changed: ")
                               + (visible ? QStringLiteral("true") : QStringLiteral("false"));
-    const QQuickItem *pItem = item();
-    m_core.setShown(pItem ? pItem->isVisible() : visible);
+    m_core.syncShown(visible);
 }
 
 void WMeter::onVisibleChanged()
 {
-    if (const QQuickItem *pItem = item())
-        m_core.setShown(pItem->isVisible());
+    m_core.syncShown(m_core.isShown());
 }
 
 void WMeter::onOnlineStateChanged(bool online)
@@ -199,7 +175,7 @@ void WMeter::onOnlineStateChanged(bool online)
     setItemProperty("isPeakEnabled", false);
     setItemProperty("peakLevelPoint", 0.0);
     setOutputEnabled(true);
-    m_core.devicePeak().peak = m_minimum;
+    m_core.devicePeak().peak = minimum();
 }
 
 void WMeter::onGetStatusTimerTimeout()
@@ -223,7 +199,7 @@ void WMeter::setStops(double first, double second, double third)
 
 void WMeter::setMarker(double level)
 {
-    const double point = hasRange() ? qBound(0.0, level - m_minimum, range()) / range() : 0.0;
+    const double point = hasRange() ? qBound(0.0, level - minimum(), range()) / range() : 0.0;
     setItemProperty("markerLevelPoint", point);
 }
 
@@ -248,9 +224,9 @@ void WMeter::setState()
     WMeterCore::DevicePeak &peak = m_core.devicePeak();
     peak.update(level);
     setItemProperty("isPeakEnabled", true);
-    setItemProperty("peakLevelPoint", (peak.peak - m_minimum - 0.1) / r);
+    setItemProperty("peakLevelPoint", (peak.peak - minimum() - 0.1) / r);
 
-    showSegments(level, m_minimum, m_colorBreakValue1, m_colorBreakValue2, (level - m_minimum) / r);
+    showSegments(level, minimum(), colorBreakValue1(), colorBreakValue2(), (level - minimum()) / r);
     setOutputEnabled(true);
 }
 
@@ -260,11 +236,11 @@ void WMeter::onSendDelayTimerTimeout()
     if (!hasRange())
         return;
     const double r = range();
-    const double shown = itemProperty("peakLevelPoint").toDouble() * r + m_minimum;
+    const double shown = itemProperty("peakLevelPoint").toDouble() * r + minimum();
     const double lower = shown - 1.0;
-    if (lower > m_minimum - 1.0 && lower < m_maximum) {
+    if (lower > minimum() - 1.0 && lower < maximum()) {
         m_core.devicePeak().peak = lower;
-        setItemProperty("peakLevelPoint", (lower - m_minimum) / r);
+        setItemProperty("peakLevelPoint", (lower - minimum()) / r);
     }
 }
 
@@ -290,7 +266,7 @@ void WMeter::onArxWebSocketUpdate(const ArxWebSocketModel &model)
     setItemProperty("peakLevelPoint", peak.peak);
 
     // The breaks taken 60 up, onto the level's scale.
-    showSegments(level, 0.0, m_colorBreakValue1 + 60.0, m_colorBreakValue2 + 60.0, g);
+    showSegments(level, 0.0, colorBreakValue1() + 60.0, colorBreakValue2() + 60.0, g);
     setOutputEnabled(true);
 }
 
@@ -300,7 +276,7 @@ void WMeter::showSegments(double level, double bottom, double break1, double bre
     // The segment lengths are fractions of the scale, the zone edges on
     // the level's own scale.
     const double r = range();
-    const double green = (m_colorBreakValue1 - m_minimum) / r;
+    const double green = (colorBreakValue1() - minimum()) / r;
     switch (WMeterCore::zoneOf(level, bottom, break1, break2)) {
     case WMeterCore::Zone::Unlit:
         setGrey();
@@ -310,11 +286,11 @@ void WMeter::showSegments(double level, double bottom, double break1, double bre
         setColours(Green, Grey, Grey);
         break;
     case WMeterCore::Zone::Yellow:
-        setStops(green, (level - break1) / r, (m_maximum - m_colorBreakValue2) / r);
+        setStops(green, (level - break1) / r, (maximum() - colorBreakValue2()) / r);
         setColours(Green, Yellow, Grey);
         break;
     case WMeterCore::Zone::Orange:
-        setStops(green, (m_colorBreakValue2 - m_colorBreakValue1) / r, (level - break2) / r);
+        setStops(green, (colorBreakValue2() - colorBreakValue1()) / r, (level - break2) / r);
         setColours(Green, Yellow, Orange);
         break;
     }

@@ -41,14 +41,14 @@ public:
     void setItemVisible(bool visible) override;
     void release() override {}
 
-    double minimum() const { return m_minimum; }
-    double maximum() const { return m_maximum; }
+    double minimum() const { return m_core.scale().minimum; }
+    double maximum() const { return m_core.scale().maximum; }
     QString unitsText() const { return m_unitsText; }
-    double colorBreakValue1() const { return m_colorBreakValue1; }
-    double colorBreakValue2() const { return m_colorBreakValue2; }
+    double colorBreakValue1() const { return m_core.scale().break1; }
+    double colorBreakValue2() const { return m_core.scale().break2; }
     QString meterRate() const { return m_core.rate(); }
-    QString channelName() const { return m_channelName; }
-    int indexOffset() const { return m_indexOffset; }
+    QString channelName() const { return m_core.channelName(); }
+    int indexOffset() const { return m_core.indexOffset(); }
     WMeterCore &core() { return m_core; }
     const QTimer &peakFallTimer() const { return m_peakFallTimer; }
 
@@ -66,9 +66,8 @@ public slots:
     void onWebsocketDisconnect();
 
 private:
-    // The scale's extent; a meter whose minimum is its maximum has none.
-    double range() const { return m_maximum - m_minimum; }
-    bool hasRange() const { return range() > 0.0; }
+    double range() const { return m_core.scale().range(); }
+    bool hasRange() const { return m_core.scale().hasRange(); }
     void setColours(const char *first, const char *second, const char *third);
     void setGrey() { setColours(Grey, Grey, Grey); }
     void setStops(double first, double second, double third);
@@ -77,13 +76,7 @@ private:
     // the green segment is greenStop long while the level is green.
     void showSegments(double level, double bottom, double break1, double break2, double greenStop);
 
-    double m_minimum = -60.0;
-    double m_maximum = 0.0;
-    double m_colorBreakValue1 = -20.0;
-    double m_colorBreakValue2 = -6.0;
     QString m_unitsText = QStringLiteral("dBFS");
-    QString m_channelName;
-    int m_indexOffset = 0;
     WMeterCore m_core;
     QTimer m_peakFallTimer;
 };

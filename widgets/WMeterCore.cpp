@@ -9,7 +9,21 @@
 #include "devices/HNode.h"
 
 #include <QDebug>
+#include <QQuickItem>
 #include <QRegularExpression>
+
+#include <cmath>
+
+namespace {
+
+double numberOf(const QString &text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    return ok && std::isfinite(value) ? value : 0.0;
+}
+
+} // namespace
 
 void WMeterCore::DevicePeak::update(double level)
 {
@@ -53,6 +67,34 @@ WMeterCore::~WMeterCore()
     m_statusTimer.stop();
 }
 
+WMeterCore::Read WMeterCore::readAttribute(const QString &name, const QString &value)
+{
+    if (name == QLatin1String("meterRate")) {
+        setRate(value);
+    } else if (name == QLatin1String("channelName")) {
+        m_channelName = value;
+    } else if (name == QLatin1String("indexOffset")) {
+        bool ok = false;
+        const int offset = value.toInt(&ok, 10);
+        m_indexOffset = ok ? offset : 0;
+    } else if (!m_pMeter->node()) {
+        return Read::NotMine;
+    } else if (name == QLatin1String("minimum")) {
+        m_scale.minimum = numberOf(value);
+        return Read::Minimum;
+    } else if (name == QLatin1String("maximum")) {
+        m_scale.maximum = numberOf(value);
+        return Read::Maximum;
+    } else if (name == QLatin1String("colorBreakValue1")) {
+        m_scale.break1 = numberOf(value);
+    } else if (name == QLatin1String("colorBreakValue2")) {
+        m_scale.break2 = numberOf(value);
+    } else {
+        return Read::NotMine;
+    }
+    return Read::Taken;
+}
+
 int WMeterCore::rateInterval(const QString &rate)
 {
     struct Rate
@@ -86,6 +128,24 @@ void WMeterCore::setOnline(bool online)
         start();
     else if (!online)
         m_statusTimer.stop();
+}
+
+void WMeterCore::syncShown(bool shown)
+{
+    const QQuickItem *pItem = m_pMeter->item();
+    setShown(pItem ? pItem->isVisible() : shown);
+}
+
+void WMeterCore::watchItem(QQuickItem *pItem)
+{
+    if (pItem)
+        connect(pItem, &QQuickItem::visibleChanged, this, &WMeterCore::onItemVisibleChanged,
+                Qt::UniqueConnection);
+}
+
+void WMeterCore::onItemVisibleChanged()
+{
+    syncShown(m_shown);
 }
 
 void WMeterCore::setShown(bool shown)
@@ -128,6 +188,29 @@ WMeterCore::Zone WMeterCore::zoneOf(double level, double bottom, double break1, 
     return Zone::Orange;
 }
 
+void WMeterCore::followTransform(TTransform *pOld, TTransform *pTransform)
+{
+    if (pOld && pOld != pTransform)
+        disconnect(pOld, &TTransform::replyValueReady, m_pMeter, &WWidget::setState);
+    if (!pTransform) {
+        qWarning() << m_texts.nullTransform;
+        return;
+    }
+    if (!m_pMeter->isArxChassis()) {
+        connect(pTransform, &TTransform::replyValueReady, m_pMeter, &WWidget::setState,
+                Qt::UniqueConnection);
+        return;
+    }
+    if (m_texts.arxSetUp)
+        qDebug().noquote() << QLatin1String(m_texts.arxSetUp) + m_pMeter->chassisTitle();
+    ArxModelRepository *pRepository = m_pMeter->chassisModelRepository(m_pMeter->chassis());
+    if (!pRepository) {
+        qWarning() << m_texts.noRepository;
+        return;
+    }
+    attachArx(pRepository);
+}
+
 void WMeterCore::markTransform(CAttributes *pAttributes)
 {
     TTransform *pTransform = m_pMeter->transform();
@@ -137,18 +220,18 @@ void WMeterCore::markTransform(CAttributes *pAttributes)
     pTransform->setSelected(true);
 }
 
-QString WMeterCore::finishBinding(QString *pChannelName, int indexOffset, const QString &text)
+QString WMeterCore::finishBinding(const QString &text)
 {
     TTransform *pTransform = m_pMeter->transform();
     if (pTransform) {
-        if (!pChannelName->isEmpty())
-            pTransform->setOwnText(*pChannelName);
-        pTransform->setUsbChannel(indexOffset);
+        if (!m_channelName.isEmpty())
+            pTransform->setOwnText(m_channelName);
+        pTransform->setUsbChannel(m_indexOffset);
     }
     QString channelLabel;
-    const QString shown = placeholderText(text, indexOffset, &channelLabel);
+    const QString shown = placeholderText(text, &channelLabel);
     if (!channelLabel.isEmpty()) {
-        *pChannelName = channelLabel;
+        m_channelName = channelLabel;
         if (pTransform)
             pTransform->setOwnText(channelLabel);
     }
@@ -158,7 +241,7 @@ QString WMeterCore::finishBinding(QString *pChannelName, int indexOffset, const 
     return shown;
 }
 
-QString WMeterCore::placeholderText(const QString &text, int indexOffset, QString *pChannelLabel) const
+QString WMeterCore::placeholderText(const QString &text, QString *pChannelLabel) const
 {
     const HNode *pNode = m_pMeter->node();
     if (!pNode)
@@ -166,7 +249,7 @@ QString WMeterCore::placeholderText(const QString &text, int indexOffset, QStrin
     if (text == QLatin1String("*LABEL*"))
         return pNode->label();
     if (text == QLatin1String("*USB*"))
-        return pNode->label() + QLatin1Char(' ') + pNode->portLabel(indexOffset);
+        return pNode->label() + QLatin1Char(' ') + pNode->portLabel(m_indexOffset);
     if (text == QLatin1String("*TITLE*")) {
         const QString controlText = m_pMeter->control() ? m_pMeter->control()->name() : QString();
         const QString title = pNode->title();

@@ -15,6 +15,9 @@
 namespace {
 
 const WMeterCore::Texts kTexts = {
+    "Setting a null TTransform on WMeterImage",
+    "The parent chassis for a ARX meterImage does not have a ARX repository",
+    "Setting meterImage for ARX: ",
     "WMeterImage can't tell if it is input or output.",
     "No input meter data available for arx channel ",
     "No digital input meter data available for arx channel ",
@@ -48,9 +51,7 @@ void WMeterImage::initialize(QQuickItem *pItem)
 {
     showPicture(GreyPicture);
     setItemProperty("imageOpacity", 1.0);
-    if (pItem)
-        connect(pItem, &QQuickItem::visibleChanged, this, &WMeterImage::onVisibleChanged,
-                Qt::UniqueConnection);
+    m_core.watchItem(pItem);
 }
 
 void WMeterImage::showPicture(const QString &path)
@@ -76,26 +77,8 @@ bool WMeterImage::readAttribute(const QString &name, const QString &value)
         setItemProperty("imageOpacity", qBound(0.01, numberOf(value), 1.0));
     } else if (name == QLatin1String("text")) {
         setText(value);
-    } else if (name == QLatin1String("meterRate")) {
-        m_core.setRate(value);
-    } else if (name == QLatin1String("channelName")) {
-        m_channelName = value;
-    } else if (name == QLatin1String("indexOffset")) {
-        bool ok = false;
-        const int offset = value.toInt(&ok, 10);
-        m_indexOffset = ok ? offset : 0;
-    } else if (!node()) {
-        return false;
-    } else if (name == QLatin1String("minimum")) {
-        m_minimum = numberOf(value);
-    } else if (name == QLatin1String("maximum")) {
-        m_maximum = numberOf(value);
-    } else if (name == QLatin1String("colorBreakValue1")) {
-        m_colorBreakValue1 = numberOf(value);
-    } else if (name == QLatin1String("colorBreakValue2")) {
-        m_colorBreakValue2 = numberOf(value);
     } else {
-        return false;
+        return m_core.readAttribute(name, value) != WMeterCore::Read::NotMine;
     }
     return true;
 }
@@ -106,19 +89,19 @@ void WMeterImage::writeAttributes(XmlWriter &writer) const
         return;
     writer.writeStartElement(typeName());
     writeBaseAttributes(writer);
-    writer.writeFloatElement(QStringLiteral("minimum"), m_minimum);
-    writer.writeFloatElement(QStringLiteral("maximum"), m_maximum);
+    writer.writeFloatElement(QStringLiteral("minimum"), minimum());
+    writer.writeFloatElement(QStringLiteral("maximum"), maximum());
     writer.writeTextElement(QStringLiteral("image"), itemProperty("path").toString());
     writer.writeTextElement(QStringLiteral("imagesize"), itemProperty("imageSize").toString());
     writer.writeFloatElement(QStringLiteral("imageOpacity"), itemProperty("imageOpacity").toDouble());
     writer.writeTextElement(QStringLiteral("text"), itemText());
     writer.writeTextElement(QStringLiteral("meterRate"), m_core.rate());
-    writer.writeFloatElement(QStringLiteral("colorBreakValue1"), m_colorBreakValue1);
-    writer.writeFloatElement(QStringLiteral("colorBreakValue2"), m_colorBreakValue2);
-    if (!m_channelName.isEmpty())
-        writer.writeTextElement(QStringLiteral("channelName"), m_channelName);
-    if (m_indexOffset > 0)
-        writer.writeIntElement(QStringLiteral("indexOffset"), m_indexOffset);
+    writer.writeFloatElement(QStringLiteral("colorBreakValue1"), colorBreakValue1());
+    writer.writeFloatElement(QStringLiteral("colorBreakValue2"), colorBreakValue2());
+    if (!channelName().isEmpty())
+        writer.writeTextElement(QStringLiteral("channelName"), channelName());
+    if (indexOffset() > 0)
+        writer.writeIntElement(QStringLiteral("indexOffset"), indexOffset());
     writer.writeEndElement(typeName());
 }
 
@@ -130,32 +113,17 @@ void WMeterImage::applyAttributes(CAttributes *pAttributes)
 void WMeterImage::bound()
 {
     const QString text = itemText();
-    const QString shown = m_core.finishBinding(&m_channelName, m_indexOffset, text);
+    const QString shown = m_core.finishBinding(text);
     if (shown != text)
         setText(shown);
 }
 
 void WMeterImage::setTransform(TTransform *pTransform)
 {
-    if (TTransform *pOld = transform(); pOld && pOld != pTransform)
-        disconnect(pOld, &TTransform::replyValueReady, this, &WMeterImage::setState);
+    TTransform *pOld = transform();
     WWidget::setTransform(pTransform);
-    if (!pTransform) {
-        qWarning() << "Setting a null TTransform on WMeterImage";
-        return;
-    }
-    if (isArxChassis()) {
-        qDebug().noquote() << "Setting meterImage for ARX: " + chassisTitle();
-        ArxModelRepository *pRepository = chassisModelRepository(chassis());
-        if (!pRepository) {
-            qWarning() << "The parent chassis for a ARX meterImage does not have a ARX repository";
-            return;
-        }
-        m_core.attachArx(pRepository);
-        return;
-    }
-    connect(pTransform, &TTransform::replyValueReady, this, &WMeterImage::setState,
-            Qt::UniqueConnection);
+    // No disconnection handling: the last picture stays.
+    m_core.followTransform(pOld, pTransform);
 }
 
 void WMeterImage::setText(const QString &text)
@@ -166,14 +134,7 @@ void WMeterImage::setText(const QString &text)
 void WMeterImage::setItemVisible(bool visible)
 {
     WWidget::setItemVisible(visible);
-    const QQuickItem *pItem = item();
-    m_core.setShown(pItem ? pItem->isVisible() : visible);
-}
-
-void WMeterImage::onVisibleChanged()
-{
-    if (const QQuickItem *pItem = item())
-        m_core.setShown(pItem->isVisible());
+    m_core.syncShown(visible);
 }
 
 void WMeterImage::onOnlineStateChanged(bool online)
@@ -211,7 +172,7 @@ void WMeterImage::setState()
     const double level = pTransform->replyFloatValue() + WMeterCore::outputOffset(node());
     if (!std::isfinite(level))
         return;
-    showPicture(pictureFor(level, m_minimum, m_colorBreakValue1, m_colorBreakValue2));
+    showPicture(pictureFor(level, minimum(), colorBreakValue1(), colorBreakValue2()));
 }
 
 void WMeterImage::onArxWebSocketUpdate(const ArxWebSocketModel &model)
@@ -222,5 +183,5 @@ void WMeterImage::onArxWebSocketUpdate(const ArxWebSocketModel &model)
         return;
     // The display level in dB above -60.
     const double level = 60.0 * x;
-    showPicture(pictureFor(level, 0.0, m_colorBreakValue1 + 60.0, m_colorBreakValue2 + 60.0));
+    showPicture(pictureFor(level, 0.0, colorBreakValue1() + 60.0, colorBreakValue2() + 60.0));
 }

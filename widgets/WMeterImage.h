@@ -33,13 +33,13 @@ public:
     bool providesToolTip() const override { return true; }
     void release() override {}
 
-    double minimum() const { return m_minimum; }
-    double maximum() const { return m_maximum; }
-    double colorBreakValue1() const { return m_colorBreakValue1; }
-    double colorBreakValue2() const { return m_colorBreakValue2; }
+    double minimum() const { return m_core.scale().minimum; }
+    double maximum() const { return m_core.scale().maximum; }
+    double colorBreakValue1() const { return m_core.scale().break1; }
+    double colorBreakValue2() const { return m_core.scale().break2; }
     QString meterRate() const { return m_core.rate(); }
-    QString channelName() const { return m_channelName; }
-    int indexOffset() const { return m_indexOffset; }
+    QString channelName() const { return m_core.channelName(); }
+    int indexOffset() const { return m_core.indexOffset(); }
     WMeterCore &core() { return m_core; }
     // The picture shown, as set (before the archive resolves it).
     QString picture() const { return m_picture; }
@@ -48,19 +48,12 @@ public slots:
     void onOnlineStateChanged(bool online) override;
     void onGetStatusTimerTimeout();
     void onArxWebSocketUpdate(const ArxWebSocketModel &model);
-    void onVisibleChanged();
 
 private:
     // The picture for a level on a scale whose breaks lie at b1 and b2.
     QString pictureFor(double level, double bottom, double b1, double b2) const;
     void showPicture(const QString &path);
 
-    double m_minimum = -60.0;
-    double m_maximum = 0.0;
-    double m_colorBreakValue1 = -20.0;
-    double m_colorBreakValue2 = -6.0;
-    QString m_channelName;
-    int m_indexOffset = 0;
     QString m_picture;
     WMeterCore m_core;
 };

@@ -202,6 +202,9 @@ void TestWMeter::peakHoldsThenFalls()
     MeterRig rig;
     WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), {}));
     QVERIFY(pMeter);
+    // Set again, the transform still reaches the meter once per value.
+    pMeter->setTransform(pMeter->transform());
+    pMeter->setTransform(pMeter->transform());
     auto pointOf = [](double peak) { return (peak + 60.0 - 0.1) / 60.0; };
     deliver(pMeter, -10.0);
     QVERIFY(qAbs(peakPoint(pMeter) - pointOf(-10.0)) < 1e-9);
