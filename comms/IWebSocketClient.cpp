@@ -1,32 +1,107 @@
 #include "comms/IWebSocketClient.h"
 
+#include "comms/IArxAddress.h"
+
+#include <QDebug>
+#include <QNetworkProxy>
+#include <QPointer>
+
 #include <utility>
+
+namespace {
+
+QString stateName(QAbstractSocket::SocketState state)
+{
+    switch (state) {
+    case QAbstractSocket::UnconnectedState:
+        return QStringLiteral("Unconnected");
+    case QAbstractSocket::HostLookupState:
+        return QStringLiteral("Host Lookup");
+    case QAbstractSocket::ConnectingState:
+        return QStringLiteral("Connecting");
+    case QAbstractSocket::ConnectedState:
+        return QStringLiteral("Connected");
+    case QAbstractSocket::BoundState:
+        return QStringLiteral("Bound");
+    case QAbstractSocket::ClosingState:
+        return QStringLiteral("Closing");
+    case QAbstractSocket::ListeningState:
+        return QStringLiteral("Listening");
+    }
+    return QStringLiteral("Undefined");
+}
+
+} // namespace
 
 IWebSocketClient::IWebSocketClient(QObject *parent)
     : QObject(parent)
+    , m_socket(QString(), QWebSocketProtocol::Version13)
 {
+    // The amplifiers sit on the local network; no proxy stands between.
+    m_socket.setProxy(QNetworkProxy::NoProxy);
+    m_socket.setMaxAllowedIncomingFrameSize(MaxFrameBytes);
+    m_socket.setMaxAllowedIncomingMessageSize(MaxFrameBytes);
+    connect(&m_socket, &QWebSocket::connected, this, &IWebSocketClient::onConnected);
+    connect(&m_socket, &QWebSocket::textMessageReceived, this, &IWebSocketClient::onMesssageReceived);
+    connect(&m_socket, &QWebSocket::stateChanged, this, &IWebSocketClient::onStateChanged);
+    connect(&m_socket, &QWebSocket::disconnected, this, &IWebSocketClient::onDisconnected);
+    connect(&m_socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+            &IWebSocketClient::onErrorOccurred);
+    connect(&m_socket, &QWebSocket::pong, this, &IWebSocketClient::onPong);
 }
 
-IWebSocketClient::~IWebSocketClient() = default;
+IWebSocketClient::~IWebSocketClient()
+{
+    // The socket's last signals must reach neither this half-destroyed
+    // client nor the listeners through it.
+    m_socket.disconnect(this);
+    m_protocolMessageHandler = nullptr;
+    m_protocolErrorHandler = nullptr;
+    m_modelMessageHandler = nullptr;
+    m_modelErrorHandler = nullptr;
+    m_socket.abort();
+}
+
+bool IWebSocketClient::isConnected() const
+{
+    return m_connected && m_socket.state() == QAbstractSocket::ConnectedState;
+}
 
 void IWebSocketClient::connectToHost(const QString &host)
 {
-    m_url = QUrl(QStringLiteral("ws://") + host + QStringLiteral("/socket.io"));
+    m_url = IArxAddress::webSocketUrl(host);
+    if (!m_url.isValid())
+        qWarning().noquote() << "Not an amplifier address for the WebSocket feed: " + host;
+    open();
+}
+
+void IWebSocketClient::open()
+{
+    m_connected = false;
+    if (!m_url.isValid()) {
+        m_openRequested = false;
+        return;
+    }
     m_openRequested = true;
-    m_connected = true;
+    m_socket.open(m_url);
 }
 
 void IWebSocketClient::close()
 {
     m_connected = false;
     m_openRequested = false;
+    // Only an open socket has a closing handshake; one that is still
+    // connecting is dropped.
+    if (m_socket.state() == QAbstractSocket::ConnectedState)
+        m_socket.close(QWebSocketProtocol::CloseCodeNormal, QString());
+    else
+        m_socket.abort();
 }
 
 void IWebSocketClient::reconnect()
 {
     close();
-    m_openRequested = true;
-    m_connected = true;
+    open();
 }
 
 void IWebSocketClient::setProtocolMessageHandler(MessageHandler handler)
@@ -51,8 +126,60 @@ void IWebSocketClient::setModelErrorHandler(MessageHandler handler)
 
 void IWebSocketClient::deliverMessage(const QString &message)
 {
-    if (m_protocolMessageHandler)
-        m_protocolMessageHandler(message);
-    if (m_modelMessageHandler)
-        m_modelMessageHandler(message);
+    // A listener may replace its handler, or have the client deleted, from
+    // inside its own call.
+    const QPointer<IWebSocketClient> self(this);
+    if (const MessageHandler handler = m_protocolMessageHandler)
+        handler(message);
+    if (!self)
+        return;
+    if (const MessageHandler handler = m_modelMessageHandler)
+        handler(message);
+}
+
+void IWebSocketClient::onConnected()
+{
+    m_connected = true;
+    qDebug().noquote() << "WebSocket connected to " + m_url.toString();
+}
+
+void IWebSocketClient::onMesssageReceived(const QString &message)
+{
+    deliverMessage(message);
+}
+
+void IWebSocketClient::onStateChanged(QAbstractSocket::SocketState state)
+{
+    qDebug().noquote() << "WS State change: " + stateName(state);
+    if (state == QAbstractSocket::UnconnectedState || state == QAbstractSocket::ClosingState)
+        m_connected = false;
+}
+
+void IWebSocketClient::onDisconnected()
+{
+    m_connected = false;
+    emit websocketDisconnected();
+}
+
+void IWebSocketClient::onErrorOccurred(QAbstractSocket::SocketError error)
+{
+    qDebug() << "WS: onErrorOccurred";
+    qDebug() << "WS: Error: " << error;
+    qDebug().noquote() << "WS: Error String: " + m_socket.errorString();
+    m_connected = false;
+    const QString text = tr("IDS_NETWORK_ERROR") + m_socket.errorString();
+    const QPointer<IWebSocketClient> self(this);
+    if (const MessageHandler handler = m_protocolErrorHandler)
+        handler(text);
+    if (!self)
+        return;
+    if (const MessageHandler handler = m_modelErrorHandler)
+        handler(text);
+}
+
+void IWebSocketClient::onPong(quint64 elapsedTime, const QByteArray &payload)
+{
+    Q_UNUSED(elapsedTime);
+    Q_UNUSED(payload);
+    m_missedPongs = 0;
 }

@@ -1,19 +1,22 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QObject>
 #include <QString>
 #include <QUrl>
+#include <QWebSocket>
+#include <QWebSocketProtocol>
 
 #include <functional>
 
-// The WebSocket feed of one ARX amplifier: "ws://" + host + "/socket.io",
-// over which the amplifier pushes its meter readings to two listeners, the
-// ARX protocol and the meter repository.
+// The WebSocket feed of one ARX amplifier, "ws://" + host + "/socket.io",
+// over which the amplifier pushes its meter readings. Every text frame goes
+// to two listeners, the ARX protocol's handler first and then the meter
+// repository's; the client knows nothing of the frames' contents.
 //
-// Only the bookkeeping is here yet: the client remembers what it was asked
-// to open and whether it counts as connected, and keeps the listeners'
-// handlers. It opens no socket until the amplifier access brings one, so
-// reading a design with ARX amplifiers connects nowhere.
+// Connected means an open socket: the flag is set when the handshake is
+// done and cleared by every close, disconnection or failure. Frames and
+// messages above MaxFrameBytes close the connection instead of being read.
 class IWebSocketClient : public QObject
 {
     Q_OBJECT
@@ -21,19 +24,23 @@ class IWebSocketClient : public QObject
 public:
     using MessageHandler = std::function<void(const QString &message)>;
 
+    static constexpr quint64 MaxFrameBytes = 1024 * 1024;
+
     explicit IWebSocketClient(QObject *parent = nullptr);
     ~IWebSocketClient() override;
 
-    // Aims the client at the host and marks it open and connected.
+    // Opens the feed of the host. An address that names no host opens
+    // nothing and leaves the client closed.
     void connectToHost(const QString &host);
-    // Marks it closed.
+    // Closes with the normal close code.
     void close();
     // Closes and opens the last URL again.
     void reconnect();
 
     QUrl url() const { return m_url; }
-    bool isConnected() const { return m_connected; }
+    bool isConnected() const;
     bool isOpenRequested() const { return m_openRequested; }
+    QAbstractSocket::SocketState socketState() const { return m_socket.state(); }
 
     void setProtocolMessageHandler(MessageHandler handler);
     void setProtocolErrorHandler(MessageHandler handler);
@@ -46,7 +53,19 @@ public:
 signals:
     void websocketDisconnected();
 
+public slots:
+    void onConnected();
+    void onMesssageReceived(const QString &message);
+    void onStateChanged(QAbstractSocket::SocketState state);
+    void onDisconnected();
+    void onErrorOccurred(QAbstractSocket::SocketError error);
+    void onPong(quint64 elapsedTime, const QByteArray &payload);
+
 private:
+    void open();
+
+    int m_missedPongs = 0;
+    QWebSocket m_socket;
     QUrl m_url;
     bool m_connected = false;
     bool m_openRequested = false;

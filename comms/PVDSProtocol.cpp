@@ -586,8 +586,8 @@ void PVDSProtocol::parseLevelListReply(const QByteArray &data, TTransform *pTran
 
     const QString title = pNode->title();
     const QString blockType = title == QLatin1String("Amp Output") ? pNode->label() : title;
-    const int levelChannel = pNode->channel();
-    const int levelIndex = pNode->index();
+    const int levelChannel = pNode->levelChannel();
+    const int levelIndex = pNode->levelIndex();
     const QString parentTitle = pNode->parentNode() ? pNode->parentNode()->title() : QString();
 
     // Positions come from the device and the design; one outside the list

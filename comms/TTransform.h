@@ -54,6 +54,9 @@ public:
 
     void setIndexes(int readIndex, int readSubIndex, bool selected);
     bool isSelected() const { return m_selected; }
+    // The same flag alone, the read indexes left as they are: a meter sets
+    // it on the transform whose level list it polls.
+    void setSelected(bool selected) { m_selected = selected; }
     // The own index when it is 0 or more, else the binding record's.
     int readIndex() const;
     int readSubIndex() const;

@@ -50,6 +50,8 @@ void HNode::readAttributes(const QXmlAttributes &atts)
         readNumber(value, &m_module);
     } else if (name == QLatin1String("channel")) {
         readNumber(value, &m_channel);
+        // The design gives no level-list place of its own: the channel it is.
+        m_levelChannel = m_channel;
     } else if (name == QLatin1String("actionCount")) {
         if (m_title.startsWith(QLatin1String("Virtual GPO"))
             || m_title.startsWith(QLatin1String("Logic Output"))) {
@@ -67,6 +69,7 @@ void HNode::readAttributes(const QXmlAttributes &atts)
         }
     } else if (name == QLatin1String("index")) {
         readNumber(value, &m_index);
+        m_levelIndex = m_index;
     } else if (name == QLatin1String("nodeID")) {
         readNumber(value, &m_nodeID);
     } else if (m_title.left(3) == QLatin1String("AMM")) {

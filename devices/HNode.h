@@ -215,6 +215,14 @@ public:
     void setIndex(int index) { m_index = index; }
     int nodeID() const { return m_nodeID; }
     void setNodeID(int nodeID) { m_nodeID = nodeID; }
+    // Where the node's level sits in its card's level list: the level
+    // channel picks the entry of a 4- or 8-entry list, the level index the
+    // entry of a VoIP block or of an AV or AR amplifier's input. Read with
+    // the design's "channel" and "index".
+    int levelChannel() const { return m_levelChannel; }
+    void setLevelChannel(int channel) { m_levelChannel = channel; }
+    int levelIndex() const { return m_levelIndex; }
+    void setLevelIndex(int index) { m_levelIndex = index; }
     QString typenum() const { return m_typenum; }
     void setTypenum(const QString &typenum) { m_typenum = typenum; }
     QString id() const { return m_id; }
@@ -278,6 +286,8 @@ protected:
     int m_channel = 0;
     int m_index = 0;
     int m_nodeID = 0;
+    int m_levelChannel = 0;
+    int m_levelIndex = 0;
     QString m_typenum;
     QString m_id;
     quint32 m_flags = PrunableFlag;

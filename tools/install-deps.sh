@@ -9,6 +9,8 @@ packages=(
     # Qt 6 development packages (qt6-tools-dev brings the LinguistTools CMake package)
     qt6-base-dev qt6-declarative-dev qt6-websockets-dev qt6-5compat-dev
     qt6-tools-dev qt6-l10n-tools
+    # Qt's HTTP server, for the simulated ARX amplifier (tests and tools only)
+    qt6-httpserver-dev
     # QML run-time modules the QML imports
     qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-layouts
     qml6-module-qtquick-controls qml6-module-qtquick-templates

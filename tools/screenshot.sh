@@ -9,7 +9,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
 VR_WITH_SCREENSHOT=1 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
-exe=${BUILD_DIR:-$root/build}/varolinremote
+# VR_EXE and VR_ARGS start another program on the demo (tools/arxdemo).
+exe=${VR_EXE:-${BUILD_DIR:-$root/build}/varolinremote}
 workdir=${VR_WORKDIR:-$root/build/run}
 if [ -n "${VR_SKIN:-}" ]; then
     workdir=${VR_WORKDIR:-$root/build/run-$VR_SKIN}
@@ -24,9 +25,9 @@ if [ -n "${VR_SKIN:-}" ]; then
 fi
 mkdir -p "$workdir" "$(dirname "$out")"
 cd "$workdir"
-export VR_EXE=$exe VR_OUT=$out
+export VR_EXE=$exe VR_OUT=$out VR_ARGS=${VR_ARGS:-}
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
-    "$VR_EXE" & pid=$!
+    "$VR_EXE" $VR_ARGS & pid=$!
     for _ in $(seq 1 100); do
         xwininfo -root -tree 2>/dev/null | grep -q "Varolin Remote" && break
         sleep 0.1

@@ -44,9 +44,10 @@ void TestMainWindow::startUp()
     QVERIFY(VModeManager::instance()->canvasItem());
     QVERIFY(pInterface->viewItem());
     QVERIFY(pModel->qmlContext());
-    // Connections are on: the demo's one processor is listed, polling runs
-    // and the indicator shows the state of the transport.
-    QCOMPARE(pModel->interfaces()->interfaceCount(), 1);
+    // Connections are on: the demo's processor and the proxy connection of
+    // its ARX amplifier are listed, polling runs and the indicator shows
+    // the state of the transports.
+    QCOMPARE(pModel->interfaces()->interfaceCount(), 2);
     QVERIFY(pModel->pollingTimer()->isActive());
     QVERIFY(pInterface->property("connectInd").toString().startsWith(
         QStringLiteral("../../images/skins/Light/indicator_")));

@@ -144,15 +144,18 @@ void TestMModelLoading::demoLoadsWithoutWarnings()
                 const CControl *pControl = pPanel->childAt(c);
                 if (pControl->node() && pControl->transform()) {
                     ++bound;
-                    QVERIFY(pControl->node()->label() == "Music Gain"
-                            || pControl->node()->label() == "Mic Gain");
+                    static const QStringList kDemoNodes = {"Music Gain", "Mic Gain",   "Mic Inputs",
+                                                           "Zone Out", "In 1",       "In 2",
+                                                           "Out A",      "Out B",      "Out C", "Out D"};
+                    QVERIFY2(kDemoNodes.contains(pControl->node()->label()),
+                             qPrintable(pControl->node()->label()));
                 }
             }
         }
     }
     QVERIFY(panels >= 3);
-    QVERIFY(bound >= 4);
-    QCOMPARE(chassisCount(f.model->root()), 2); // the processor and the array
+    QVERIFY(bound >= 4 + 11);
+    QCOMPARE(chassisCount(f.model->root()), 3); // the processor, the array and the ARX amplifier
     QCOMPARE(f.model->currentPanel()->name(), QString("Overview"));
     QCOMPARE(f.model->project()->siteName(), QString("Demo Site"));
     QCOMPARE(f.model->getInterfaceProperty("sceneTitle").toString(), QString("Demo"));
@@ -184,9 +187,9 @@ void TestMModelLoading::archiveMembers_data()
     QTest::addColumn<bool>("withDesign");
     QTest::addColumn<int>("scenes");
     QTest::addColumn<int>("chassis");
-    // The demo design holds the processor and the loudspeaker array.
-    QTest::newRow("both members") << true << true << 1 << 2;
-    QTest::newRow("no panel member") << false << true << 0 << 2;
+    // The demo design holds the processor, the loudspeaker array and the ARX amplifier.
+    QTest::newRow("both members") << true << true << 1 << 3;
+    QTest::newRow("no panel member") << false << true << 0 << 3;
     QTest::newRow("no design member") << true << false << 1 << 0;
 }
 

@@ -151,7 +151,9 @@ void TestMModelNavigation::selectScene()
     QCOMPARE(focus.size(), 1);
     QVERIFY(f.model->selectSceneByIndex(0));
     QCOMPARE(f.sceneTitle(), QString("Demo"));
-    QVERIFY(!f.model->selectSceneByIndex(2));
+    QVERIFY(f.model->selectSceneByIndex(2));
+    QCOMPARE(f.sceneTitle(), QString("Meters"));
+    QVERIFY(!f.model->selectSceneByIndex(3));
 }
 
 void TestMModelNavigation::selectSameSceneDoesNothing()

@@ -1,5 +1,8 @@
 #include "TestSandbox.h"
 
+#include "ClosedPort.h"
+#include "comms/IArxAddress.h"
+
 #include <QDir>
 #include <QFile>
 
@@ -33,6 +36,10 @@ TestSandbox::TestSandbox()
     QDir().mkpath(workDir());
     m_previousDir = QDir::currentPath();
     QDir::setCurrent(workDir());
+    // Designs with ARX amplifiers open their clients while they are read;
+    // in tests these reach a closed port on this machine unless a test
+    // points them at its simulated amplifier.
+    IArxAddress::setPort(closedLocalPort());
     s_current = this;
 }
 

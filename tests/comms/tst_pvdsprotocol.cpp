@@ -327,6 +327,64 @@ private slots:
             QCOMPARE(binding.transform.replyText(), delivered);
     }
 
+    // The entry follows the node's level channel and level index, which
+    // the design's "channel" and "index" set and which can be set apart.
+    void levelListPlaces_data()
+    {
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QString>("parent");
+        QTest::addColumn<QStringList>("properties");
+        QTest::addColumn<int>("levelChannel"); // -1: as read
+        QTest::addColumn<int>("levelIndex");   // -1: as read
+        QTest::addColumn<QByteArray>("line");
+        QTest::addColumn<QString>("delivered");
+        const QByteArray four("GL 1 [a,b,c,d]");
+        const QByteArray eight("GL 1 [a,b,c,d,e,f,g,h]");
+        QTest::newRow("channel read") << "Mic" << "Rack" << QStringList{"channel=1"} << -1 << -1 << four << "b";
+        QTest::newRow("level channel set") << "Mic" << "Rack" << QStringList{"channel=1"} << 3 << -1 << four << "d";
+        QTest::newRow("amp, level channel") << "Amp Output" << "Rack" << QStringList{"channel=2"} << 6 << -1
+                                            << eight << "g";
+        QTest::newRow("VoIP, index read") << "VoIP Out" << "Rack" << QStringList{"index=1"} << -1 << -1 << four
+                                          << "d";
+        QTest::newRow("VoIP, level index set") << "VoIP In" << "Rack" << QStringList{"index=1"} << -1 << 0
+                                               << four << "a";
+        QTest::newRow("AV input, level index") << "Analog In" << "AV2" << QStringList{"index=0"} << -1 << 5
+                                               << eight << "f";
+        QTest::newRow("AV input, index read") << "Digital In" << "AR8" << QStringList{"index=2"} << -1 << -1
+                                              << eight << "c";
+    }
+    void levelListPlaces()
+    {
+        QFETCH(QString, title);
+        QFETCH(QString, parent);
+        QFETCH(QStringList, properties);
+        QFETCH(int, levelChannel);
+        QFETCH(int, levelIndex);
+        QFETCH(QByteArray, line);
+        QFETCH(QString, delivered);
+        HComposite device;
+        device.setTitle(parent);
+        auto *pNode = new HNode;
+        device.addChild(pNode);
+        pNode->setTitle(title);
+        pNode->setLabel(title);
+        NodeProperties::read(*pNode, properties);
+        if (levelChannel >= 0)
+            pNode->setLevelChannel(levelChannel);
+        if (levelIndex >= 0)
+            pNode->setLevelIndex(levelIndex);
+        CAttributes attributes;
+        attributes.setAddressStruct(CAttributes::StructLevelList);
+        TStrV transform;
+        transform.setOwner(&attributes);
+        transform.setOwnerNode(pNode);
+        PVDSProtocol protocol;
+        QSignalSpy ready(&transform, &TTransform::replyValueReady);
+        protocol.dispatchReply(line, 10, &transform);
+        QCOMPARE(ready.size(), 1);
+        QCOMPARE(transform.replyText(), delivered);
+    }
+
     // Against the simulated device over TCP: polls answered and delivered,
     // a set acknowledged with polling paused, a subscription with pushed
     // values, "UNS" on reset, a silent reset on going off line, and the

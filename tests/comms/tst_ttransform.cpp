@@ -60,6 +60,17 @@ private slots:
         QCOMPARE(transform.readIndex(), 0);
         QCOMPARE(transform.readSubIndex(), 5);
         QVERIFY(transform.isSelected());
+        // The flag alone leaves the read indexes as they are.
+        transform.setSelected(false);
+        QVERIFY(!transform.isSelected());
+        QCOMPARE(transform.readIndex(), 0);
+        QCOMPARE(transform.readSubIndex(), 5);
+        TBin8 unset;
+        unset.setOwner(&attributes);
+        unset.setSelected(true);
+        QVERIFY(unset.isSelected());
+        QCOMPARE(unset.readIndex(), 3);
+        QCOMPARE(unset.readSubIndex(), 7);
     }
 
     void tickFollowsTheDivider()

@@ -1,8 +1,11 @@
 #include "VrTest.h"
 
+#include "ClosedPort.h"
 #include "NodeProperties.h"
+#include "SimulatedArxAmplifier.h"
 #include "SimulatedVdsDevice.h"
 #include "amplifiers/PARXProtocol.h"
+#include "comms/IArxAddress.h"
 #include "comms/IInterface.h"
 #include "comms/PProtocol.h"
 #include "devices/HBlock.h"
@@ -306,7 +309,11 @@ void TestHChassis::arxWiring()
     QCOMPARE(pArx->deviceAddress(), QStringLiteral("127.0.0.1"));
     QCOMPARE(pArx->webSocket(), pChassis->arxWebSocket());
     QCOMPARE(pChassis->arxModelRepository()->webSocket(), pChassis->arxWebSocket());
-    QCOMPARE(pChassis->arxWebSocket()->url(), QUrl(QStringLiteral("ws://127.0.0.1/socket.io")));
+    // The feed of the chassis's address, on the amplifiers' port (a closed
+    // one in tests).
+    QCOMPARE(pChassis->arxWebSocket()->url(), IArxAddress::webSocketUrl(QStringLiteral("127.0.0.1")));
+    QCOMPARE(pChassis->arxWebSocket()->url().path(), QStringLiteral("/socket.io"));
+    QVERIFY(pChassis->arxWebSocket()->isOpenRequested());
     QCOMPARE(pChassis->arxRestApiRepository()->arxIp(), QStringLiteral("127.0.0.1"));
     QVERIFY(pChassis->arxRestApiRepository()->isPolling());
     // The VDS protocol of the chassis is another object.
@@ -409,6 +416,8 @@ void TestHChassis::onlineOpensTheControlPort()
 
 void TestHChassis::arxOnlineAndOffline()
 {
+    SimulatedArxAmplifier amplifier;
+    IArxAddress::setPort(amplifier.port());
     HRoot root;
     auto *pMain = makeChassis(QStringLiteral("DXR-880 (RTC)"), QStringLiteral("DXR-880")).release();
     auto *pArx = makeChassis(QStringLiteral("ARX-4800"), QStringLiteral("ARX-4800")).release();
@@ -423,12 +432,21 @@ void TestHChassis::arxOnlineAndOffline()
     QVERIFY(pArx->transport());
     QVERIFY(pArx->transport()->m_dropLevelRequests);
     QVERIFY(pArx->arxRestApiRepository()->isPolling());
+    // Connected only once the amplifier's feed is open.
+    QVERIFY(!pArx->arxWebSocket()->isConnected());
+    QTRY_VERIFY_WITH_TIMEOUT(pArx->arxWebSocket()->isConnected(), 5000);
+    QCOMPARE(amplifier.feedConnectionCount(), 1);
+    // Online again while connected: the feed stays as it is.
+    pArx->setOnline(true);
     QVERIFY(pArx->arxWebSocket()->isConnected());
 
     pArx->setOnline(false);
     QVERIFY(!pArx->arxRestApiRepository()->isPolling());
     QVERIFY(!pArx->arxWebSocket()->isConnected());
     QVERIFY(pArx->transport()->m_dropLevelRequests);
+    QTRY_COMPARE_WITH_TIMEOUT(amplifier.feedClientCount(), 0, 5000);
+    QCOMPARE(amplifier.feedConnectionCount(), 1);
+    IArxAddress::setPort(closedLocalPort());
 }
 
 void TestHChassis::ownershipGoesWithTheChassis()

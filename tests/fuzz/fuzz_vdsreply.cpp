@@ -95,6 +95,7 @@ struct Fixture
         pBinding->node.setParent(pParent);
         pBinding->setChannel(channel);
         pBinding->node.setIndex(channel % 3);
+        pBinding->node.setLevelIndex(channel % 3);
         pBinding->transform->setDanteChannel(channel - 1);
         pBinding->transform->setUsbChannel(channel % 2);
         pBinding->transform->setOwnText(QStringLiteral("In-Ch 2"));

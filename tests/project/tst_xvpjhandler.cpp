@@ -584,20 +584,29 @@ void TestXVPJHandler::demoDesign()
     HRoot root;
     MProject project;
     QVERIFY(parseProjectXml(&root, path, &project, false));
-    QCOMPARE(root.childCount(), 2);
+    QCOMPARE(root.childCount(), 3);
     HChassis *pChassis = chassisAt(root, 0);
     QCOMPARE(pChassis->title(), QStringLiteral("DXR-880"));
     QCOMPARE(pChassis->ipAddress(), QStringLiteral("127.0.0.1"));
     QCOMPARE(pChassis->controlPort(), quint16(10055));
     QCOMPARE(pChassis->chassisKey(), QStringLiteral("Chassis|||1"));
-    QCOMPARE(childLabels(pChassis), (QStringList{"Music Gain", "Mic Gain"}));
+    QCOMPARE(childLabels(pChassis), (QStringList{"Music Gain", "Mic Gain", "Mic Inputs", "Zone Out"}));
+    // The amplifier with its inputs and outputs, the meters' I/O indexes.
+    HChassis *pAmplifier = chassisAt(root, 1);
+    QVERIFY(pAmplifier->isArx());
+    QCOMPARE(pAmplifier->chassisKey(), QStringLiteral("Chassis|||10"));
+    QCOMPARE(pAmplifier->controlPort(), quint16(10055));
+    QCOMPARE(childLabels(pAmplifier),
+             (QStringList{"In 1", "In 2", "Out A", "Out B", "Out C", "Out D"}));
+    QCOMPARE(pAmplifier->childAt(3)->pinIndex(), 1);
+    QVERIFY(pAmplifier->arxProtocol());
     // The panels find their blocks by chassis key, category and node id.
     HNode *pMusic = root.findByCategoryAndNodeID(QStringLiteral("Blocks"), 2);
     QVERIFY(pMusic);
     QCOMPARE(pMusic->label(), QStringLiteral("Music Gain"));
     QCOMPARE(project.siteName(), QStringLiteral("Demo Site"));
     // The loudspeaker array, on this machine at its own port.
-    HChassis *pArray = chassisAt(root, 1);
+    HChassis *pArray = chassisAt(root, 2);
     QVERIFY(pArray);
     QCOMPARE(pArray->platform(), QStringLiteral("Ventra"));
     QCOMPARE(pArray->ipAddress(), QStringLiteral("127.0.0.1"));

@@ -3,7 +3,8 @@
 //   QT_QPA_PLATFORM=offscreen imagegen RESOURCES_FOLDER
 //
 // Writes images/skins/<Skin>/, images/skins/Accent/<Accent>/, the pictures
-// shared by all skins in images/, and demo/image/ under RESOURCES_FOLDER. The
+// shared by all skins in images/ (the meter lamps among them), and
+// demo/image/ under RESOURCES_FOLDER. The
 // pictures are committed with the sources; this tool is run by hand when one
 // of them is to change, never by the build.
 // Flat colours and one fixed font family keep the files small and the output
@@ -374,6 +375,40 @@ bool writeCommon(ImageWriter &writer)
     return ok;
 }
 
+// --- Meter pictures (48 x 48) ---------------------------------------------
+
+// A round lamp in the zone's colour, with a darker rim and a highlight.
+void drawMeterLamp(QPainter &p, const QColor &colour)
+{
+    const QPointF centre(24, 24);
+    p.setPen(QPen(colour.darker(150), 3.0));
+    p.setBrush(colour);
+    p.drawEllipse(centre, 20, 20);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, 110));
+    p.drawEllipse(QPointF(18, 17), 7, 5);
+}
+
+bool writeMeters(ImageWriter &writer)
+{
+    const QSize size(iconSize, iconSize);
+    const struct {
+        const char *name;
+        QColor colour;
+    } lamps[] = {
+        {"images/meterGrey.png", QColor(0xC3, 0xC3, 0xC3)},
+        {"images/meterGreen.png", QColor(0x21, 0xF3, 0x21)},
+        {"images/meterYellow.png", QColor(0xFF, 0xF7, 0x80)},
+        {"images/meterOrange.png", QColor(0xFF, 0x80, 0x00)},
+    };
+    bool ok = true;
+    for (const auto &lamp : lamps) {
+        const QColor colour = lamp.colour;
+        ok &= writer.write(QLatin1String(lamp.name), size, [&](QPainter &p) { drawMeterLamp(p, colour); });
+    }
+    return ok;
+}
+
 // --- Demo project pictures --------------------------------------------------
 
 void drawLoudspeaker(QPainter &p, const QRectF &box)
@@ -529,6 +564,7 @@ int main(int argc, char **argv)
     for (const Accent &accent : accents)
         ok &= writeAccent(writer, accent);
     ok &= writeCommon(writer);
+    ok &= writeMeters(writer);
     ok &= writeDemo(writer);
     std::printf("imagegen: %d pictures written\n", writer.written());
     return ok ? 0 : 1;

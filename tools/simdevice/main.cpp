@@ -8,15 +8,20 @@
 // holds the values of the built-in demo project's two gain blocks. Every
 // command it receives is printed with the time since start. A line
 // KEY=VALUE typed on its standard input changes a value on the device side,
-// as an operator at the device would; subscribers are told at once.
+// as an operator at the device would; subscribers are told at once. The
+// level lists of the demo processor's input and output cards ("GL 1",
+// "GL 2") move by themselves, so its meters show something; those requests
+// are answered without being printed.
 
 #include "SimulatedVdsDevice.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
+#include <QElapsedTimer>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdio>
 #include <unistd.h>
 
@@ -28,6 +33,22 @@ const QStringList kDemoValues = {
     QStringLiteral("GA\"Music Gain\">1=-10.0"),
     QStringLiteral("GA\"Mic Gain\">1=-20.0"),
 };
+
+// The card slots of the demo processor's input and output cards.
+const QList<QByteArray> kLevelSlots = {"1", "2"};
+constexpr int kLevelEntries = 4;
+
+// Levels in dB that swing between -60 and 0, each entry on its own period.
+QList<QByteArray> levelsAt(double seconds, int slot)
+{
+    QList<QByteArray> entries;
+    for (int i = 0; i < kLevelEntries; ++i) {
+        const double phase = seconds * (0.6 + 0.23 * i + 0.31 * slot) + 1.7 * i + slot;
+        const double dB = -33.0 + 30.0 * std::sin(phase) + 3.0 * std::sin(seconds * 9.0 + i);
+        entries.append(QByteArray::number(qBound(-60.0, dB, 0.0), 'f', 1));
+    }
+    return entries;
+}
 
 // "KEY=VALUE" split at its last "=": keys such as GA"x">1 hold none, but
 // the value may be empty.
@@ -93,6 +114,19 @@ int main(int argc, char **argv)
         return 1;
     }
 
+    // The demo processor's meters: level lists that move on their own.
+    QElapsedTimer clock;
+    clock.start();
+    const auto updateLevels = [&device, &clock]() {
+        const double seconds = double(clock.elapsed()) / 1000.0;
+        for (int i = 0; i < kLevelSlots.size(); ++i)
+            device.setLevelList(kLevelSlots.at(i), levelsAt(seconds, i));
+    };
+    updateLevels();
+    QTimer levels;
+    QObject::connect(&levels, &QTimer::timeout, &device, updateLevels);
+    levels.start(100);
+
     const bool quiet = parser.isSet(quietOption);
     QObject::connect(&device, &SimulatedVdsDevice::clientConnected, &device, [&device]() {
         std::printf("%8lld ms  client connected\n", static_cast<long long>(device.elapsedMs()));
@@ -100,7 +134,7 @@ int main(int argc, char **argv)
     });
     QObject::connect(&device, &SimulatedVdsDevice::commandReceived, &device,
                      [&device, quiet](const QByteArray &text) {
-                         if (!quiet) {
+                         if (!quiet && !text.startsWith("GL ")) {
                              std::printf("%8lld ms  %s\n", static_cast<long long>(device.elapsedMs()),
                                          text.constData());
                              std::fflush(stdout);

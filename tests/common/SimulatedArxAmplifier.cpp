@@ -1,0 +1,366 @@
+#include "SimulatedArxAmplifier.h"
+
+#include <QAbstractHttpServer>
+#include <QHostAddress>
+#include <QHttpServerRequest>
+#include <QHttpServerResponder>
+#include <QJsonArray>
+#include <QTcpSocket>
+#include <QWebSocket>
+
+#include <cmath>
+#include <functional>
+
+namespace {
+
+const QByteArray kCredentialPair = QByteArrayLiteral("harmonica:harmonica");
+constexpr int kMaxChannels = 1 << 20;
+
+// The value whose meter display level is the fraction f of the scale, for
+// a reading that the program scales by factor: the scale spans 50 dB below
+// 40 V, on the amplifier's 0.8328... dB weighting.
+double valueAtFraction(double f, double factor)
+{
+    const double dB = -52.0 + 54.0 * qBound(0.0, f, 1.0);
+    return 40.0 * std::pow(10.0, dB / (20.0 * 0.8328567561957783)) / factor;
+}
+
+} // namespace
+
+// Qt's HTTP server with the request handler and the socket of each request
+// handed to the amplifier, which decides how (and whether) to answer.
+class SimulatedArxAmplifier::Server : public QAbstractHttpServer
+{
+public:
+    std::function<bool(const QHttpServerRequest &, QTcpSocket *)> onRequest;
+
+    static QHttpServerResponder responderFor(const QHttpServerRequest &request, QTcpSocket *pSocket)
+    {
+        return makeResponder(request, pSocket);
+    }
+
+protected:
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *pSocket) override
+    {
+        return onRequest && onRequest(request, pSocket);
+    }
+    void missingHandler(const QHttpServerRequest &request, QTcpSocket *pSocket) override
+    {
+        makeResponder(request, pSocket).write(QHttpServerResponder::StatusCode::NotFound);
+    }
+};
+
+SimulatedArxAmplifier::SimulatedArxAmplifier(QObject *parent)
+    : QObject(parent)
+{
+    m_clock.start();
+    m_feedTimer.setSingleShot(false);
+    connect(&m_feedTimer, &QTimer::timeout, this, &SimulatedArxAmplifier::onFeedTick);
+    listen();
+}
+
+SimulatedArxAmplifier::~SimulatedArxAmplifier()
+{
+    m_feedTimer.stop();
+    for (const QPointer<QWebSocket> &pFeed : std::as_const(m_feeds)) {
+        if (pFeed) {
+            pFeed->disconnect(this);
+            pFeed->abort();
+            delete pFeed.data();
+        }
+    }
+    for (const QPointer<QTcpSocket> &pSocket : std::as_const(m_held)) {
+        if (pSocket)
+            pSocket->abort();
+    }
+}
+
+bool SimulatedArxAmplifier::listen(quint16 port)
+{
+    auto pServer = std::make_unique<Server>();
+    pServer->onRequest = [this](const QHttpServerRequest &request, QTcpSocket *pSocket) {
+        return handleRequest(request, pSocket);
+    };
+    const quint16 bound = pServer->listen(QHostAddress::LocalHost, port);
+    if (bound == 0)
+        return false;
+    connect(pServer.get(), &QAbstractHttpServer::newWebSocketConnection, this,
+            &SimulatedArxAmplifier::onNewWebSocketConnection);
+    m_pServer = std::move(pServer);
+    m_port = bound;
+    return true;
+}
+
+QByteArray SimulatedArxAmplifier::expectedCredential()
+{
+    return kCredentialPair;
+}
+
+bool SimulatedArxAmplifier::handleRequest(const QHttpServerRequest &request, QTcpSocket *pSocket)
+{
+    // WebSocket upgrades go on to the feed (see onNewWebSocketConnection).
+    if (!request.value(QByteArrayLiteral("upgrade")).isEmpty())
+        return true;
+    using Status = QHttpServerResponder::StatusCode;
+    if (request.url().path() != QLatin1String("/am")
+        || request.method() != QHttpServerRequest::Method::Post) {
+        Server::responderFor(request, pSocket).write(Status::NotFound);
+        return true;
+    }
+
+    Post post;
+    post.authorization = request.value(QByteArrayLiteral("authorization"));
+    post.contentType = request.value(QByteArrayLiteral("content-type"));
+    post.body = request.body();
+    post.atMs = m_clock.elapsed();
+    m_posts.append(post);
+    emit postReceived();
+
+    const QByteArray expected = QByteArrayLiteral("Basic ") + kCredentialPair.toBase64();
+    if (post.authorization != expected) {
+        Server::responderFor(request, pSocket).write(Status::Unauthorized);
+        return true;
+    }
+    // No answer at all: no responder is made for these.
+    if (m_restMode == RestMode::Silent) {
+        m_held.append(pSocket);
+        return true;
+    }
+    if (m_restMode == RestMode::CloseSocket) {
+        pSocket->abort();
+        return true;
+    }
+    QHttpServerResponder responder = Server::responderFor(request, pSocket);
+
+    const QByteArray json = QByteArrayLiteral("application/json");
+    const QJsonObject requestObject = QJsonDocument::fromJson(post.body).object();
+    QJsonObject action{{QStringLiteral("type"), requestObject.value(QStringLiteral("payload"))
+                                                     .toObject()
+                                                     .value(QStringLiteral("action"))
+                                                     .toObject()
+                                                     .value(QStringLiteral("type"))},
+                       {QStringLiteral("values"), QJsonArray()}};
+    auto answer = [&](const QJsonObject &actionObject) {
+        const QJsonObject reply{
+            {QStringLiteral("clientId"), requestObject.value(QStringLiteral("clientId"))},
+            {QStringLiteral("payload"), QJsonObject{{QStringLiteral("type"), QStringLiteral("ACTION")},
+                                                    {QStringLiteral("action"), actionObject}}}};
+        responder.write(QJsonDocument(reply).toJson(QJsonDocument::Compact), json);
+    };
+
+    switch (m_restMode) {
+    case RestMode::Answer:
+        answer(action);
+        break;
+    case RestMode::Unauthorized:
+        responder.write(Status::Unauthorized);
+        break;
+    case RestMode::ServerError:
+        responder.write(Status::InternalServerError);
+        break;
+    case RestMode::NotJson:
+        responder.write(QByteArrayLiteral("<html>not json</html>"), QByteArrayLiteral("text/html"));
+        break;
+    case RestMode::ArrayBody:
+        responder.write(QByteArrayLiteral("[1,2,3]"), json);
+        break;
+    case RestMode::BadValues:
+        action.insert(QStringLiteral("values"), QStringLiteral("not a list"));
+        answer(action);
+        break;
+    case RestMode::HugeChannels: {
+        const QString path = QStringLiteral(
+            "/Device/Audio/Presets/Live/OutputProcess/Channels/Channel-99999999/Gain/Value");
+        QJsonArray values;
+        values.append(QJsonObject{
+            {QStringLiteral("id"), path},
+            {QStringLiteral("data"), QJsonObject{{QStringLiteral("type"), QStringLiteral("FLOAT")},
+                                                 {QStringLiteral("floatValue"), 0.5}}}});
+        action.insert(QStringLiteral("values"), values);
+        answer(action);
+        break;
+    }
+    case RestMode::HugeBody: {
+        const QByteArray filler(2 * 1024 * 1024, 'x');
+        responder.write(QByteArrayLiteral("{\"filler\":\"") + filler + QByteArrayLiteral("\"}"), json);
+        break;
+    }
+    case RestMode::Silent:
+    case RestMode::CloseSocket:
+        break; // answered above
+    }
+    return true;
+}
+
+void SimulatedArxAmplifier::onNewWebSocketConnection()
+{
+    while (m_pServer && m_pServer->hasPendingWebSocketConnections()) {
+        QWebSocket *pFeed = m_pServer->nextPendingWebSocketConnection().release();
+        if (!pFeed)
+            break;
+        pFeed->setParent(this);
+        if (pFeed->requestUrl().path() != QLatin1String("/socket.io")) {
+            pFeed->close(QWebSocketProtocol::CloseCodePolicyViolated);
+            pFeed->deleteLater();
+            continue;
+        }
+        ++m_feedConnections;
+        m_feeds.append(pFeed);
+        connect(pFeed, &QWebSocket::disconnected, this, [this, pFeed]() {
+            m_feeds.removeAll(pFeed);
+            pFeed->deleteLater();
+        });
+        // socket.io opens with its engine.io handshake; the program ignores it.
+        pFeed->sendTextMessage(QStringLiteral("0{\"sid\":\"simulated\",\"pingInterval\":25000}"));
+        emit feedClientConnected();
+    }
+}
+
+int SimulatedArxAmplifier::feedClientCount() const
+{
+    int count = 0;
+    for (const QPointer<QWebSocket> &pFeed : m_feeds) {
+        if (pFeed && pFeed->state() == QAbstractSocket::ConnectedState)
+            ++count;
+    }
+    return count;
+}
+
+void SimulatedArxAmplifier::setInputCount(int count)
+{
+    m_inputs.resize(qBound(0, count, kMaxChannels));
+}
+
+void SimulatedArxAmplifier::setOutputCount(int count)
+{
+    m_outputs.resize(qBound(0, count, kMaxChannels));
+}
+
+void SimulatedArxAmplifier::setInputReading(int channel, const InputReading &reading)
+{
+    if (channel < 0 || channel >= kMaxChannels)
+        return;
+    if (channel >= m_inputs.size())
+        m_inputs.resize(channel + 1);
+    m_inputs[channel] = reading;
+}
+
+void SimulatedArxAmplifier::setOutputRms(int channel, double volts)
+{
+    if (channel < 0 || channel >= kMaxChannels)
+        return;
+    if (channel >= m_outputs.size())
+        m_outputs.resize(channel + 1);
+    m_outputs[channel] = volts;
+}
+
+void SimulatedArxAmplifier::startFeed(int framesPerSecond)
+{
+    const int rate = qBound(1, framesPerSecond, 1000);
+    m_ticksPerSlows = rate;
+    m_feedTimer.start(1000 / rate);
+}
+
+void SimulatedArxAmplifier::stopFeed()
+{
+    m_feedTimer.stop();
+}
+
+void SimulatedArxAmplifier::pushText(const QString &text)
+{
+    const QList<QPointer<QWebSocket>> feeds = m_feeds;
+    for (const QPointer<QWebSocket> &pFeed : feeds) {
+        if (pFeed && pFeed->state() == QAbstractSocket::ConnectedState) {
+            pFeed->sendTextMessage(text);
+            ++m_framesSent;
+        }
+    }
+}
+
+void SimulatedArxAmplifier::closeFeeds()
+{
+    const QList<QPointer<QWebSocket>> feeds = m_feeds;
+    for (const QPointer<QWebSocket> &pFeed : feeds) {
+        if (pFeed)
+            pFeed->close(QWebSocketProtocol::CloseCodeGoingAway);
+    }
+}
+
+QJsonObject SimulatedArxAmplifier::readingsMeters() const
+{
+    QJsonArray inputs;
+    for (const InputReading &reading : m_inputs) {
+        inputs.append(QJsonObject{{QStringLiteral("meter_peak_0"), reading.peak0},
+                                  {QStringLiteral("meter_peak_1"), reading.peak1},
+                                  {QStringLiteral("meter_peak_2"), reading.peak2},
+                                  {QStringLiteral("meter_peak_3"), reading.peak3},
+                                  {QStringLiteral("signal_presence_active"), reading.peak1 > 0.02},
+                                  {QStringLiteral("signal_clipping_active"), false},
+                                  {QStringLiteral("selected_backup"), 0}});
+    }
+    QJsonArray outputs;
+    for (double volts : m_outputs) {
+        outputs.append(QJsonObject{{QStringLiteral("meter_v_post_rms"), volts},
+                                   {QStringLiteral("signal_presence"), volts > 0.05 ? 1 : 0},
+                                   {QStringLiteral("meter_headroom"), 10.0},
+                                   {QStringLiteral("user_gain_reduction_total"), 1.0}});
+    }
+    return QJsonObject{{QStringLiteral("source_selection"), inputs},
+                       {QStringLiteral("output_process"), outputs},
+                       {QStringLiteral("dsp_tskmgr"),
+                        QJsonObject{{QStringLiteral("dsp_load_avg"), 21.5}}}};
+}
+
+QString SimulatedArxAmplifier::metersFrame() const
+{
+    const QJsonObject payload{
+        {QStringLiteral("readings"), QJsonObject{{QStringLiteral("meters"), readingsMeters()}}}};
+    const QJsonArray event{QStringLiteral("meters"),
+                           QJsonObject{{QStringLiteral("payload"), payload}}};
+    return QStringLiteral("42") + QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Compact));
+}
+
+QString SimulatedArxAmplifier::slowsFrame() const
+{
+    const QJsonObject slows{
+        {QStringLiteral("ext_state"), QJsonObject{{QStringLiteral("standby"), 0},
+                                                  {QStringLiteral("mains"), 1},
+                                                  {QStringLiteral("fan"), 0},
+                                                  {QStringLiteral("generic_hw_fault"), 0},
+                                                  {QStringLiteral("power_supply"), 0}}},
+        {QStringLiteral("arm_info_slow"), QJsonObject{{QStringLiteral("cpu_usage"), 12.0},
+                                                      {QStringLiteral("memory_usage"), 40.0},
+                                                      {QStringLiteral("memory_free_mb"), 200.0},
+                                                      {QStringLiteral("disk_usage"), 30.0},
+                                                      {QStringLiteral("disk_free_mb"), 900.0}}}};
+    const QJsonObject payload{
+        {QStringLiteral("readings"), QJsonObject{{QStringLiteral("slows"), slows}}}};
+    const QJsonArray event{QStringLiteral("slows"),
+                           QJsonObject{{QStringLiteral("payload"), payload}}};
+    return QStringLiteral("42") + QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Compact));
+}
+
+void SimulatedArxAmplifier::animate()
+{
+    // Each channel swings on its own period, with a little flicker.
+    const double t = double(m_clock.elapsed()) / 1000.0;
+    for (int i = 0; i < m_inputs.size(); ++i) {
+        const double swing = 0.5 + 0.45 * std::sin(t * (0.9 + 0.37 * i) + i);
+        const double flicker = 0.05 * std::sin(t * 11.0 + 3.0 * i);
+        const double value = valueAtFraction(swing + flicker, 2.5);
+        m_inputs[i] = InputReading{value * 0.9, value, value * 0.5, 0.0};
+    }
+    for (int i = 0; i < m_outputs.size(); ++i) {
+        const double swing = 0.5 + 0.45 * std::sin(t * (0.7 + 0.29 * i) + 2.0 * i);
+        m_outputs[i] = valueAtFraction(swing + 0.04 * std::sin(t * 13.0 + i), 1.0);
+    }
+}
+
+void SimulatedArxAmplifier::onFeedTick()
+{
+    if (m_animated)
+        animate();
+    pushText(metersFrame());
+    if (++m_tick % m_ticksPerSlows == 0)
+        pushText(slowsFrame());
+}

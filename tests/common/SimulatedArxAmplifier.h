@@ -1,0 +1,138 @@
+#pragma once
+
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include <memory>
+
+class QHttpServerRequest;
+class QTcpSocket;
+class QWebSocket;
+
+// An ARX networked amplifier for tests, the benchmarks and the demo
+// launcher, on 127.0.0.1 only. One port serves both of its interfaces, on
+// Qt's HTTP server:
+// - POST "/am": the REST endpoint. Every post is recorded; one without the
+//   amplifiers' credential is answered 401; the others as the REST mode
+//   says (by default an object that echoes the request's "clientId").
+// - "/socket.io": the WebSocket feed. It pushes socket.io event frames,
+//   "42[\"meters\",{...}]" at the frame rate and a "42[\"slows\",{...}]"
+//   once a second, built from the readings set here.
+//
+//     SimulatedArxAmplifier amplifier;
+//     IArxAddress::setPort(amplifier.port());
+//     amplifier.setInputCount(4);
+//     amplifier.startFeed(20);
+class SimulatedArxAmplifier : public QObject
+{
+    Q_OBJECT
+
+public:
+    // How POST "/am" answers a post that carries the right credential.
+    enum class RestMode {
+        Answer,       // 200, an object echoing "clientId"
+        Unauthorized, // 401
+        ServerError,  // 500
+        Silent,       // never answers, keeps the connection open
+        NotJson,      // 200, a body that is no JSON
+        ArrayBody,    // 200, a JSON array
+        BadValues,    // 200, an object whose "values" is a text
+        HugeChannels, // 200, values naming channel 99999999
+        HugeBody,     // 200, a JSON object of about 2 MiB
+        CloseSocket,  // closes the connection without an answer
+    };
+
+    struct Post
+    {
+        QByteArray authorization;
+        QByteArray contentType;
+        QByteArray body;
+        qint64 atMs = 0;
+    };
+
+    // The readings of one input channel: its four peak meters.
+    struct InputReading
+    {
+        double peak0 = 0.0;
+        double peak1 = 0.0;
+        double peak2 = 0.0;
+        double peak3 = 0.0;
+    };
+
+    // Starts listening on 127.0.0.1, on a free port.
+    explicit SimulatedArxAmplifier(QObject *parent = nullptr);
+    ~SimulatedArxAmplifier() override;
+
+    // Listens on 127.0.0.1 at the port (0: any free one) instead.
+    bool listen(quint16 port = 0);
+    quint16 port() const { return m_port; }
+
+    // --- REST ---------------------------------------------------------------
+    void setRestMode(RestMode mode) { m_restMode = mode; }
+    RestMode restMode() const { return m_restMode; }
+    QList<Post> posts() const { return m_posts; }
+    int postCount() const { return int(m_posts.size()); }
+    // The credential the amplifier accepts, as "user:password".
+    static QByteArray expectedCredential();
+
+    // --- WebSocket feed -----------------------------------------------------
+    // The channels the frames carry; readings not set read as 0.
+    void setInputCount(int count);
+    void setOutputCount(int count);
+    void setInputReading(int channel, const InputReading &reading);
+    void setOutputRms(int channel, double volts);
+    // Readings that move by themselves, for a person watching the meters.
+    void setAnimated(bool animated) { m_animated = animated; }
+    // Pushes frames at the rate (per second) to every feed client.
+    void startFeed(int framesPerSecond);
+    void stopFeed();
+    bool isFeeding() const { return m_feedTimer.isActive(); }
+    // Sends one text frame, as it stands, to every feed client.
+    void pushText(const QString &text);
+    // One "meters" frame of the current readings, and one "slows" frame.
+    QString metersFrame() const;
+    QString slowsFrame() const;
+    // Closes every feed connection from the amplifier's side.
+    void closeFeeds();
+    int feedClientCount() const;
+    int feedConnectionCount() const { return m_feedConnections; }
+    qint64 framesSent() const { return m_framesSent; }
+    qint64 elapsedMs() const { return m_clock.elapsed(); }
+
+signals:
+    void postReceived();
+    void feedClientConnected();
+
+private:
+    class Server;
+
+    bool handleRequest(const QHttpServerRequest &request, QTcpSocket *pSocket);
+    void onNewWebSocketConnection();
+    void onFeedTick();
+    QJsonObject readingsMeters() const;
+    void animate();
+
+    std::unique_ptr<Server> m_pServer;
+    quint16 m_port = 0;
+    RestMode m_restMode = RestMode::Answer;
+    QList<Post> m_posts;
+    // Connections of silent answers, kept open.
+    QList<QPointer<QTcpSocket>> m_held;
+    QList<QPointer<QWebSocket>> m_feeds;
+    int m_feedConnections = 0;
+    QList<InputReading> m_inputs;
+    QList<double> m_outputs;
+    bool m_animated = false;
+    QTimer m_feedTimer;
+    int m_ticksPerSlows = 1;
+    qint64 m_tick = 0;
+    qint64 m_framesSent = 0;
+    QElapsedTimer m_clock;
+};

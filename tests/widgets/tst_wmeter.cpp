@@ -1,0 +1,551 @@
+#include "VrTest.h"
+
+#include "MeterRig.h"
+
+#include "amplifiers/ArxModelRepository.h"
+#include "amplifiers/ArxWebSocketModel.h"
+#include "controls/WWidgetFactory.h"
+#include "comms/TTransform.h"
+#include "controls/CControl.h"
+#include "devices/HDante.h"
+#include "devices/HChassis.h"
+#include "devices/HDXRLink.h"
+#include "project/XmlWriter.h"
+#include "widgets/WMeter.h"
+#include "widgets/WMeterCore.h"
+
+#include <QBuffer>
+#include <QColor>
+#include <QXmlStreamReader>
+
+#include <cmath>
+
+namespace {
+
+const QStringList kInput = {"title=Input 1", "label=Mic In"};
+
+// Stops and colours of the bar, as the item holds them.
+struct Bar
+{
+    double stops[3];
+    QString colours[3];
+};
+
+Bar barOf(const WMeter *pMeter)
+{
+    Bar bar;
+    const char *stops[] = {"colorStopPoint1", "colorStopPoint2", "colorStopPoint3"};
+    const char *colours[] = {"colorAtPoint1", "colorAtPoint2", "colorAtPoint3"};
+    for (int i = 0; i < 3; ++i) {
+        bar.stops[i] = pMeter->itemProperty(stops[i]).toDouble();
+        bar.colours[i] = pMeter->itemProperty(colours[i]).value<QColor>().name();
+    }
+    return bar;
+}
+
+double peakPoint(const WMeter *pMeter)
+{
+    return pMeter->itemProperty("peakLevelPoint").toDouble();
+}
+
+// A device value arrives, as the level-list reply delivers it.
+void deliver(WMeter *pMeter, double value)
+{
+    pMeter->transform()->setReplyText(QString::number(value, 'f', 2));
+}
+
+ArxWebSocketModel arxModel(const QList<double> &analog, const QList<double> &digital,
+                           const QList<double> &outputs)
+{
+    ArxWebSocketModel model;
+    model.analogInputLevels = analog;
+    model.digitalInputLevels = digital;
+    model.outputLevels = outputs;
+    return model;
+}
+
+const QString G = QStringLiteral("#21f321");
+const QString Y = QStringLiteral("#fff780");
+const QString O = QStringLiteral("#ff8000");
+const QString N = QStringLiteral("#c3c3c3");
+
+QMap<QString, QString> elementsOf(const QByteArray &xml)
+{
+    QMap<QString, QString> elements;
+    // <r><meter><name>text</name>...</meter></r>
+    QXmlStreamReader reader(xml);
+    int depth = 0;
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            if (++depth == 3) {
+                elements.insert(reader.name().toString(), reader.readElementText());
+                --depth;
+            }
+        } else if (reader.isEndElement()) {
+            --depth;
+        }
+    }
+    return elements;
+}
+
+} // namespace
+
+// The bar meter with its shipped QML item: rates, segments, peaks, the
+// ARX feed, placeholders and what it saves.
+class TestWMeter : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { WWidgetFactory::registerWidgetTypes(); }
+
+    void rates_data();
+    void rates();
+    void segments_data();
+    void segments();
+    void peakHoldsThenFalls();
+    void peakSinksInSilence();
+    void rangeOfOneValueShowsGrey();
+    void offlineGreysTheBar();
+    void pollsOnlyShownAndOnline();
+    void arxLevels_data();
+    void arxLevels();
+    void arxPeakHoldsThirtyUpdates();
+    void arxConnectsOnceAndGreysOnDisconnect();
+    void placeholders_data();
+    void placeholders();
+    void savesWhatItReads();
+    void scaleFiguresSpanTheBar();
+};
+
+void TestWMeter::rates_data()
+{
+    QTest::addColumn<QString>("rate");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("1x/s") << "1x/s" << 1000;
+    QTest::newRow("2x/s") << "2x/s" << 500;
+    QTest::newRow("3x/s") << "3x/s" << 333;
+    QTest::newRow("4x/s") << "4x/s" << 250;
+    QTest::newRow("5x/s") << "5x/s" << 200;
+    QTest::newRow("6x/s keeps the last") << "6x/s" << 500;
+    QTest::newRow("case matters") << "5X/s" << 500;
+    QTest::newRow("empty") << "" << 500;
+}
+
+void TestWMeter::rates()
+{
+    QFETCH(QString, rate);
+    QFETCH(int, interval);
+    QCOMPARE(WMeterCore::rateInterval(rate), interval == 500 && rate != "2x/s" ? 0 : interval);
+    MeterRig rig;
+    HNode *pNode = rig.addBlock(kInput);
+    CControl *pControl = rig.addMeter("meter", pNode, {{"meterRate", "2x/s"}, {"meterRate", rate}});
+    WMeter *pMeter = MeterRig::bind<WMeter>(pControl);
+    QVERIFY(pMeter);
+    QCOMPARE(pMeter->core().interval(), interval);
+    QCOMPARE(pMeter->meterRate(), rate);
+}
+
+void TestWMeter::segments_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("typenum");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QList<double>>("stops");
+    QTest::addColumn<QStringList>("colours");
+    const QString in = QStringLiteral("Input 1");
+    QTest::newRow("-30: green half") << in << "1" << -30.0 << QList<double>{0.5, 0.233, 0.1}
+                                     << QStringList{G, N, N};
+    QTest::newRow("-20: green to the break") << in << "1" << -20.0 << QList<double>{2.0 / 3, 0.233, 0.1}
+                                             << QStringList{G, N, N};
+    QTest::newRow("-10: yellow") << in << "1" << -10.0 << QList<double>{2.0 / 3, 1.0 / 6, 0.1}
+                                 << QStringList{G, Y, N};
+    QTest::newRow("-3: orange") << in << "1" << -3.0 << QList<double>{2.0 / 3, 14.0 / 60, 0.05}
+                                << QStringList{G, Y, O};
+    QTest::newRow("-60: unlit") << in << "1" << -60.0 << QList<double>{0.667, 0.233, 0.1}
+                                << QStringList{N, N, N};
+    QTest::newRow("output 24 up") << "Output 1" << "2" << -40.0 << QList<double>{2.0 / 3, 4.0 / 60, 0.1}
+                                  << QStringList{G, Y, N};
+    QTest::newRow("output of another type") << "Output 1" << "3" << -40.0
+                                            << QList<double>{1.0 / 3, 0.233, 0.1} << QStringList{G, N, N};
+}
+
+void TestWMeter::segments()
+{
+    QFETCH(QString, title);
+    QFETCH(QString, typenum);
+    QFETCH(double, value);
+    QFETCH(QList<double>, stops);
+    QFETCH(QStringList, colours);
+    MeterRig rig;
+    HNode *pNode = rig.addBlock({QStringLiteral("title=") + title, "label=Level"});
+    pNode->setTypenum(typenum);
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", pNode, {}));
+    QVERIFY(pMeter);
+    deliver(pMeter, value);
+    const Bar bar = barOf(pMeter);
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY2(qAbs(bar.stops[i] - stops.at(i)) < 1e-6,
+                 qPrintable(QStringLiteral("stop %1: %2").arg(i + 1).arg(bar.stops[i])));
+        QCOMPARE(bar.colours[i], colours.at(i));
+    }
+    QVERIFY(pMeter->itemProperty("isPeakEnabled").toBool());
+    QVERIFY(pMeter->peakFallTimer().isActive());
+    QCOMPARE(pMeter->peakFallTimer().interval(), WMeter::PeakFallIntervalMs);
+}
+
+// After a device value drops below the peak, the peak stays through four
+// updates and falls by 0.08 on each from the fifth, until the level meets it.
+void TestWMeter::peakHoldsThenFalls()
+{
+    MeterRig rig;
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), {}));
+    QVERIFY(pMeter);
+    // Set again, the transform still reaches the meter once per value.
+    pMeter->setTransform(pMeter->transform());
+    pMeter->setTransform(pMeter->transform());
+    auto pointOf = [](double peak) { return (peak + 60.0 - 0.1) / 60.0; };
+    deliver(pMeter, -10.0);
+    QVERIFY(qAbs(peakPoint(pMeter) - pointOf(-10.0)) < 1e-9);
+    for (int update = 1; update <= 4; ++update) {
+        deliver(pMeter, -30.0);
+        QVERIFY2(qAbs(peakPoint(pMeter) - pointOf(-10.0)) < 1e-9, qPrintable(QString::number(update)));
+    }
+    double expected = -10.0;
+    for (int update = 5; update <= 8; ++update) {
+        deliver(pMeter, -30.0);
+        expected -= 0.08;
+        QVERIFY2(qAbs(peakPoint(pMeter) - pointOf(expected)) < 1e-9, qPrintable(QString::number(update)));
+    }
+    // A level above the falling peak takes it.
+    deliver(pMeter, -9.0);
+    QVERIFY(qAbs(peakPoint(pMeter) - pointOf(-9.0)) < 1e-9);
+}
+
+// With no device value for 2.5 s the shown peak sinks a dB each time, and
+// stops at the bottom.
+void TestWMeter::peakSinksInSilence()
+{
+    MeterRig rig;
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), {}));
+    QVERIFY(pMeter);
+    deliver(pMeter, -10.0);
+    const double start = peakPoint(pMeter);
+    pMeter->onSendDelayTimerTimeout();
+    QVERIFY(qAbs(peakPoint(pMeter) - (start - 1.0 / 60.0)) < 1e-9);
+    pMeter->setItemProperty("peakLevelPoint", 0.0);
+    pMeter->onSendDelayTimerTimeout();
+    QCOMPARE(peakPoint(pMeter), 0.0);
+}
+
+void TestWMeter::rangeOfOneValueShowsGrey()
+{
+    MeterRig rig;
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter(
+        "meter", rig.addBlock(kInput), {{"minimum", "-6"}, {"maximum", "-6"}, {"markerLevelPoint", "-6"}}));
+    QVERIFY(pMeter);
+    deliver(pMeter, -3.0);
+    const Bar bar = barOf(pMeter);
+    for (int i = 0; i < 3; ++i) {
+        QVERIFY(std::isfinite(bar.stops[i]));
+        QCOMPARE(bar.colours[i], N);
+    }
+    QVERIFY(std::isfinite(peakPoint(pMeter)));
+    QVERIFY(std::isfinite(pMeter->itemProperty("markerLevelPoint").toDouble()));
+    pMeter->onArxWebSocketUpdate(arxModel({0.5}, {}, {}));
+    pMeter->onSendDelayTimerTimeout();
+    QVERIFY(std::isfinite(peakPoint(pMeter)));
+}
+
+void TestWMeter::offlineGreysTheBar()
+{
+    MeterRig rig;
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), {}));
+    QVERIFY(pMeter);
+    emit rig.protocol.onlineStateChanged(true);
+    deliver(pMeter, -3.0);
+    emit rig.protocol.onlineStateChanged(false);
+    const Bar bar = barOf(pMeter);
+    QCOMPARE(QStringList({bar.colours[0], bar.colours[1], bar.colours[2]}), QStringList({N, N, N}));
+    QVERIFY(!pMeter->itemProperty("isPeakEnabled").toBool());
+    QCOMPARE(peakPoint(pMeter), 0.0);
+    QVERIFY(!pMeter->core().isPolling());
+    // The peak starts again from the bottom.
+    deliver(pMeter, -50.0);
+    QVERIFY(qAbs(peakPoint(pMeter) - (10.0 - 0.1) / 60.0) < 1e-9);
+}
+
+// Level requests go out while the meter is shown and its device online,
+// one at once and then at the rate; a hidden meter asks for nothing, also
+// when its device comes online.
+void TestWMeter::pollsOnlyShownAndOnline()
+{
+    MeterRig rig;
+    HNode *pNode = rig.addBlock(kInput);
+    WMeter *pHidden = MeterRig::bind<WMeter>(rig.addMeter("meter", pNode, {{"meterRate", "5x/s"}}), false);
+    QVERIFY(pHidden);
+    QVERIFY(pHidden->transform()->isSelected());
+    QVERIFY(!pHidden->core().isPolling());
+    emit rig.protocol.onlineStateChanged(true);
+    QVERIFY(!pHidden->core().isPolling());
+    QCOMPARE(rig.protocol.requests, 0);
+
+    pHidden->setItemVisible(true);
+    QCOMPARE(rig.protocol.requests, 1);
+    QCOMPARE(rig.protocol.last, pHidden->transform());
+    QVERIFY(pHidden->core().isPolling());
+    QCOMPARE(pHidden->core().statusTimer().interval(), 200);
+    QTRY_VERIFY(rig.protocol.requests >= 3);
+
+    pHidden->setItemVisible(false);
+    QVERIFY(!pHidden->core().isPolling());
+    const int before = rig.protocol.requests;
+    // Shown again: one at once.
+    pHidden->setItemVisible(true);
+    QCOMPARE(rig.protocol.requests, before + 1);
+    // The QML item hidden by other means stops it as well.
+    pHidden->item()->setVisible(false);
+    QVERIFY(!pHidden->core().isPolling());
+    pHidden->item()->setVisible(true);
+    QVERIFY(pHidden->core().isPolling());
+    emit rig.protocol.onlineStateChanged(false);
+    QVERIFY(!pHidden->core().isPolling());
+
+    // A transform not marked for level lists is never asked for.
+    const int marked = rig.protocol.requests;
+    pHidden->transform()->setSelected(false);
+    pHidden->core().requestLevel();
+    QCOMPARE(rig.protocol.requests, marked);
+}
+
+void TestWMeter::arxLevels_data()
+{
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("pin");
+    QTest::addColumn<double>("g");          // -1: nothing shown
+    QTest::addColumn<QStringList>("colours");
+    QTest::addColumn<QString>("message");   // the debug or warning line
+    const ArxWebSocketModel model = arxModel({0.5, 0.9}, {0.2, 0.95}, {0.5, 1.0});
+    Q_UNUSED(model);
+    QTest::newRow("analog input 0.5") << int(HAudioIO::Input) << "Analog In 1" << 0 << 0.5
+                                      << QStringList{G, N, N} << "";
+    QTest::newRow("digital input by title") << int(HAudioIO::Input) << "Digital In 1" << 1 << 0.95
+                                            << QStringList{G, Y, O} << "";
+    QTest::newRow("output 1.0") << int(HAudioIO::Output) << "Amp Output" << 1 << 1.0
+                                << QStringList{G, Y, O} << "";
+    QTest::newRow("output beyond the list") << int(HAudioIO::Output) << "Amp Output" << 2 << -1.0
+                                            << QStringList{} << "No output meter data available for arx channel 3";
+    QTest::newRow("no I/O index") << int(HAudioIO::Input) << "Analog In 1" << -1 << -1.0 << QStringList{}
+                                  << "No analog input meter data available for arx channel 0";
+    QTest::newRow("neither input nor output") << int(HAudioIO::Unset) << "Amp Output" << 0 << -1.0
+                                              << QStringList{} << "WMeter can't tell if it is input or output.";
+}
+
+void TestWMeter::arxLevels()
+{
+    QFETCH(int, direction);
+    QFETCH(QString, title);
+    QFETCH(int, pin);
+    QFETCH(double, g);
+    QFETCH(QStringList, colours);
+    QFETCH(QString, message);
+    MeterRig rig;
+    HNode *pCard = rig.addCard(direction, pin, {QStringLiteral("title=") + title});
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", pCard, {}));
+    QVERIFY(pMeter);
+    const Bar before = barOf(pMeter);
+    if (!message.isEmpty())
+        QTest::ignoreMessage(direction == HAudioIO::Unset ? QtWarningMsg : QtDebugMsg, qPrintable(message));
+    pMeter->onArxWebSocketUpdate(arxModel({0.5, 0.9}, {0.2, 0.95}, {0.5, 1.0}));
+    const Bar bar = barOf(pMeter);
+    if (g < 0) {
+        for (int i = 0; i < 3; ++i) {
+            QCOMPARE(bar.stops[i], before.stops[i]);
+            QCOMPARE(bar.colours[i], before.colours[i]);
+        }
+        QVERIFY(!pMeter->itemProperty("isPeakEnabled").toBool());
+        return;
+    }
+    QCOMPARE(QStringList({bar.colours[0], bar.colours[1], bar.colours[2]}), colours);
+    if (colours.at(1) == N)
+        QVERIFY(qAbs(bar.stops[0] - g) < 1e-9);
+    else
+        QVERIFY(qAbs(bar.stops[0] - 2.0 / 3) < 1e-9);
+    if (colours.at(2) == O)
+        QVERIFY(qAbs(bar.stops[2] - (60.0 * g - 54.0) / 60.0) < 1e-9);
+    QVERIFY(qAbs(peakPoint(pMeter) - g) < 1e-9);
+}
+
+// An ARX peak above the level holds for 30 updates, then falls 0.001 on each.
+void TestWMeter::arxPeakHoldsThirtyUpdates()
+{
+    MeterRig rig;
+    HNode *pCard = rig.addCard(HAudioIO::Output, 0, {"title=Amp Output"});
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", pCard, {}));
+    QVERIFY(pMeter);
+    pMeter->onArxWebSocketUpdate(arxModel({}, {}, {0.8}));
+    for (int update = 1; update <= 30; ++update) {
+        pMeter->onArxWebSocketUpdate(arxModel({}, {}, {0.5}));
+        QVERIFY2(qAbs(peakPoint(pMeter) - 0.8) < 1e-12, qPrintable(QString::number(update)));
+    }
+    pMeter->onArxWebSocketUpdate(arxModel({}, {}, {0.5}));
+    QVERIFY(qAbs(peakPoint(pMeter) - 0.799) < 1e-12);
+    pMeter->onArxWebSocketUpdate(arxModel({}, {}, {0.5}));
+    QVERIFY(qAbs(peakPoint(pMeter) - 0.798) < 1e-12);
+}
+
+// However often the transform is set, one model is shown once; a
+// disconnected feed greys the bar until the next model.
+void TestWMeter::arxConnectsOnceAndGreysOnDisconnect()
+{
+    MeterRig rig;
+    HChassis *pChassis = new HChassis;
+    NodeProperties::read(*pChassis, {"title=ARX-4800", "label=Stage Amplifier", "ipAddress=127.0.0.1"});
+    rig.device.addChild(pChassis);
+    HNode *pCard = rig.addCard(HAudioIO::Output, 0, {"title=Amp Output"}, pChassis);
+    pCard->setProtocol(&rig.protocol);
+    CControl *pControl = rig.addMeter("meter", pCard, {});
+    WMeter *pMeter = MeterRig::bind<WMeter>(pControl);
+    QVERIFY(pMeter);
+    QCOMPARE(pMeter->core().arxRepository(), pChassis->arxModelRepository());
+    pMeter->setTransform(pControl->transform());
+    pMeter->setTransform(pControl->transform());
+
+    ArxModelRepository *pRepository = pChassis->arxModelRepository();
+    emit pRepository->audioModelUpdate(arxModel({}, {}, {0.9}));
+    emit pRepository->audioModelUpdate(arxModel({}, {}, {0.5}));
+    // One update each: the hold counted down once.
+    QCOMPARE(pMeter->core().arxPeak().hold, WMeterCore::ArxPeak::HoldUpdates - 1);
+    QCOMPARE(barOf(pMeter).colours[0], G);
+
+    emit pRepository->websocketDisconnect();
+    const Bar bar = barOf(pMeter);
+    QCOMPARE(QStringList({bar.colours[0], bar.colours[1], bar.colours[2]}), QStringList({N, N, N}));
+    emit pRepository->audioModelUpdate(arxModel({}, {}, {0.5}));
+    QCOMPARE(barOf(pMeter).colours[0], G);
+}
+
+void TestWMeter::placeholders_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("channelName");
+    QTest::newRow("label") << "block" << "*LABEL*" << "Mic In" << "";
+    QTest::newRow("label inside text") << "block" << "Level of *LABEL*" << "Level of Mic In" << "";
+    QTest::newRow("usb") << "usb" << "*USB*" << "USB Out Laptop R" << "";
+    QTest::newRow("title of a block") << "block" << "*TITLE*" << "Meter 2" << "";
+    QTest::newRow("title of a link") << "link" << "*TITLE*" << "Link-Lobby" << "Link-Lobby";
+    QTest::newRow("channel label of Dante") << "dante" << "*CHLABEL*" << "Stage L" << "Stage L";
+    QTest::newRow("channel label elsewhere") << "block" << "*CHLABEL*" << "*CHLABEL*" << "";
+    QTest::newRow("plain") << "block" << "Level" << "Level" << "";
+}
+
+void TestWMeter::placeholders()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(QString, channelName);
+    MeterRig rig;
+    HNode *pNode = nullptr;
+    MeterLeaves binding;
+    if (kind == QLatin1String("usb")) {
+        pNode = rig.addBlock({"title=USB Out", "label=USB Out", "label1=Laptop L", "label2=Laptop R"});
+    } else if (kind == QLatin1String("link")) {
+        pNode = rig.addNode(new HDXRLink, {"title=DXRLink In", "label=Link", "label1=Foyer",
+                                           "label2=Lobby"}, nullptr);
+    } else if (kind == QLatin1String("dante")) {
+        pNode = rig.addNode(new HDante(QStringLiteral("DANTE-16"), HAudioIO::Input),
+                            {"title=Dante 16", "label=Dante"}, nullptr);
+        binding = {{"channelLabel", "Stage L"}};
+    } else {
+        pNode = rig.addBlock(kInput);
+    }
+    WMeter *pMeter = MeterRig::bind<WMeter>(
+        rig.addMeter("meter", pNode, {{"text", text}, {"indexOffset", "1"}}, QStringLiteral("Meter 2"), binding));
+    QVERIFY(pMeter);
+    QCOMPARE(pMeter->itemText(), shown);
+    QCOMPARE(pMeter->channelName(), channelName);
+    QCOMPARE(pMeter->transform()->ownText(), channelName);
+    QCOMPARE(pMeter->transform()->usbChannel(), 1);
+}
+
+void TestWMeter::savesWhatItReads()
+{
+    MeterRig rig;
+    HNode *pNode = rig.addBlock(kInput);
+    const MeterLeaves leaves = {{"id", "7"},           {"text", "Mic"},        {"color", "#102030"},
+                                {"minimum", "-40"},    {"maximum", "10"},      {"colorBreakValue1", "-15"},
+                                {"colorBreakValue2", "0"}, {"unitsText", "dBu"}, {"markerLevelPoint", "-5"},
+                                {"meterRate", "3x/s"}, {"channelName", "In-Ch 2"}, {"indexOffset", "2"}};
+    CControl *pControl = rig.addMeter("meter", pNode, leaves, QStringLiteral("Meter"), {{"cardPin", "5"}});
+    WMeter *pMeter = MeterRig::bind<WMeter>(pControl);
+    QVERIFY(pMeter);
+    QCOMPARE(pMeter->minimum(), -40.0);
+    QCOMPARE(pMeter->maximum(), 10.0);
+    QCOMPARE(pMeter->unitsText(), QStringLiteral("dBu"));
+    QCOMPARE(pMeter->itemProperty("markerLevelPoint").toDouble(), 35.0 / 50.0);
+    QCOMPARE(pMeter->transform()->danteChannel(), 5);
+    QCOMPARE(pMeter->transform()->ownText(), QStringLiteral("In-Ch 2"));
+    // The gauge reads the scale from the widget.
+    QQuickItem *pGauge = pMeter->item()->findChild<QQuickItem *>(QStringLiteral("gauge"));
+    QVERIFY(pGauge);
+    QCOMPARE(pGauge->property("minimumValue").toDouble(), -40.0);
+    QCOMPARE(pGauge->property("unitsText").toString(), QStringLiteral("dBu"));
+
+    QBuffer buffer;
+    QVERIFY(buffer.open(QIODevice::WriteOnly));
+    XmlWriter writer(&buffer);
+    pMeter->writeAttributes(writer);
+    const QMap<QString, QString> saved = elementsOf("<r>" + buffer.data() + "</r>");
+    QCOMPARE(saved.value("text"), QStringLiteral("Mic"));
+    QCOMPARE(saved.value("color"), QStringLiteral("#102030"));
+    QCOMPARE(saved.value("minimum").toDouble(), -40.0);
+    QCOMPARE(saved.value("colorBreakValue2").toDouble(), 0.0);
+    QCOMPARE(saved.value("unitsText"), QStringLiteral("dBu"));
+    QCOMPARE(saved.value("markerLevelPoint").toDouble(), -5.0);
+    QCOMPARE(saved.value("meterRate"), QStringLiteral("3x/s"));
+    QCOMPARE(saved.value("channelName"), QStringLiteral("In-Ch 2"));
+    QCOMPARE(saved.value("indexOffset"), QStringLiteral("2"));
+
+    // Without a node the scale is not taken.
+    MeterRig other;
+    WMeter *pLoose = MeterRig::bind<WMeter>(other.addMeter("meter", nullptr, {{"minimum", "-10"}}));
+    QVERIFY(pLoose);
+    QCOMPARE(pLoose->minimum(), -60.0);
+}
+
+// The gauge's figures run from the minimum at the foot of the bar to the
+// maximum at its head.
+void TestWMeter::scaleFiguresSpanTheBar()
+{
+    MeterRig rig;
+    WMeter *pMeter = MeterRig::bind<WMeter>(
+        rig.addMeter("meter", rig.addBlock(kInput), {{"minimum", "-40"}, {"maximum", "10"}}));
+    QVERIFY(pMeter);
+    QQuickItem *pGauge = pMeter->item()->findChild<QQuickItem *>(QStringLiteral("gauge"));
+    QQuickItem *pBar = pMeter->item()->findChild<QQuickItem *>(QStringLiteral("bar"));
+    QVERIFY(pGauge && pBar);
+    QMap<int, double> figures; // value -> y in the bar
+    // The figures come from a repeater: visual children, not object ones.
+    QList<QQuickItem *> items = pGauge->childItems();
+    for (int i = 0; i < items.size(); ++i)
+        items += items.at(i)->childItems();
+    for (QQuickItem *pItem : std::as_const(items)) {
+        bool ok = false;
+        const int value = pItem->property("text").toString().toInt(&ok);
+        if (ok && pItem->inherits("QQuickText"))
+            figures.insert(value, pItem->mapToItem(pBar, QPointF(0, pItem->height() / 2)).y());
+    }
+    QCOMPARE(figures.keys(), (QList<int>{-40, -30, -20, -10, 0, 10}));
+    QVERIFY(pBar->height() > 100);
+    QVERIFY2(qAbs(figures.value(-40) - pBar->height()) < 8, qPrintable(QString::number(figures.value(-40))));
+    QVERIFY(qAbs(figures.value(10)) < 8);
+    QVERIFY(figures.value(-10) > figures.value(0));
+}
+
+VR_TEST_MAIN(TestWMeter)
+#include "tst_wmeter.moc"

@@ -1,0 +1,147 @@
+#include "VrTest.h"
+
+#include "ClosedPort.h"
+#include "MeterRig.h"
+#include "SimulatedArxAmplifier.h"
+#include "SimulatedVdsDevice.h"
+
+#include "amplifiers/ArxModelRepository.h"
+#include "FakeProtocolHost.h"
+#include "controls/WWidgetFactory.h"
+#include "comms/IArxAddress.h"
+#include "comms/ITcpClient.h"
+#include "comms/IWebSocketClient.h"
+#include "comms/PVDSProtocol.h"
+#include "devices/HChassis.h"
+#include "widgets/WMeter.h"
+
+#include <QColor>
+#include <QHostAddress>
+#include <QSignalSpy>
+
+namespace {
+
+constexpr int Patience = 5000;
+
+QStringList coloursOf(const WMeter *pMeter)
+{
+    QStringList colours;
+    for (const char *name : {"colorAtPoint1", "colorAtPoint2", "colorAtPoint3"})
+        colours << pMeter->itemProperty(name).value<QColor>().name();
+    return colours;
+}
+
+const QStringList kUnlit = {"#c3c3c3", "#c3c3c3", "#c3c3c3"};
+const QStringList kOrange = {"#21f321", "#fff780", "#ff8000"};
+const QStringList kYellow = {"#21f321", "#fff780", "#c3c3c3"};
+
+} // namespace
+
+// Meters against the simulated devices on 127.0.0.1: a VDS processor's
+// level lists and an ARX amplifier's meter feed.
+class TestWMeterDevice : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { WWidgetFactory::registerWidgetTypes(); }
+    void cleanup() { IArxAddress::setPort(closedLocalPort()); }
+
+    void shownMeterPollsAtItsRate();
+    void arxFeedLightsAndGreysTheBar();
+};
+
+// A shown meter at "5x/s" sends about five "GL" a second and shows the
+// entry of its level channel; a hidden one sends none.
+void TestWMeterDevice::shownMeterPollsAtItsRate()
+{
+    SimulatedVdsDevice device;
+    device.setValueStoreEnabled(true);
+    device.setSubscriptionAccepted(false);
+    device.setLevelList("1", {"-50.0", "-10.0", "-30.0", "-40.0"});
+    device.setLevelList("2", {"-5.0", "-5.0", "-5.0", "-5.0"});
+    ITcpClient client;
+    client.setAddress(QHostAddress::LocalHost);
+    client.setPort(device.port());
+    PVDSProtocol protocol;
+    protocol.setInterface(&client);
+    client.setOwner(&protocol);
+    FakeProtocolHost host;
+    protocol.setHost(&host);
+    QVERIFY(client.open());
+    QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(client.hasSubscriptionState(), Patience);
+
+    MeterRig rig;
+    rig.device.setTitle(QStringLiteral("DXR-880"));
+    HNode *pInput = rig.addCard(HAudioIO::Input, 0, {"title=Input 1", "label=Mics", "channel=1"});
+    HNode *pOutput = rig.addCard(HAudioIO::Output, 0, {"title=Output 1", "label=Zones", "channel=2"});
+    pInput->setProtocol(&protocol);
+    pOutput->setProtocol(&protocol);
+    QCOMPARE(pInput->cardSlotIndex(), 1);
+    QCOMPARE(pOutput->cardSlotIndex(), 2);
+    WMeter *pShown = MeterRig::bind<WMeter>(rig.addMeter("meter", pInput, {{"meterRate", "5x/s"}}));
+    WMeter *pHidden = MeterRig::bind<WMeter>(rig.addMeter("meter", pOutput, {{"meterRate", "5x/s"}}), false);
+    QVERIFY(pShown && pHidden);
+
+    QTRY_VERIFY_WITH_TIMEOUT(device.commandCount("GL 1") >= 11, Patience);
+    QList<qint64> times;
+    for (const SimulatedVdsDevice::Command &command : device.commands()) {
+        if (command.text == "GL 1")
+            times << command.atMs;
+    }
+    const qint64 span = times.at(10) - times.at(0);
+    // Ten periods of 200 ms: never quicker, and not much slower.
+    QVERIFY2(span >= 1500 && span <= 6000, qPrintable(QString::number(span)));
+    QCOMPARE(device.commandCount("GL 2"), 0);
+    // The list's entry 1, -10 dB: green and yellow.
+    QTRY_COMPARE_WITH_TIMEOUT(coloursOf(pShown), kYellow, Patience);
+    QCOMPARE(coloursOf(pHidden), kUnlit);
+
+    // Hidden, it stops; shown, the other starts.
+    pShown->setItemVisible(false);
+    pHidden->setItemVisible(true);
+    const int shownBefore = device.commandCount("GL 1");
+    QTRY_VERIFY_WITH_TIMEOUT(device.commandCount("GL 2") >= 3, Patience);
+    QVERIFY(device.commandCount("GL 1") <= shownBefore + 1);
+    QTRY_COMPARE_WITH_TIMEOUT(coloursOf(pHidden), kOrange, Patience);
+    client.close();
+}
+
+// The amplifier's frames light the bar; a closed socket empties the model
+// and greys it; reconnectWebSocket opens the feed again.
+void TestWMeterDevice::arxFeedLightsAndGreysTheBar()
+{
+    SimulatedArxAmplifier amplifier;
+    IArxAddress::setPort(amplifier.port());
+    amplifier.setOutputRms(0, 4.0);
+    amplifier.setOutputRms(1, 40.0);
+    amplifier.startFeed(50);
+
+    MeterRig rig;
+    auto *pChassis = new HChassis;
+    NodeProperties::read(*pChassis, {"title=ARX-4800", "label=Stage Amplifier", "deviceType=ARX-4800",
+                                     "ipAddress=127.0.0.1"});
+    rig.device.addChild(pChassis);
+    pChassis->finishParsing();
+    ArxModelRepository *pRepository = pChassis->arxModelRepository();
+    HNode *pCard = rig.addCard(HAudioIO::Output, 1, {"title=Amp Output", "label=Stage Outputs"}, pChassis);
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", pCard, {}));
+    QVERIFY(pMeter);
+    QTRY_COMPARE_WITH_TIMEOUT(coloursOf(pMeter), kOrange, Patience);
+    QVERIFY(qAbs(pMeter->itemProperty("peakLevelPoint").toDouble() - 1.0) < 1e-9);
+    QVERIFY(pRepository->isWebSocketConnected());
+
+    QSignalSpy emptied(pRepository, &ArxModelRepository::websocketDisconnect);
+    amplifier.closeFeeds();
+    QTRY_COMPARE_WITH_TIMEOUT(emptied.size(), 1, Patience);
+    QVERIFY(pRepository->model().isEmpty());
+    QCOMPARE(coloursOf(pMeter), kUnlit);
+
+    pRepository->reconnectWebSocket();
+    QTRY_COMPARE_WITH_TIMEOUT(coloursOf(pMeter), kOrange, Patience);
+    QCOMPARE(amplifier.feedConnectionCount(), 2);
+}
+
+VR_TEST_MAIN(TestWMeterDevice)
+#include "tst_wmeterdevice.moc"

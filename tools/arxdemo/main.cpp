@@ -1,0 +1,99 @@
+// arxdemo: the program on its demo project with a simulated ARX amplifier.
+//
+//   arxdemo [--port N] [--rate N] [--panel SCENE/PANEL] [--workdir DIR]
+//
+// It starts the simulated ARX amplifier on 127.0.0.1 (a free port unless
+// --port), aims the program's ARX clients at that port and opens the
+// program in the working folder (or --workdir), where, as for the program
+// itself, a received project would take the demo's place. The demo's "Stage
+// Amplifier" is at 127.0.0.1, so its meters move with the amplifier's
+// readings. The processor's meters need the simulated VDS device
+// (build/tools/simdevice/simdevice) as well.
+
+#include "SimulatedArxAmplifier.h"
+#include "app/MModel.h"
+#include "app/MainWindow.h"
+#include "comms/IArxAddress.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+
+#include <cstdio>
+
+namespace {
+
+constexpr int kInputs = 2;
+constexpr int kOutputs = 4;
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral(
+        "The program on its demo project, with a simulated ARX amplifier on 127.0.0.1. "
+        "Start build/tools/simdevice/simdevice first for the processor's meters."));
+    parser.addHelpOption();
+    const QCommandLineOption portOption(QStringLiteral("port"),
+                                        QStringLiteral("Port of the simulated amplifier (default: a free one)."),
+                                        QStringLiteral("port"), QStringLiteral("0"));
+    const QCommandLineOption rateOption(QStringLiteral("rate"),
+                                        QStringLiteral("Meter frames per second (default 20)."),
+                                        QStringLiteral("frames"), QStringLiteral("20"));
+    const QCommandLineOption panelOption(QStringLiteral("panel"),
+                                         QStringLiteral("Panel to show at start, e.g. Meters/Meters."),
+                                         QStringLiteral("scene/panel"));
+    const QCommandLineOption workdirOption(
+        QStringLiteral("workdir"),
+        QStringLiteral("Working folder to start in (default: the current one), e.g. build/run."),
+        QStringLiteral("folder"));
+    parser.addOptions({portOption, rateOption, panelOption, workdirOption});
+    parser.process(app);
+
+    bool ok = false;
+    const uint port = parser.value(portOption).toUInt(&ok);
+    const int rate = parser.value(rateOption).toInt();
+    if (!ok || port > 65535 || rate <= 0) {
+        std::fprintf(stderr, "arxdemo: bad --port or --rate\n");
+        return 2;
+    }
+
+    SimulatedArxAmplifier amplifier;
+    if (port != 0 && !amplifier.listen(quint16(port))) {
+        std::fprintf(stderr, "arxdemo: cannot listen on 127.0.0.1:%u\n", port);
+        return 1;
+    }
+    amplifier.setInputCount(kInputs);
+    amplifier.setOutputCount(kOutputs);
+    amplifier.setAnimated(true);
+    amplifier.startFeed(rate);
+    IArxAddress::setPort(amplifier.port());
+    std::printf("arxdemo: simulated ARX amplifier on 127.0.0.1:%u, %d inputs and %d outputs, "
+                "%d frames a second\n",
+                unsigned(amplifier.port()), kInputs, kOutputs, rate);
+    std::fflush(stdout);
+
+    // Like tools/run.sh, a folder of its own: the demo project opens there
+    // unless a received project is stored.
+    if (parser.isSet(workdirOption)) {
+        const QString workdir = parser.value(workdirOption);
+        if (!QDir().mkpath(workdir) || !QDir::setCurrent(workdir)) {
+            std::fprintf(stderr, "arxdemo: cannot work in %s\n", qPrintable(workdir));
+            return 1;
+        }
+    }
+
+    MainWindow window;
+    window.setApplication(&app);
+    window.show();
+    if (parser.isSet(panelOption) && window.model()) {
+        QString path = parser.value(panelOption);
+        path.replace(QLatin1Char('/'), QLatin1Char('\\'));
+        if (!window.model()->followLink(QStringLiteral("..\\") + path))
+            std::fprintf(stderr, "arxdemo: no panel %s\n", qPrintable(parser.value(panelOption)));
+    }
+    return app.exec();
+}
