@@ -9,6 +9,8 @@ packages=(
     # Qt 6 development packages (qt6-tools-dev brings the LinguistTools CMake package)
     qt6-base-dev qt6-declarative-dev qt6-websockets-dev qt6-5compat-dev
     qt6-tools-dev qt6-l10n-tools
+    # zlib's streaming interface, for unpacking archive members within bounds
+    zlib1g-dev
     # QML run-time modules the QML imports
     qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-layouts
     qml6-module-qtquick-controls qml6-module-qtquick-templates
