@@ -1,11 +1,11 @@
 #include "VrTest.h"
 
 #include "ArchiveWriter.h"
+#include "FolderSnapshot.h"
 #include "project/UArchive.h"
 #include "project/UArchiveInflater.h"
 
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
 #include <QMap>
@@ -57,32 +57,6 @@ QByteArray readBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-// Every file and folder below root with its content: equal snapshots mean
-// nothing was written, deleted or added anywhere below root.
-QMap<QString, QByteArray> snapshot(const QString &root)
-{
-    QMap<QString, QByteArray> tree;
-    QDirIterator it(root, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-                    QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString path = it.next();
-        const QFileInfo info = it.fileInfo();
-        tree.insert(path.mid(root.size()),
-                    info.isDir() && !info.isSymLink() ? QByteArray("<folder>") : readBytes(path));
-    }
-    return tree;
-}
-
-// The names below root, folders with a trailing "/".
-QStringList listTree(const QString &root)
-{
-    QStringList names;
-    const auto tree = snapshot(root);
-    for (auto it = tree.cbegin(); it != tree.cend(); ++it)
-        names << it.key() + (it.value() == "<folder>" ? QStringLiteral("/") : QString());
-    return names;
 }
 
 void setArchiveSetting(const QString &value)
@@ -261,7 +235,7 @@ void TstUArchive::roundTrip()
     for (const auto &member : members)
         QCOMPARE(readBytes(root + member.first), member.second);
     // The previous project's files are gone; only the members and the marker remain.
-    QCOMPARE(listTree(root),
+    QCOMPARE(FolderSnapshot::names(root),
              QStringList({QStringLiteral("/") + Marker, QStringLiteral("/Round.cpf"),
                           QStringLiteral("/image/"), QStringLiteral("/image/Empty.png"),
                           QStringLiteral("/image/Photo.png"), QStringLiteral("/project/"),
@@ -351,7 +325,7 @@ void TstUArchive::emptyArchive()
     const QString root = openWritten(ArchiveWriter(), QStringLiteral("empty.cpz"));
     QCOMPARE(root, m_baseRoot);
     // Emptied and kept, with nothing but the marker.
-    QCOMPARE(listTree(root), QStringList(QStringLiteral("/") + Marker));
+    QCOMPARE(FolderSnapshot::names(root), QStringList(QStringLiteral("/") + Marker));
     QCOMPARE(UArchive::instance().extractedPath(QStringLiteral(".cpf")), QString());
     QCOMPARE(UArchive::instance().extractedPath(QStringLiteral(".vpj")), QString());
     QString name = QStringLiteral("C:/Work/pictures/Base.png");
@@ -437,11 +411,11 @@ void TstUArchive::defaultRootWhenUnset()
     QVERIFY(UArchive::instance().open(m_basePath));
     QCOMPARE(UArchive::instance().extractionRoot(), expected);
     QCOMPARE(readBytes(expected + QStringLiteral("/Base.cpf")), m_basePanel);
-    QCOMPARE(listTree(userArchive), QStringList(QStringLiteral("/mine.txt")));
+    QCOMPARE(FolderSnapshot::names(userArchive), QStringList(QStringLiteral("/mine.txt")));
 
     // Opened again, the program's own folder is reused.
     QCOMPARE(openWritten(ArchiveWriter(), QStringLiteral("empty.cpz")), expected);
-    QCOMPARE(listTree(expected), QStringList(QStringLiteral("/") + Marker));
+    QCOMPARE(FolderSnapshot::names(expected), QStringList(QStringLiteral("/") + Marker));
     QCOMPARE(readBytes(userArchive + QStringLiteral("/mine.txt")), QByteArray("keep me"));
     QVERIFY(m_errors.isEmpty());
 }
@@ -494,7 +468,7 @@ void TstUArchive::extractionFolder()
     }
     setArchiveSetting(folder);
 
-    const auto before = snapshot(m_sandbox);
+    const auto before = FolderSnapshot::take(m_sandbox);
     const bool opened = UArchive::instance().open(m_basePath);
     QCOMPARE(readBytes(outside), QByteArray("outside"));
 
@@ -504,14 +478,14 @@ void TstUArchive::extractionFolder()
         QVERIFY2(m_errors.first().startsWith(error), qPrintable(m_errors.first()));
         QVERIFY2(m_errors.first().endsWith(folder.section('/', -1) + QStringLiteral("/Archive")),
                  qPrintable(m_errors.first()));
-        QCOMPARE(snapshot(m_sandbox), before);
+        QCOMPARE(FolderSnapshot::take(m_sandbox), before);
         verifyBaseIntact();
         return;
     }
     QVERIFY(opened);
     QVERIFY(m_errors.isEmpty());
     QCOMPARE(UArchive::instance().extractionRoot(), root);
-    QCOMPARE(listTree(root),
+    QCOMPARE(FolderSnapshot::names(root),
              QStringList({QStringLiteral("/") + Marker, QStringLiteral("/Base.cpf"),
                           QStringLiteral("/image/"), QStringLiteral("/image/Base.png"),
                           QStringLiteral("/project/"), QStringLiteral("/project/Base.vpj")}));
@@ -622,12 +596,12 @@ void TstUArchive::malformed()
     const QString path = inputPath(QStringLiteral("bad.cpz"));
     QVERIFY(writeBytes(path, archive));
     QVERIFY(UArchive::isArchive(path));
-    const auto before = snapshot(m_sandbox);
+    const auto before = FolderSnapshot::take(m_sandbox);
 
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(RefusalWarning + ".*"
                                                           + QRegularExpression::escape(reason)));
     QVERIFY(!UArchive::instance().open(path));
-    QCOMPARE(snapshot(m_sandbox), before);
+    QCOMPARE(FolderSnapshot::take(m_sandbox), before);
     verifyBaseIntact();
     QVERIFY(m_errors.isEmpty());
 }
@@ -646,9 +620,9 @@ void TstUArchive::bareFileKeepsProject()
 
     const QString path = inputPath(QStringLiteral("bare.cpf"));
     QVERIFY(writeBytes(path, content));
-    const auto before = snapshot(m_sandbox);
+    const auto before = FolderSnapshot::take(m_sandbox);
     QVERIFY(!UArchive::instance().open(path));
-    QCOMPARE(snapshot(m_sandbox), before);
+    QCOMPARE(FolderSnapshot::take(m_sandbox), before);
     verifyBaseIntact();
     QVERIFY(m_errors.isEmpty());
 }
