@@ -465,6 +465,9 @@ void TestMModelReceive::pushedArchiveIsCheckedWhole_data()
         << archiveOf({{"/Demo.cpf", declaring(quint32(panel.bytes.size()) + 1, panel.bytes), true},
                       design, image})
         << false << unusable + "\"/Demo.cpf\" unpacks to";
+    QTest::newRow("reset after all bytes")
+        << archiveOf({panel, design, image}) << true
+        << QStringLiteral("The connection to the sender failed.");
     QTest::newRow("no design member") << archiveOf({panel, image}) << false << QString();
 }
 
