@@ -3,6 +3,7 @@
 #include "amplifiers/PARXProtocol.h"
 #include "app/DQmlMessageDialog.h"
 #include "app/MQmlInterface.h"
+#include "app/MStartupProject.h"
 #include "app/MainWindow.h"
 #include "app/VModeManager.h"
 #include "comms/IComposite.h"
@@ -452,7 +453,7 @@ QString MModel::projectFilePath()
         if (QFileInfo::exists(candidate))
             return candidate;
     }
-    return QStringLiteral(":/data/Varolin/Demo.cpz");
+    return MStartupProject::demoPath();
 }
 
 void MModel::loadProject(const QString &path)
