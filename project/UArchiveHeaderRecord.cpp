@@ -50,7 +50,7 @@ bool UArchiveHeaderRecord::read(UArchiveReader &reader, QString *pReason)
 }
 
 bool UArchiveHeaderRecord::checkData(const UArchiveReader &reader, quint32 &declared,
-                                     QString *pReason) const
+                                     QString *pReason)
 {
     if (!reader.contains(m_offset, m_size)) {
         *pReason = QStringLiteral("the data of \"%1\" run past the end of the file").arg(m_name);
@@ -68,13 +68,14 @@ bool UArchiveHeaderRecord::checkData(const UArchiveReader &reader, quint32 &decl
         *pReason = QStringLiteral("\"%1\" declares an unpacked size above the limit").arg(m_name);
         return false;
     }
+    m_declared = declared;
     return true;
 }
 
 bool UArchiveHeaderRecord::checkContent(const UArchiveReader &reader, QString *pReason) const
 {
     QString reason;
-    if (UArchiveInflater::inflate(reader, m_offset, m_size, nullptr, &reason))
+    if (UArchiveInflater::inflate(reader, m_offset, m_size, m_declared, nullptr, &reason))
         return true;
     *pReason = QStringLiteral("\"%1\" %2").arg(m_name, reason);
     return false;
@@ -95,10 +96,11 @@ bool UArchiveHeaderRecord::extract(const UArchiveReader &reader) const
         qDebug().noquote() << "UArchive: cannot create" << m_localPath << file.errorString();
         return false;
     }
-    // Checked before, but the file may have changed since; the bounds hold
-    // either way.
+    // Checked before, but the file may have changed since: the length
+    // checked then still bounds what is written.
     QString reason;
-    if (UArchiveInflater::inflate(reader, m_offset, m_size, &file, &reason) && file.flush()) {
+    if (UArchiveInflater::inflate(reader, m_offset, m_size, m_declared, &file, &reason)
+        && file.flush()) {
         file.close();
         if (file.error() == QFileDevice::NoError)
             return true;

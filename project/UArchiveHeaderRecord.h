@@ -22,8 +22,8 @@ public:
     // is cut short or its name could lead outside the extraction folder.
     bool read(UArchiveReader &reader, QString *pReason);
     // Checks that the stored bytes lie inside the file and that their
-    // declared length is sane; gives that length.
-    bool checkData(const UArchiveReader &reader, quint32 &declared, QString *pReason) const;
+    // declared length is sane; keeps and gives that length.
+    bool checkData(const UArchiveReader &reader, quint32 &declared, QString *pReason);
     // Unpacks the member without keeping anything: true when its zlib data
     // are whole and give exactly the declared length.
     bool checkContent(const UArchiveReader &reader, QString *pReason) const;
@@ -58,5 +58,8 @@ private:
     QString m_name;
     quint32 m_offset = 0;
     quint32 m_size = 0;
+    // The unpacked length the stored bytes declared when checked; the
+    // member must unpack to exactly this.
+    quint32 m_declared = 0;
     const UArchiveHeader *m_pHeader = nullptr;
 };

@@ -40,11 +40,18 @@ bool UArchiveInflater::declaredLength(const UArchiveReader &reader, quint32 offs
 }
 
 bool UArchiveInflater::inflate(const UArchiveReader &reader, quint32 offset, quint32 size,
-                               QIODevice *pOut, QString *pReason)
+                               quint32 expectedLength, QIODevice *pOut, QString *pReason)
 {
     quint32 declared = 0;
     if (!declaredLength(reader, offset, size, declared)) {
         fail(pReason, QStringLiteral("has no length before its data"));
+        return false;
+    }
+    // The file changed since its table was checked.
+    if (declared != expectedLength) {
+        fail(pReason, QStringLiteral("declares %1 bytes, not the %2 checked before")
+                          .arg(declared)
+                          .arg(expectedLength));
         return false;
     }
     quint64 inputAt = quint64(offset) + LengthPrefixSize;

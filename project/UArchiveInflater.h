@@ -19,12 +19,13 @@ public:
     UArchiveInflater() = delete;
 
     // The stored bytes lie at [offset, offset + size) of the reader's
-    // device. Writes the output to pOut, or drops it when pOut is null (a
-    // check). True only when the stream is whole and gives exactly the
-    // declared length; otherwise false with the reason, and whatever went
-    // to pOut is incomplete.
+    // device and must declare the expected length (the one the caller has
+    // checked against its limits). Writes the output to pOut, or drops it
+    // when pOut is null (a check). True only when the stream is whole and
+    // gives exactly that length; otherwise false with the reason, and
+    // whatever went to pOut is incomplete.
     static bool inflate(const UArchiveReader &reader, quint32 offset, quint32 size,
-                        QIODevice *pOut, QString *pReason);
+                        quint32 expectedLength, QIODevice *pOut, QString *pReason);
 
     // The declared length at the start of the stored bytes; false when
     // they are too short to hold one.
