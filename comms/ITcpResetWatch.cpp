@@ -1,6 +1,7 @@
 #include "comms/ITcpResetWatch.h"
 
 #ifdef Q_OS_LINUX
+#include <fcntl.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <sys/socket.h>
@@ -16,8 +17,9 @@ void ITcpResetWatch::watch(qintptr descriptor)
 {
     release();
 #ifdef Q_OS_LINUX
+    // Not handed on to child processes (the reachability check runs one).
     if (descriptor >= 0)
-        m_descriptor = ::dup(int(descriptor));
+        m_descriptor = ::fcntl(int(descriptor), F_DUPFD_CLOEXEC, 0);
 #else
     Q_UNUSED(descriptor);
 #endif
