@@ -181,7 +181,7 @@ void TestMStartupProject::refusedProjectOpensTheDemo_data()
     QTest::newRow("broken table") << "download.cpn" << brokenTable
                                   << "the member table runs past the end of the file";
     ArchiveWriter noPanel;
-    noPanel.addFile(QStringLiteral("/project/Stored.vpj"), "<Project/>");
+    noPanel.addFile(QStringLiteral("/project/Stored.vpj"), "<Project version=\"4.3\"/>");
     QTest::newRow("no panel file") << "download.cpn" << noPanel.toByteArray()
                                    << "the archive holds no panel file";
     QTest::newRow("panel file not XML") << "download.cpf" << QByteArray("<VDS><Scenes>not closed")
