@@ -2,6 +2,7 @@
 
 #include "app/DQmlMessageDialog.h"
 #include "app/MQmlInterface.h"
+#include "app/MStartupProject.h"
 #include "app/MainWindow.h"
 #include "comms/PProtocol.h"
 #include "comms/TTransformFactory.h"
@@ -214,7 +215,7 @@ QString MModel::projectFilePath()
         if (QFileInfo::exists(candidate))
             return candidate;
     }
-    return QStringLiteral(":/data/Varolin/Demo.cpz");
+    return MStartupProject::demoPath();
 }
 
 void MModel::loadProject(const QString &path)

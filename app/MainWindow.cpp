@@ -2,6 +2,7 @@
 
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
+#include "app/MStartupProject.h"
 #include "app/VQmlFrame.h"
 
 #include <QApplication>
@@ -23,7 +24,7 @@ MainWindow::MainWindow(QWidget *parent)
     buildModel();
 
     if (m_pModel) {
-        m_pModel->loadProject(MModel::projectFilePath());
+        m_pModel->loadProject(MStartupProject::checked(MModel::projectFilePath()));
         m_pModel->onExtraRefreshTimerTimeout();
     }
     fixWindowSize();

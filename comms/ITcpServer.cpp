@@ -63,6 +63,7 @@ void ITcpServer::dropClient()
         return;
     QTcpSocket *pClient = m_pClient;
     m_pClient = nullptr;
+    m_resetWatch.release();
     // Quiet first: the drop must not look like the sender finishing.
     pClient->disconnect(this);
     pClient->abort();
@@ -121,6 +122,7 @@ void ITcpServer::newConnection()
     pClient->setParent(this);
     m_pClient = pClient;
     m_clientFailed = false;
+    m_resetWatch.watch(pClient->socketDescriptor());
     connect(pClient, &QTcpSocket::readyRead, this, &ITcpServer::readyRead);
     connect(pClient, &QTcpSocket::readChannelFinished, this, &ITcpServer::readChannelFinished);
     connect(pClient, &QTcpSocket::connected, this, &ITcpServer::connected);
@@ -167,6 +169,11 @@ void ITcpServer::disconnected()
 {
     // What arrived just before the close is still in the socket's buffer.
     deliverPending();
+    if (m_resetWatch.peerReset()) {
+        m_clientFailed = true;
+        qDebug() << "Receive Mode TCP Error: the sender reset the connection.";
+    }
+    m_resetWatch.release();
     if (QTcpSocket *pClient = m_pClient) {
         // Announced once, whichever way the socket says it went.
         pClient->disconnect(this);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comms/IInterface.h"
+#include "comms/ITcpResetWatch.h"
 
 #include <QAbstractSocket>
 #include <QHostAddress>
@@ -37,7 +38,7 @@ public:
     quint16 serverPort() const;
     bool isListening() const;
     // False once the client's connection failed with anything other than
-    // the peer closing it; a reset looks like a close to the socket layer.
+    // the peer closing it, a reset included.
     bool clientEndedCleanly() const { return !m_clientFailed; }
 
 public slots:
@@ -61,4 +62,6 @@ private:
     int m_port = 0;
     QHostAddress m_listenAddress = QHostAddress(QHostAddress::Any);
     bool m_clientFailed = false;
+    // Qt reports a reset as a close; this tells them apart.
+    ITcpResetWatch m_resetWatch;
 };

@@ -59,7 +59,7 @@ bool UArchive::open(const QString &filePath)
     return m_header.load(file);
 }
 
-bool UArchive::checkArchive(const QString &filePath, QString *pReason)
+bool UArchive::checkArchive(const QString &filePath, QString *pReason, QStringList *pMemberNames)
 {
     if (!isArchive(filePath)) {
         if (pReason)
@@ -73,7 +73,7 @@ bool UArchive::checkArchive(const QString &filePath, QString *pReason)
         return false;
     }
     UArchiveHeader header;
-    return header.check(file, pReason);
+    return header.check(file, pReason, pMemberNames);
 }
 
 QString UArchive::extractedPath(const QString &fragment) const

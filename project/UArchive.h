@@ -18,9 +18,11 @@ public:
     // False for files that start like XML text: those are bare panel files.
     static bool isArchive(const QString &filePath);
 
-    // True when the file is an archive whose table and member bounds are
-    // sound; unpacks nothing. Fills the reason when not.
-    static bool checkArchive(const QString &filePath, QString *pReason);
+    // True when the file is an archive whose table is sound and whose every
+    // member unpacks, within the bounds, to its declared length; writes
+    // nothing. Fills the reason when not, the member names when so.
+    static bool checkArchive(const QString &filePath, QString *pReason,
+                             QStringList *pMemberNames = nullptr);
 
     // True when the file is a sound archive and every member was unpacked.
     // False leaves the previous project's records and files in place.

@@ -37,7 +37,9 @@ bool UArchiveHeader::load(QIODevice &device)
     UArchiveReader reader(device);
     Records records;
     QString reason;
-    if (!readHeader(reader, records, &reason)) {
+    // Every member is unpacked once without keeping anything before the
+    // extraction folder is touched: a refused archive changes nothing.
+    if (!readHeader(reader, records, &reason) || !checkContents(reader, records, &reason)) {
         const auto *pFile = qobject_cast<const QFileDevice *>(&device);
         qWarning().noquote() << "UArchive: refused the archive"
                              << (pFile ? pFile->fileName() : QString()) << "-" << reason;
@@ -54,19 +56,25 @@ bool UArchiveHeader::load(QIODevice &device)
     // Every member's folders are made before the first one is unpacked.
     for (const auto &pRecord : m_records)
         pRecord->prepareLocalPath();
+    // A member that cannot be written is left out; the others still come.
     for (const auto &pRecord : m_records)
         pRecord->extract(reader);
     return true;
 }
 
-bool UArchiveHeader::check(QIODevice &device, QString *pReason) const
+bool UArchiveHeader::check(QIODevice &device, QString *pReason, QStringList *pNames) const
 {
     UArchiveReader reader(device);
     Records records;
     QString reason;
-    const bool ok = readHeader(reader, records, &reason);
+    const bool ok = readHeader(reader, records, &reason) && checkContents(reader, records, &reason);
     if (pReason)
         *pReason = reason;
+    if (ok && pNames) {
+        pNames->clear();
+        for (const auto &pRecord : records)
+            pNames->append(pRecord->name());
+    }
     return ok;
 }
 
@@ -117,8 +125,27 @@ bool UArchiveHeader::readHeader(UArchiveReader &reader, Records &records, QStrin
             return false;
         records.push_back(std::move(pRecord));
     }
+    quint64 total = 0;
     for (const auto &pRecord : records) {
-        if (!pRecord->checkData(reader, pReason))
+        quint32 declared = 0;
+        if (!pRecord->checkData(reader, declared, pReason))
+            return false;
+        total += declared;
+    }
+    if (total > MaxUnpackedTotal) {
+        *pReason = QStringLiteral("the members declare %1 bytes unpacked, above the limit of %2")
+                       .arg(total)
+                       .arg(MaxUnpackedTotal);
+        return false;
+    }
+    return true;
+}
+
+bool UArchiveHeader::checkContents(const UArchiveReader &reader, const Records &records,
+                                   QString *pReason) const
+{
+    for (const auto &pRecord : records) {
+        if (!pRecord->checkContent(reader, pReason))
             return false;
     }
     return true;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 #include <vector>
@@ -18,13 +19,17 @@ public:
     UArchiveHeader();
     virtual ~UArchiveHeader();
 
-    // Reads and checks the whole table, prepares the extraction folder and
-    // unpacks every member. A refused table or a folder that cannot be
-    // prepared returns false and leaves the records and files as they were.
+    // All members together may declare at most this much unpacked.
+    static constexpr quint64 MaxUnpackedTotal = quint64(256) * 1024 * 1024;
+
+    // Reads and checks the whole table and every member's data, prepares
+    // the extraction folder and unpacks every member. A refused archive or
+    // a folder that cannot be prepared returns false and leaves the records
+    // and files as they were.
     bool load(QIODevice &device);
-    // Reads and checks the whole table as load() does, but unpacks nothing
-    // and keeps nothing; false with the reason for a refused table.
-    bool check(QIODevice &device, QString *pReason) const;
+    // Checks as load() does, but writes nothing and keeps nothing; false
+    // with the reason for a refused archive. Gives the member names.
+    bool check(QIODevice &device, QString *pReason, QStringList *pNames = nullptr) const;
     void clear();
 
     const Records &records() const { return m_records; }
@@ -41,6 +46,9 @@ private:
     Q_DISABLE_COPY(UArchiveHeader)
 
     bool readHeader(UArchiveReader &reader, Records &records, QString *pReason) const;
+    // Unpacks every member without keeping the output.
+    bool checkContents(const UArchiveReader &reader, const Records &records,
+                       QString *pReason) const;
     static bool prepareExtractionRoot(const QString &root);
     static bool makeDirectory(const QString &path);
     static bool emptyDirectory(const QString &path);

@@ -1,13 +1,13 @@
 #include "UArchiveHeaderRecord.h"
 
 #include "UArchiveHeader.h"
+#include "UArchiveInflater.h"
 #include "UArchiveReader.h"
 
 #include <QDebug>
 #include <QDir>
 #include <QFile>
 #include <QStringView>
-#include <QtEndian>
 
 namespace {
 
@@ -49,7 +49,8 @@ bool UArchiveHeaderRecord::read(UArchiveReader &reader, QString *pReason)
     return true;
 }
 
-bool UArchiveHeaderRecord::checkData(const UArchiveReader &reader, QString *pReason) const
+bool UArchiveHeaderRecord::checkData(const UArchiveReader &reader, quint32 &declared,
+                                     QString *pReason)
 {
     if (!reader.contains(m_offset, m_size)) {
         *pReason = QStringLiteral("the data of \"%1\" run past the end of the file").arg(m_name);
@@ -59,16 +60,25 @@ bool UArchiveHeaderRecord::checkData(const UArchiveReader &reader, QString *pRea
         *pReason = QStringLiteral("the data of \"%1\" are too short").arg(m_name);
         return false;
     }
-    QByteArray prefix;
-    if (!reader.readAt(m_offset, LengthPrefixSize, prefix)) {
+    if (!UArchiveInflater::declaredLength(reader, m_offset, m_size, declared)) {
         *pReason = QStringLiteral("the data of \"%1\" cannot be read").arg(m_name);
         return false;
     }
-    if (qFromBigEndian<quint32>(prefix.constData()) > MaxUncompressedSize) {
+    if (declared > MaxUncompressedSize) {
         *pReason = QStringLiteral("\"%1\" declares an unpacked size above the limit").arg(m_name);
         return false;
     }
+    m_declared = declared;
     return true;
+}
+
+bool UArchiveHeaderRecord::checkContent(const UArchiveReader &reader, QString *pReason) const
+{
+    QString reason;
+    if (UArchiveInflater::inflate(reader, m_offset, m_size, m_declared, nullptr, &reason))
+        return true;
+    *pReason = QStringLiteral("\"%1\" %2").arg(m_name, reason);
+    return false;
 }
 
 void UArchiveHeaderRecord::prepareLocalPath()
@@ -79,21 +89,27 @@ void UArchiveHeaderRecord::prepareLocalPath()
     QDir().mkpath(m_localPath.left(m_localPath.lastIndexOf(QLatin1Char('/'))));
 }
 
-void UArchiveHeaderRecord::extract(const UArchiveReader &reader) const
+bool UArchiveHeaderRecord::extract(const UArchiveReader &reader) const
 {
     QFile file(m_localPath);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
         qDebug().noquote() << "UArchive: cannot create" << m_localPath << file.errorString();
-        return;
+        return false;
     }
-    QByteArray stored;
-    // The length is checked again on the bytes actually read, in case the
-    // file changed after the table was checked.
-    if (!reader.readAt(m_offset, m_size, stored) || stored.size() < qsizetype(LengthPrefixSize)
-        || qFromBigEndian<quint32>(stored.constData()) > MaxUncompressedSize) {
-        return;
+    // Checked before, but the file may have changed since: the length
+    // checked then still bounds what is written.
+    QString reason;
+    if (UArchiveInflater::inflate(reader, m_offset, m_size, m_declared, &file, &reason)
+        && file.flush()) {
+        file.close();
+        if (file.error() == QFileDevice::NoError)
+            return true;
+        reason = file.errorString();
     }
-    file.write(qUncompress(stored));
+    qWarning().noquote() << "UArchive: cannot unpack" << m_name << "-" << reason;
+    file.close();
+    file.remove();
+    return false;
 }
 
 bool UArchiveHeaderRecord::matchesFileName(QString &name) const

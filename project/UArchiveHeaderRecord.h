@@ -11,8 +11,8 @@ class UArchiveReader;
 class UArchiveHeaderRecord
 {
 public:
-    // Members larger than this when unpacked are refused: qUncompress
-    // allocates the declared length before it looks at the data.
+    // Members that declare more than this unpacked are refused; a project
+    // is a few megabytes.
     static constexpr quint32 MaxUncompressedSize = 256u * 1024u * 1024u;
 
     explicit UArchiveHeaderRecord(const UArchiveHeader *pHeader);
@@ -22,15 +22,18 @@ public:
     // is cut short or its name could lead outside the extraction folder.
     bool read(UArchiveReader &reader, QString *pReason);
     // Checks that the stored bytes lie inside the file and that their
-    // declared length is sane.
-    bool checkData(const UArchiveReader &reader, QString *pReason) const;
+    // declared length is sane; keeps and gives that length.
+    bool checkData(const UArchiveReader &reader, quint32 &declared, QString *pReason);
+    // Unpacks the member without keeping anything: true when its zlib data
+    // are whole and give exactly the declared length.
+    bool checkContent(const UArchiveReader &reader, QString *pReason) const;
 
     // Sets the unpacked path below the header's extraction folder and makes
     // the member's folders there.
     void prepareLocalPath();
-    // Writes the unpacked member; an unusable member becomes an empty file,
-    // a member whose file cannot be created is skipped.
-    void extract(const UArchiveReader &reader) const;
+    // Writes the unpacked member. A member whose file cannot be created or
+    // written, or whose data no longer unpack, leaves no file; false then.
+    bool extract(const UArchiveReader &reader) const;
 
     // When the file names (after the last "/") match, sets name to this
     // member's name and answers true.
@@ -55,5 +58,8 @@ private:
     QString m_name;
     quint32 m_offset = 0;
     quint32 m_size = 0;
+    // The unpacked length the stored bytes declared when checked; the
+    // member must unpack to exactly this.
+    quint32 m_declared = 0;
     const UArchiveHeader *m_pHeader = nullptr;
 };

@@ -7,8 +7,19 @@
 
 bool UProjectFileCheck::isLoadable(const QString &filePath, QString *pReason)
 {
-    if (UArchive::isArchive(filePath))
-        return UArchive::checkArchive(filePath, pReason);
+    if (UArchive::isArchive(filePath)) {
+        QStringList names;
+        if (!UArchive::checkArchive(filePath, pReason, &names))
+            return false;
+        // The loader takes the first member whose name holds ".cpf" as the
+        // panel file; without one nothing could be shown. A design-project
+        // member is not needed.
+        if (!names.filter(QStringLiteral(".cpf")).isEmpty())
+            return true;
+        if (pReason)
+            *pReason = QStringLiteral("the archive holds no panel file");
+        return false;
+    }
 
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly)) {

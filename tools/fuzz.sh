@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for
-# FUZZ_SECONDS (default 180). Corpora and crashes stay under build-fuzz/.
-# Runs every tests/fuzz/fuzz_*.cpp (fuzz_arxframe: the ARX meter feed's
-# frames), or only the one named by FUZZ_ONLY.
+# FUZZ_SECONDS (default 180); FUZZ_TARGETS="fuzz_archive ..." runs only those
+# (fuzz_arxframe: the ARX meter feed's frames). Each target starts from its
+# seeds in tests/fuzz/seeds/<target>. Corpora and crashes stay under build-fuzz/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 VR_WITH_CLANG=1 "$root/tools/install-deps.sh"
@@ -13,7 +13,7 @@ seconds=${FUZZ_SECONDS:-180}
 for target in "$build"/tests/fuzz/fuzz_*; do
     [ -x "$target" ] || continue
     name=$(basename "$target")
-    [ -n "${FUZZ_ONLY:-}" ] && [ "$name" != "$FUZZ_ONLY" ] && continue
+    [ -z "${FUZZ_TARGETS:-}" ] || [[ " $FUZZ_TARGETS " == *" $name "* ]] || continue
     corpus=$build/corpus/$name
     mkdir -p "$corpus" "$build/crashes/$name"
     [ -d "$root/tests/fuzz/seeds/$name" ] && cp -n "$root/tests/fuzz/seeds/$name"/* "$corpus"/ 2>/dev/null || true

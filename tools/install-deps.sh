@@ -11,6 +11,8 @@ packages=(
     qt6-tools-dev qt6-l10n-tools
     # Qt's HTTP server, for the simulated ARX amplifier (tests and tools only)
     qt6-httpserver-dev
+    # zlib's streaming interface, for unpacking archive members within bounds
+    zlib1g-dev
     # QML run-time modules the QML imports
     qml6-module-qtquick qml6-module-qtquick-window qml6-module-qtquick-layouts
     qml6-module-qtquick-controls qml6-module-qtquick-templates

@@ -1,6 +1,7 @@
 #include "VrTest.h"
 
 #include "ArchiveWriter.h"
+#include "FolderSnapshot.h"
 #include "ModelFixture.h"
 #include "ScriptedSender.h"
 #include "SimulatedVdsDevice.h"
@@ -26,6 +27,7 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QtEndian>
 
 #include <functional>
 #include <memory>
@@ -72,6 +74,40 @@ QByteArray oldArchive(quint16 port)
     return writer.toByteArray();
 }
 
+// A member as it goes into a pushed archive: its content, or (raw) its
+// stored bytes as they are.
+struct PushedMember
+{
+    QString name;
+    QByteArray bytes;
+    bool raw = false;
+};
+
+QByteArray archiveOf(const QList<PushedMember> &members)
+{
+    ArchiveWriter writer;
+    for (const PushedMember &member : members) {
+        if (member.raw)
+            writer.addRaw(member.name, member.bytes);
+        else
+            writer.addFile(member.name, member.bytes);
+    }
+    return writer.toByteArray();
+}
+
+QByteArray bigEndian(quint32 value)
+{
+    char bytes[4];
+    qToBigEndian(value, bytes);
+    return QByteArray(bytes, 4);
+}
+
+// Stored bytes that declare a length other than what the stream gives.
+QByteArray declaring(quint32 length, const QByteArray &content)
+{
+    return bigEndian(length) + qCompress(content).mid(4);
+}
+
 QByteArray readAll(const QString &path)
 {
     QFile file(path);
@@ -110,6 +146,8 @@ private slots:
     void barePanelFileIsTaken();
     void failedPushKeepsTheOldProject_data();
     void failedPushKeepsTheOldProject();
+    void pushedArchiveIsCheckedWhole_data();
+    void pushedArchiveIsCheckedWhole();
     void secondClientIsNotHeard();
     void unmakeableDesignsFolderFailsBeforeListening();
     void targetThatCannotBeReplaced();
@@ -324,6 +362,79 @@ void TestMModelReceive::failedPushKeepsTheOldProject()
     // The program goes on with the old panels.
     QVERIFY(f->model->selectSceneByIndex(0));
     QTRY_COMPARE(f->model->interfaces()->connectedCount(), 1);
+}
+
+void TestMModelReceive::pushedArchiveIsCheckedWhole_data()
+{
+    QTest::addColumn<QByteArray>("pushed");
+    QTest::addColumn<bool>("reset");
+    QTest::addColumn<QString>("refusal"); // empty: the push is taken
+
+    const quint16 port = m_device.port();
+    const PushedMember panel{"/Demo.cpf", atPort("Demo.cpf", port)};
+    const PushedMember design{"/project/Demo.vpj", designAt(port)};
+    const PushedMember image{"/image/Demo.png", sourceFile("image/Demo.png")};
+    const QString unusable = QStringLiteral("The received file is not a usable project: ");
+
+    QTest::newRow("bomb with a small declared length")
+        << archiveOf({panel, design,
+                      {"/image/Demo.png", declaring(100, QByteArray(16 * 1024 * 1024, '\0')), true}})
+        << false << unusable + "\"/image/Demo.png\" unpacks to more than the 100 bytes it declares";
+    QTest::newRow("broken zlib stream")
+        << archiveOf({{"/Demo.cpf", bigEndian(quint32(panel.bytes.size())) + "no zlib stream", true},
+                      design, image})
+        << false << unusable + "\"/Demo.cpf\" holds broken zlib data";
+    QTest::newRow("no members") << archiveOf({}) << false << unusable + "the archive holds no panel file";
+    QTest::newRow("no panel member")
+        << archiveOf({design, image}) << false << unusable + "the archive holds no panel file";
+    QTest::newRow("declared length larger than the output")
+        << archiveOf({{"/Demo.cpf", declaring(quint32(panel.bytes.size()) + 1, panel.bytes), true},
+                      design, image})
+        << false << unusable + "\"/Demo.cpf\" unpacks to";
+    QTest::newRow("reset after all bytes")
+        << archiveOf({panel, design, image}) << true
+        << QStringLiteral("The connection to the sender failed.");
+    QTest::newRow("no design member") << archiveOf({panel, image}) << false << QString();
+}
+
+// A pushed archive replaces the stored project only when it is whole: the
+// stored project, the unpacked files and the panels shown stay exactly as
+// they were otherwise.
+void TestMModelReceive::pushedArchiveIsCheckedWhole()
+{
+    QFETCH(QByteArray, pushed);
+    QFETCH(bool, reset);
+    QFETCH(QString, refusal);
+    auto f = makeModel();
+    const QString root = UArchive::instance().extractionRoot();
+    QVERIFY(QFileInfo::exists(root + "/Old.cpf"));
+    const auto unpackedBefore = FolderSnapshot::take(root);
+
+    ScriptedSender sender;
+    sender.writeInChunks(pushed, 4000);
+    if (reset)
+        sender.wait(100).reset();
+    else
+        sender.close();
+    f->model->receiveMode().setWaitHook(
+        [&](QMessageBox *) { sender.start(f->model->receiveServer()->serverPort()); });
+
+    const bool taken = f->model->receiveAndLoadDesign();
+    QVERIFY(sender.finished());
+    if (refusal.isEmpty()) {
+        QVERIFY(taken);
+        QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join('\n')));
+        QCOMPARE(readAll(m_target), pushed);
+        QCOMPARE(FolderSnapshot::names(root),
+                 QStringList({"/.varolin-archive", "/Demo.cpf", "/image/", "/image/Demo.png"}));
+        QCOMPARE(f->model->scenes()->name(), QString("Demo.cpf"));
+        return;
+    }
+    QVERIFY(!taken);
+    QVERIFY(keptTheOldProject(*f));
+    QVERIFY(FolderSnapshot::take(root) == unpackedBefore);
+    QCOMPARE(m_boxes.size(), 1);
+    QVERIFY2(m_boxes.first().startsWith("Receive Mode Failure: " + refusal), qPrintable(m_boxes.first()));
 }
 
 void TestMModelReceive::secondClientIsNotHeard()

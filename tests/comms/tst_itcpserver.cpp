@@ -7,6 +7,8 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 
+#include <sys/socket.h>
+
 #include <memory>
 
 namespace {
@@ -61,6 +63,8 @@ private slots:
     void closeDropsTheClientQuietly();
     void sendWritesToTheClient();
     void errorMarksTheEnd();
+    void resetIsNoCleanEnd_data();
+    void resetIsNoCleanEnd();
 };
 
 void TestITcpServer::passesEverythingToTheOwnerAndAnnouncesTheClose()
@@ -189,6 +193,40 @@ void TestITcpServer::errorMarksTheEnd()
     QVERIFY(f.server.clientEndedCleanly());
     f.server.error(QAbstractSocket::NetworkError);
     QVERIFY(!f.server.clientEndedCleanly());
+}
+
+void TestITcpServer::resetIsNoCleanEnd_data()
+{
+    QTest::addColumn<bool>("reset");
+    QTest::newRow("closed") << false;
+    QTest::newRow("reset after all bytes") << true;
+}
+
+// Qt reports a reset with the same error as a close; the server still
+// tells them apart once every byte has been handed on.
+void TestITcpServer::resetIsNoCleanEnd()
+{
+    QFETCH(bool, reset);
+    ServerFixture f;
+    QVERIFY(f.server.open());
+    QSignalSpy closed(&f.server, &IInterface::connectionClose);
+    auto pClient = connectTo(f.server.serverPort());
+    QVERIFY(pClient->waitForConnected(3000));
+    const QByteArray sent(20000, 'p');
+    pClient->write(sent);
+    QVERIFY(pClient->waitForBytesWritten(3000));
+    QTRY_COMPARE(joined(f.owner.lines), sent);
+    if (reset) {
+        const struct linger hard = {1, 0};
+        QCOMPARE(::setsockopt(int(pClient->socketDescriptor()), SOL_SOCKET, SO_LINGER, &hard,
+                              sizeof hard),
+                 0);
+        pClient->abort();
+    } else {
+        pClient->disconnectFromHost();
+    }
+    QTRY_COMPARE(closed.size(), 1);
+    QCOMPARE(f.server.clientEndedCleanly(), !reset);
 }
 
 VR_TEST_MAIN(TestITcpServer)
