@@ -37,13 +37,6 @@ void WPanelLink::setState()
 {
 }
 
-void WPanelLink::setTransform(TTransform *pTransform)
-{
-    WWidget::setTransform(pTransform);
-    if (pTransform)
-        connect(pTransform, &TTransform::replyValueReady, this, &WPanelLink::setState, Qt::UniqueConnection);
-}
-
 void WPanelLink::selectPanel()
 {
     m_jumpTimer.start();

@@ -16,7 +16,6 @@ public:
 
     bool readAttribute(const QString &name, const QString &value) override;
     void setState() override;
-    void setTransform(TTransform *pTransform) override;
     bool providesToolTip() const override { return true; }
 
     QString targetPath() const { return m_targetPath; }

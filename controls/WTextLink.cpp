@@ -66,15 +66,6 @@ void WTextLink::setState()
     setOutputEnabled(true);
 }
 
-void WTextLink::setTransform(TTransform *pTransform)
-{
-    if (TTransform *pOld = transform())
-        disconnect(pOld, &TTransform::replyValueReady, this, &WTextLink::setState);
-    WWidget::setTransform(pTransform);
-    if (pTransform)
-        connect(pTransform, &TTransform::replyValueReady, this, &WTextLink::setState);
-}
-
 bool WTextLink::providesToolTip() const
 {
     return true;

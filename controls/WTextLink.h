@@ -18,7 +18,6 @@ public:
     bool readAttribute(const QString &name, const QString &value) override;
     // Shows the device value as "current".
     void setState() override;
-    void setTransform(TTransform *pTransform) override;
     bool providesToolTip() const override;
     void release() override;
 

@@ -214,6 +214,16 @@ void WWidget::placeAt(const QPointF &point, int index, bool flag)
     Q_UNUSED(flag);
 }
 
+void WWidget::setTransform(TTransform *pTransform)
+{
+    if (m_pTransform && m_pTransform != pTransform)
+        disconnect(m_pTransform, &TTransform::replyValueReady, this, &WWidget::setState);
+    m_pTransform = pTransform;
+    if (pTransform)
+        connect(pTransform, &TTransform::replyValueReady, this, &WWidget::setState,
+                Qt::UniqueConnection);
+}
+
 void WWidget::setState()
 {
 }

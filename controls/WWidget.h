@@ -70,7 +70,9 @@ public:
     virtual CControl *childControl() const;
     virtual void setControl(CControl *pControl) { m_pControl = pControl; }
     virtual void setNode(HNode *pNode) { m_pNode = pNode; }
-    virtual void setTransform(TTransform *pTransform) { m_pTransform = pTransform; }
+    // Stores the transform and shows its replies: replyValueReady is
+    // connected once to setState, and the previous transform is let go.
+    virtual void setTransform(TTransform *pTransform);
     virtual void setItemVisible(bool visible);
     virtual QRectF geometry() const;
     virtual void setTargetPanel(CControl *pPanel);

@@ -142,9 +142,8 @@ void WMeter::bound()
 
 void WMeter::setTransform(TTransform *pTransform)
 {
-    TTransform *pOld = transform();
     WWidget::setTransform(pTransform);
-    m_core.followTransform(pOld, pTransform);
+    m_core.followTransform(pTransform);
 }
 
 void WMeter::setText(const QString &text)

@@ -188,19 +188,17 @@ WMeterCore::Zone WMeterCore::zoneOf(double level, double bottom, double break1, 
     return Zone::Orange;
 }
 
-void WMeterCore::followTransform(TTransform *pOld, TTransform *pTransform)
+void WMeterCore::followTransform(TTransform *pTransform)
 {
-    if (pOld && pOld != pTransform)
-        disconnect(pOld, &TTransform::replyValueReady, m_pMeter, &WWidget::setState);
     if (!pTransform) {
         qWarning() << m_texts.nullTransform;
         return;
     }
-    if (!m_pMeter->isArxChassis()) {
-        connect(pTransform, &TTransform::replyValueReady, m_pMeter, &WWidget::setState,
-                Qt::UniqueConnection);
+    // The base shows the transform's replies; an ARX amplifier's levels
+    // come from its meter feed instead, never from a device reply.
+    if (!m_pMeter->isArxChassis())
         return;
-    }
+    QObject::disconnect(pTransform, &TTransform::replyValueReady, m_pMeter, &WWidget::setState);
     if (m_texts.arxSetUp)
         qDebug().noquote() << QLatin1String(m_texts.arxSetUp) + m_pMeter->chassisTitle();
     ArxModelRepository *pRepository = m_pMeter->chassisModelRepository(m_pMeter->chassis());

@@ -107,10 +107,9 @@ public:
 
     // Follows the item's own visibility as well as what the control sets.
     void watchItem(QQuickItem *pItem);
-    // The transform's values reach the meter's setState, or, on an ARX
-    // chassis, the feed's models reach arxModel; a previous transform is
-    // let go.
-    void followTransform(TTransform *pOld, TTransform *pTransform);
+    // On an ARX chassis the feed's models reach arxModel (the widget base
+    // shows the transform's values otherwise).
+    void followTransform(TTransform *pTransform);
     // The transform takes the binding's card pin and is marked as the one
     // whose level list the status timer asks for.
     void markTransform(CAttributes *pAttributes);

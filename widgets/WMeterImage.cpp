@@ -120,10 +120,9 @@ void WMeterImage::bound()
 
 void WMeterImage::setTransform(TTransform *pTransform)
 {
-    TTransform *pOld = transform();
     WWidget::setTransform(pTransform);
     // No disconnection handling: the last picture stays.
-    m_core.followTransform(pOld, pTransform);
+    m_core.followTransform(pTransform);
 }
 
 void WMeterImage::setText(const QString &text)

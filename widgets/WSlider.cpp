@@ -304,15 +304,9 @@ void WSlider::setNode(HNode *pNode)
 
 void WSlider::setTransform(TTransform *pTransform)
 {
-    if (TTransform *pOld = transform(); pOld && pOld != pTransform)
-        disconnect(pOld, &TTransform::replyValueReady, this, &WSlider::setState);
     WWidget::setTransform(pTransform);
-    if (!pTransform) {
+    if (!pTransform)
         qWarning() << "Setting a null TTransform on WSlider";
-        return;
-    }
-    connect(pTransform, &TTransform::replyValueReady, this, &WSlider::setState,
-            Qt::UniqueConnection);
 }
 
 bool WSlider::isType(const QString &typeName) const
