@@ -147,8 +147,13 @@ void SimulatedVdsDevice::onReadyRead(QTcpSocket *pSocket)
         emit commandReceived(command.text);
         if (m_hung.contains(pSocket))
             continue;
-        const bool fromStore = m_storeEnabled && !isScripted(command.text);
-        respond(pSocket, fromStore ? storeResponse(command.text) : responseFor(command.text));
+        const bool scripted = isScripted(command.text);
+        Response response;
+        if (!scripted && behaviourResponse(command.text, &response))
+            respond(pSocket, response);
+        else
+            respond(pSocket, m_storeEnabled && !scripted ? storeResponse(command.text)
+                                                         : responseFor(command.text));
         if (pSocket->state() != QAbstractSocket::ConnectedState)
             return; // closed or reset by the answer; the buffer went with it
     }
@@ -207,6 +212,26 @@ void SimulatedVdsDevice::writeTo(QTcpSocket *pSocket, const QByteArray &bytes)
         return;
     pSocket->write(bytes);
     pSocket->flush();
+}
+
+void SimulatedVdsDevice::addBehaviour(SimulatedVdsBehaviour *pBehaviour)
+{
+    if (pBehaviour && !m_behaviours.contains(pBehaviour))
+        m_behaviours.append(pBehaviour);
+}
+
+void SimulatedVdsDevice::removeBehaviour(SimulatedVdsBehaviour *pBehaviour)
+{
+    m_behaviours.removeAll(pBehaviour);
+}
+
+bool SimulatedVdsDevice::behaviourResponse(const QByteArray &command, Response *pResponse)
+{
+    for (SimulatedVdsBehaviour *pBehaviour : std::as_const(m_behaviours)) {
+        if (pBehaviour->respond(command, pResponse))
+            return true;
+    }
+    return false;
 }
 
 bool SimulatedVdsDevice::isScripted(const QByteArray &command) const

@@ -9,6 +9,7 @@
 #include <QTcpServer>
 
 class QTcpSocket;
+class SimulatedVdsBehaviour;
 
 // A VDS device for tests: a TCP server on 127.0.0.1 that takes
 // carriage-return terminated commands, records every one of them and
@@ -81,6 +82,12 @@ public:
     void setDefaultResponse(const Response &response) { m_defaultResponse = response; }
     void clearResponses();
 
+    // A block the device plays (a telephone, a room combiner ...): it is
+    // asked first, in the order added, for every command no script
+    // matches. Not owned; it must outlive the device or be removed.
+    void addBehaviour(SimulatedVdsBehaviour *pBehaviour);
+    void removeBehaviour(SimulatedVdsBehaviour *pBehaviour);
+
     // Writes bytes to every open connection, as a device does on its own.
     void push(const QByteArray &bytes);
     // Closes every open connection.
@@ -126,6 +133,7 @@ private:
     void respond(QTcpSocket *pSocket, const Response &response);
     void writeTo(QTcpSocket *pSocket, const QByteArray &bytes);
     bool isScripted(const QByteArray &command) const;
+    bool behaviourResponse(const QByteArray &command, Response *pResponse);
     Response storeResponse(const QByteArray &command);
     // The get key a set command writes, or empty.
     static QByteArray getKeyOfSet(const QByteArray &command, QByteArray *pValue);
@@ -133,6 +141,7 @@ private:
     QTcpServer m_server;
     quint16 m_port = 0;
     QList<QPair<QByteArray, Response>> m_responses;
+    QList<SimulatedVdsBehaviour *> m_behaviours;
     Response m_defaultResponse;
     QList<QPointer<QTcpSocket>> m_clients;
     QHash<QTcpSocket *, QByteArray> m_buffers;
@@ -146,4 +155,14 @@ private:
     QHash<QByteArray, QList<QByteArray>> m_levelLists;
     QList<QByteArray> m_subscriptions;
     QElapsedTimer m_clock;
+};
+
+// One block of a simulated VDS device, kept in a file of its own
+// (SimulatedVds<Block>.cpp builds into the same library).
+class SimulatedVdsBehaviour
+{
+public:
+    virtual ~SimulatedVdsBehaviour() = default;
+    // True when the command is this block's; the answer goes in *pResponse.
+    virtual bool respond(const QByteArray &command, SimulatedVdsDevice::Response *pResponse) = 0;
 };
