@@ -11,7 +11,7 @@ CC=clang CXX=clang++ BUILD_DIR=$build BUILD_TYPE=Debug "$root/tools/build.sh" \
     -DVR_FUZZ=ON -DVR_BUILD_TESTS=ON -DVR_BUILD_BENCH=OFF
 seconds=${FUZZ_SECONDS:-180}
 for target in "$build"/tests/fuzz/fuzz_*; do
-    [ -x "$target" ] || continue
+    [ -f "$target" ] && [ -x "$target" ] || continue
     name=$(basename "$target")
     [ -z "${FUZZ_TARGETS:-}" ] || [[ " $FUZZ_TARGETS " == *" $name "* ]] || continue
     corpus=$build/corpus/$name
