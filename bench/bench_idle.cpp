@@ -15,11 +15,14 @@
 #include "BenchSandbox.h"
 #include "SimulatedVdsDevice.h"
 
+#include <QBuffer>
+#include <QColor>
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QGuiApplication>
+#include <QImage>
 #include <QProcess>
 #include <QQmlEngine>
 #include <QQuickView>
@@ -74,7 +77,8 @@ QByteArray designFile(const std::vector<quint16> &ports)
     return xml;
 }
 
-// One scene per processor, each of two panels of faders on its gains.
+// One scene per processor, each of two panels of faders on its gains and a
+// banner picture.
 QByteArray panelFile(const std::vector<quint16> &ports)
 {
     QByteArray xml = "<?xml version=\"1.0\"?>\n<VDS>\n<Canvas><Property name=\"attributes\">"
@@ -91,6 +95,10 @@ QByteArray panelFile(const std::vector<quint16> &ports)
         xml += "<Scene name=\"Processor " + n + "\"><Panels>\n";
         for (int p = 0; p < PanelsPerChassis; ++p) {
             xml += "<Panel name=\"Page " + QByteArray::number(p) + "\" type=\"complete\"><Controls>\n";
+            // The panel's banner: a picture of the archive, fitted into its rectangle.
+            xml += "<Control name=\"Banner\" type=\"Passive\"><id>" + QByteArray::number(++id)
+                   + "</id><Property name=\"widget\"><image><x>10</x><y>240</y><width>300</width>"
+                     "<height>60</height><path>D:/Idle/image/Banner.png</path></image></Property></Control>\n";
             for (int i = 0; i < ControlsPerPanel; ++i) {
                 const int b = (p * ControlsPerPanel + i) % BlocksPerChassis;
                 xml += "<Control name=\"Level\" type=\"Slider\"><block>Gain " + n + "." + QByteArray::number(b)
@@ -109,6 +117,19 @@ QByteArray panelFile(const std::vector<quint16> &ports)
         xml += "</Panels></Scene>\n";
     }
     return xml + "</Scenes>\n</VDS>\n";
+}
+
+// A 300 x 60 banner, as a panel's pictures come: small beside the width
+// an image widget decodes at.
+QByteArray bannerPicture()
+{
+    QImage image(300, 60, QImage::Format_ARGB32);
+    image.fill(QColor(QStringLiteral("#336699")));
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    image.save(&buffer, "PNG");
+    return png;
 }
 
 struct Sample
@@ -258,6 +279,7 @@ int main(int argc, char **argv)
     ArchiveWriter writer;
     writer.addFile(QStringLiteral("/Idle.cpf"), panelFile(ports));
     writer.addFile(QStringLiteral("/project/Idle.vpj"), designFile(ports));
+    writer.addFile(QStringLiteral("/image/Banner.png"), bannerPicture());
     if (!writer.writeTo(work + QStringLiteral("/download.cpn")))
         return 1;
 
@@ -310,7 +332,7 @@ int main(int argc, char **argv)
         return 1;
 
     std::printf("idle for %d s on the %s platform; the program connected to %d simulated devices on "
-                "127.0.0.1 (%d commands received in all)\n",
+                "127.0.0.1 (%d commands received in all); its panels hold faders and a 300 x 60 picture\n",
                 seconds, qPrintable(environment.value(QStringLiteral("QT_QPA_PLATFORM"))), ChassisCount,
                 commands);
     print("program, 8 processors", programFigures);
