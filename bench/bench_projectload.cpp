@@ -2,7 +2,9 @@
 // unpacking the archive, reading the design into the device tree, reading
 // the panel file into the control tree and binding every control. Beside
 // the whole load stands its floor: a bare unpack plus one QXmlStreamReader
-// pass over both members. Prints medians of several runs; asserts nothing.
+// pass over both members. The same project is then made with ten times the
+// panels (the device tree stays), to show how the load grows with the
+// number of controls. Prints medians of several runs; asserts nothing.
 
 #include "ArchiveWriter.h"
 #include "BenchMessages.h"
@@ -29,6 +31,8 @@ constexpr int BlocksPerChassis = 100;
 constexpr int SceneCount = 5;
 constexpr int PanelsPerScene = 20;
 constexpr int ControlsPerPanel = 20;
+// The larger project has this many times the scenes.
+constexpr int Scale = 10;
 
 int chassisId(int chassis) { return 1000 * (chassis + 1); }
 int blockId(int chassis, int block) { return chassisId(chassis) + block + 1; }
@@ -62,7 +66,7 @@ QByteArray designFile()
     return xml;
 }
 
-QByteArray panelFile()
+QByteArray panelFile(int sceneCount)
 {
     QByteArray xml = "<?xml version=\"1.0\"?>\n<VDS>\n<Connections>\n";
     for (int c = 0; c < ChassisCount; ++c) {
@@ -72,7 +76,7 @@ QByteArray panelFile()
     }
     xml += "</Connections>\n<Scenes>\n";
     int control = 0;
-    for (int s = 0; s < SceneCount; ++s) {
+    for (int s = 0; s < sceneCount; ++s) {
         xml += "<Scene name=\"Scene " + QByteArray::number(s) + "\"><Panels>\n";
         for (int p = 0; p < PanelsPerScene; ++p) {
             xml += "<Panel name=\"Page " + QByteArray::number(p) + "\" type=\"complete\"><Controls>\n";
@@ -125,33 +129,33 @@ int countControls(const CControl *pRoot)
     return count;
 }
 
-} // namespace
-
-int main(int argc, char **argv)
+struct Figures
 {
-    BenchSandbox dir;
-    if (!dir.isValid())
-        return 1;
-    preferOffscreenPlatform();
-    QApplication app(argc, argv);
-    QSettings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"))
-        .setValue(QStringLiteral("Path/Archive"), dir.path());
-
-    ArchiveWriter writer;
-    writer.addFile(QStringLiteral("/Bench.cpf"), panelFile());
-    writer.addFile(QStringLiteral("/project/Bench.vpj"), designFile());
-    const QString archive = dir.path() + QStringLiteral("/bench.cpz");
-    if (!writer.writeTo(archive))
-        return 1;
-
-    // Quiet the readers' progress lines while timing.
-    showMessagesFrom(QtInfoMsg);
-
-    constexpr int Runs = 7;
-    std::vector<double> unpackMs, designMs, panelMs, wholeMs, floorMs;
+    double unpack = 0;
+    double design = 0;
+    double panel = 0;
+    double whole = 0;
+    double floor = 0;
+    int panels = 0;
     int controls = 0;
     int bound = 0;
-    for (int run = 0; run < Runs; ++run) {
+    int tokens = 0;
+    double kib = 0;
+};
+
+// Loads the project of that many scenes several times, then runs its
+// floor as often; the medians.
+bool measure(const QString &folder, int sceneCount, int runs, Figures *pFigures)
+{
+    ArchiveWriter writer;
+    writer.addFile(QStringLiteral("/Bench.cpf"), panelFile(sceneCount));
+    writer.addFile(QStringLiteral("/project/Bench.vpj"), designFile());
+    const QString archive = folder + QStringLiteral("/bench%1.cpz").arg(sceneCount);
+    if (!writer.writeTo(archive))
+        return false;
+
+    std::vector<double> unpackMs, designMs, panelMs, wholeMs, floorMs;
+    for (int run = 0; run < runs; ++run) {
         MModel model;
         model.initialize();
         QElapsedTimer timer;
@@ -167,31 +171,64 @@ int main(int argc, char **argv)
         designMs.push_back((t2 - t1) / 1e6);
         panelMs.push_back((t3 - t2) / 1e6);
         wholeMs.push_back(t3 / 1e6);
-        controls = countControls(model.scenes());
-        bound = model.scenes()->hasTransform();
+        pFigures->controls = countControls(model.scenes());
+        pFigures->bound = model.scenes()->hasTransform();
     }
 
-    int tokens = 0;
-    for (int run = 0; run < Runs; ++run) {
+    for (int run = 0; run < runs; ++run) {
         QElapsedTimer timer;
         timer.start();
         UArchive &unpacker = UArchive::instance();
         unpacker.open(archive);
-        tokens = streamPass(unpacker.extractedPath(QStringLiteral(".cpf")))
-                 + streamPass(unpacker.extractedPath(QStringLiteral(".vpj")));
+        pFigures->tokens = streamPass(unpacker.extractedPath(QStringLiteral(".cpf")))
+                           + streamPass(unpacker.extractedPath(QStringLiteral(".vpj")));
         floorMs.push_back(timer.nsecsElapsed() / 1e6);
     }
 
-    const double whole = median(wholeMs);
-    const double floor = median(floorMs);
+    pFigures->unpack = median(unpackMs);
+    pFigures->design = median(designMs);
+    pFigures->panel = median(panelMs);
+    pFigures->whole = median(wholeMs);
+    pFigures->floor = median(floorMs);
+    pFigures->panels = sceneCount * PanelsPerScene;
+    pFigures->kib = QFile(archive).size() / 1024.0;
+    return pFigures->controls == pFigures->panels * ControlsPerPanel && pFigures->tokens > 0;
+}
+
+void print(const Figures &f)
+{
     std::printf("project: %d panels, %d controls (%d bound) across %d chassis, %.1f KiB archive\n",
-                SceneCount * PanelsPerScene, controls, bound, ChassisCount,
-                QFile(archive).size() / 1024.0);
-    std::printf("unpack                                   %8.1f ms\n", median(unpackMs));
-    std::printf("design parse                             %8.1f ms\n", median(designMs));
-    std::printf("panel parse + binding                    %8.1f ms\n", median(panelMs));
-    std::printf("whole load                               %8.1f ms\n", whole);
-    std::printf("floor: unpack + QXmlStreamReader pass     %8.1f ms  (%d tokens)\n", floor, tokens);
-    std::printf("whole load / floor                       %8.1fx\n", floor > 0 ? whole / floor : 0.0);
-    return (controls == SceneCount * PanelsPerScene * ControlsPerPanel && tokens > 0) ? 0 : 1;
+                f.panels, f.controls, f.bound, ChassisCount, f.kib);
+    std::printf("unpack                                   %8.1f ms\n", f.unpack);
+    std::printf("design parse                             %8.1f ms\n", f.design);
+    std::printf("panel parse + binding                    %8.1f ms\n", f.panel);
+    std::printf("whole load                               %8.1f ms\n", f.whole);
+    std::printf("floor: unpack + QXmlStreamReader pass     %8.1f ms  (%d tokens)\n", f.floor, f.tokens);
+    std::printf("whole load / floor                       %8.1fx\n", f.floor > 0 ? f.whole / f.floor : 0.0);
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    BenchSandbox dir;
+    if (!dir.isValid())
+        return 1;
+    preferOffscreenPlatform();
+    QApplication app(argc, argv);
+    QSettings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"))
+        .setValue(QStringLiteral("Path/Archive"), dir.path());
+
+    // Quiet the readers' progress lines while timing.
+    showMessagesFrom(QtInfoMsg);
+
+    Figures small;
+    Figures large;
+    const bool ok = measure(dir.path(), SceneCount, 7, &small)
+                    && measure(dir.path(), SceneCount * Scale, 3, &large);
+    print(small);
+    print(large);
+    std::printf("whole load, %d / %d controls            %8.1fx  (%dx the controls)\n", large.controls,
+                small.controls, small.whole > 0 ? large.whole / small.whole : 0.0, Scale);
+    return ok ? 0 : 1;
 }

@@ -1,5 +1,7 @@
 #include "comms/TTransformFactory.h"
 
+#include "comms/TTransformRegistry.h"
+
 #include "comms/TBin8.h"
 #include "comms/TChrL.h"
 #include "comms/TGrpV.h"
@@ -8,7 +10,6 @@
 #include "comms/TStrL.h"
 #include "comms/TStrV.h"
 #include "comms/TText.h"
-#include "controls/CControl.h"
 
 TTransform *TTransformFactory::createTransform(const QString &name)
 {
@@ -31,42 +32,48 @@ TTransform *TTransformFactory::createTransform(const QString &name)
     return nullptr;
 }
 
-QList<QPointer<CControl>> &TTransformFactory::registry()
+TTransformRegistry &TTransformFactory::registry()
 {
-    static QList<QPointer<CControl>> controls;
-    return controls;
+    static TTransformRegistry s_registry;
+    return s_registry;
 }
 
 void TTransformFactory::registerControl(CControl *pControl)
 {
-    if (pControl)
-        registry().append(pControl);
+    registry().add(pControl);
 }
 
 void TTransformFactory::unregisterControl(CControl *pControl)
 {
-    QList<QPointer<CControl>> &controls = registry();
-    // Gone controls leave with any removal.
-    controls.removeIf([](const QPointer<CControl> &p) { return p.isNull(); });
-    for (qsizetype i = 0; i < controls.size(); ++i) {
-        if (controls.at(i) == pControl) {
-            controls.removeAt(i);
-            return;
-        }
-    }
+    registry().remove(pControl);
 }
 
 QList<CControl *> TTransformFactory::registeredControls()
 {
-    QList<CControl *> living;
-    for (const QPointer<CControl> &p : std::as_const(registry())) {
-        if (p)
-            living.append(p);
-    }
-    return living;
+    return registry().controls();
 }
 
 void TTransformFactory::clearRegistry()
 {
     registry().clear();
+}
+
+bool TTransformFactory::isRegistered(const CControl *pControl)
+{
+    return registry().contains(pControl);
+}
+
+CControl *TTransformFactory::lastSharingControl(const CControl *pAsking)
+{
+    return registry().lastSharing(pAsking);
+}
+
+CControl *TTransformFactory::lastHolder(const TTransform *pTransform, const CControl *pExcept)
+{
+    return registry().lastHolding(pTransform, pExcept);
+}
+
+void TTransformFactory::registeredControlChanged()
+{
+    registry().changed();
 }

@@ -1,11 +1,11 @@
 #pragma once
 
 #include <QList>
-#include <QPointer>
 #include <QString>
 
 class CControl;
 class TTransform;
+class TTransformRegistry;
 
 // Makes transforms by their panel-file name and keeps the process-wide
 // registry of controls that own one, through which a control finds another
@@ -13,6 +13,7 @@ class TTransform;
 //
 // The registry holds guarded pointers: a control that is destroyed without
 // unregistering drops out by itself, so no caller ever gets a dangling one.
+// Its lookups take constant time (see TTransformRegistry).
 class TTransformFactory
 {
 public:
@@ -26,6 +27,16 @@ public:
     // Empties the registry; done when the control tree goes.
     static void clearRegistry();
 
+    static bool isRegistered(const CControl *pControl);
+    // The control registered last, other than the asking one, that holds a
+    // transform and has the asking control's node, name and kind.
+    static CControl *lastSharingControl(const CControl *pAsking);
+    // The control registered last, other than pExcept, that holds the
+    // transform.
+    static CControl *lastHolder(const TTransform *pTransform, const CControl *pExcept);
+    // A registered control's node, name, kind or transform changed.
+    static void registeredControlChanged();
+
 private:
-    static QList<QPointer<CControl>> &registry();
+    static TTransformRegistry &registry();
 };

@@ -52,17 +52,9 @@ void CControl::dropTransform()
     if (pTransform->owner() == &m_attributes) {
         // A transform shared with another control now speaks for that one;
         // it never keeps pointing into this control.
-        CAttributes *pNextOwner = nullptr;
-        HNode *pNextNode = nullptr;
-        const QList<CControl *> controls = TTransformFactory::registeredControls();
-        for (CControl *pOther : controls) {
-            if (pOther != this && pOther->m_pTransform == pTransform) {
-                pNextOwner = &pOther->m_attributes;
-                pNextNode = pOther->node();
-            }
-        }
-        pTransform->setOwner(pNextOwner);
-        pTransform->setOwnerNode(pNextNode);
+        CControl *pNext = TTransformFactory::lastHolder(pTransform, this);
+        pTransform->setOwner(pNext ? &pNext->m_attributes : nullptr);
+        pTransform->setOwnerNode(pNext ? pNext->node() : nullptr);
     }
     pTransform->release();
 }
@@ -73,10 +65,30 @@ void CControl::setType(const QString &type)
     if (type == QLatin1String("Scene")) {
         m_kind = QStringLiteral("Panels");
         m_name = QStringLiteral("Scene");
+        registryKeyChanged();
     } else if (type == QLatin1String("Panel")) {
         m_kind = QStringLiteral("Controls");
         m_name = QStringLiteral("Panel");
+        registryKeyChanged();
     }
+}
+
+void CControl::setName(const QString &name)
+{
+    m_name = name;
+    registryKeyChanged();
+}
+
+void CControl::setKind(const QString &kind)
+{
+    m_kind = kind;
+    registryKeyChanged();
+}
+
+void CControl::registryKeyChanged()
+{
+    if (TTransformFactory::isRegistered(this))
+        TTransformFactory::registeredControlChanged();
 }
 
 QString CControl::nodeLabel() const
@@ -105,6 +117,7 @@ QList<WWidget *> CControl::widgets() const
 void CControl::setNode(HNode *pNode)
 {
     m_pNode = pNode;
+    registryKeyChanged();
 }
 
 void CControl::setAttribute(const QString &element, const QString &name, const QString &value)
@@ -201,15 +214,12 @@ void CControl::resolveTransform()
     if (name.isEmpty())
         return;
 
+    // The last registered control on the same node with the same name and
+    // kind shares its transform.
     bool needsOwn = true;
-    const QList<CControl *> controls = TTransformFactory::registeredControls();
-    for (CControl *pOther : controls) {
-        if (pOther == this || !pOther->m_pTransform)
-            continue;
-        if (pOther->m_pNode == m_pNode && pOther->m_name == m_name && pOther->m_kind == m_kind) {
-            m_pTransform = pOther->m_pTransform;
-            needsOwn = m_pNode ? m_pNode->exclusiveTransform() : false;
-        }
+    if (CControl *pOther = TTransformFactory::lastSharingControl(this)) {
+        m_pTransform = pOther->m_pTransform;
+        needsOwn = m_pNode ? m_pNode->exclusiveTransform() : false;
     }
     bool made = false;
     if (needsOwn) {
@@ -224,6 +234,8 @@ void CControl::resolveTransform()
     m_pTransform->configure();
     if (made)
         TTransformFactory::registerControl(this);
+    else
+        registryKeyChanged();
 }
 
 void CControl::unbind()

@@ -70,12 +70,12 @@ public:
     void setType(const QString &type);
     QString type() const { return m_type; }
     QString name() const { return m_name; }
-    void setName(const QString &name) { m_name = name; }
+    void setName(const QString &name);
     // For a leaf: the "type" attribute of its Control element; for a
     // composite the element name of its child list ("Scenes", "Panels",
     // "Controls").
     QString kind() const { return m_kind; }
-    void setKind(const QString &kind) { m_kind = kind; }
+    void setKind(const QString &kind);
     quint32 id() const { return m_id; }
     void setId(quint32 id) { m_id = id; }
 
@@ -124,6 +124,9 @@ private:
     void applyToWidgets();
     void resolveTransform();
     void dropTransform();
+    // The transform registry files a registered control by its node, name,
+    // kind and transform; it hears of every change to them.
+    void registryKeyChanged();
 
     QPointer<HNode> m_pNode;
     CControl *m_pParent = nullptr;

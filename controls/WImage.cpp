@@ -1,6 +1,8 @@
 #include "WImage.h"
 
 #include <QDebug>
+#include <QImageReader>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -85,4 +87,17 @@ void WImage::setBackgroundFillMode(int mode)
 void WImage::setImageOpacity(double opacity)
 {
     setItemProperty("imageOpacity", std::clamp(opacity, 0.01, 1.0));
+}
+
+int WImage::pictureWidth(const QUrl &url) const
+{
+    QString path;
+    if (url.isLocalFile())
+        path = url.toLocalFile();
+    else if (url.scheme() == QLatin1String("qrc"))
+        path = QLatin1Char(':') + url.path();
+    if (path.isEmpty())
+        return 0;
+    const QSize size = QImageReader(path).size();
+    return size.isValid() ? size.width() : 0;
 }

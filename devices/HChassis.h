@@ -77,6 +77,8 @@ public:
     // The chassis answers for itself; its cards are not searched.
     HNode *findByCategory(const QString &category) override;
     HNode *findByCategoryAndNodeID(const QString &category, int nodeID) override;
+    // Found by category and nodeID itself, before the nodes below it.
+    bool searchedItself() const override { return true; }
     HNode *findByCategoryAndProperty(const QString &category, const QString &key,
                                      const QString &value) override;
     // "Chassis" collects the chassis itself; other categories its nodes.

@@ -1,6 +1,7 @@
 #include "HComposite.h"
 
 #include "HChassis.h"
+#include "HNodeIndex.h"
 #include "NodeCategory.h"
 
 #include <QDebug>
@@ -15,6 +16,8 @@ HComposite::~HComposite()
     // Take the list first, so that nothing reached during the deletes walks
     // children that are already gone.
     const QList<HNode *> children = std::exchange(m_children, {});
+    for (HNode *pChild : children)
+        --pChild->m_listCount;
     qDeleteAll(children);
 }
 
@@ -43,6 +46,35 @@ HNode *HComposite::findByNodeID(int nodeID)
 }
 
 HNode *HComposite::findByCategoryAndNodeID(const QString &category, int nodeID)
+{
+    if (!HNodeIndex::isUsable())
+        return walkForCategoryAndNodeID(category, nodeID);
+    const HNodeIndex::Nodes *pNodes = index().nodesWithId(nodeID);
+    if (!pNodes)
+        return nullptr;
+    HNode *pFound = nullptr;
+    for (HNode *pNode : *pNodes) {
+        if (!pNode->searchedItself() || !pNode->isCategoryAndNodeID(category, nodeID))
+            continue;
+        // Two answers: the walk says which comes first.
+        if (pFound)
+            return walkForCategoryAndNodeID(category, nodeID);
+        pFound = pNode;
+    }
+    return pFound;
+}
+
+HNodeIndex &HComposite::index()
+{
+    if (!m_pIndex || !m_pIndex->isCurrent()) {
+        m_pIndex = std::make_unique<HNodeIndex>();
+        for (HNode *pChild : std::as_const(m_children))
+            m_pIndex->addSubtree(pChild);
+    }
+    return *m_pIndex;
+}
+
+HNode *HComposite::walkForCategoryAndNodeID(const QString &category, int nodeID)
 {
     for (int i = 0; i < m_children.size(); ++i) {
         HNode *pChild = childAt(i);
@@ -81,9 +113,11 @@ HNode *HComposite::findByCategoryAndProperty(const QString &category, const QStr
 
 bool HComposite::removeChild(HNode *pChild)
 {
-    if (!pChild)
+    if (!pChild || !m_children.removeOne(pChild))
         return false;
-    return m_children.removeOne(pChild);
+    --pChild->m_listCount;
+    HNodeIndex::treeChanged();
+    return true;
 }
 
 bool HComposite::pruneIfNotUsed()
@@ -220,11 +254,26 @@ void HComposite::addChild(HNode *pChild)
 {
     if (m_label == QLatin1String("1240 Inputs"))
         qDebug() << "Found 1240 Inputs Group";
-    if (!pChild || pChild == this || m_children.contains(pChild))
+    if (!pChild || pChild == this)
+        return;
+    // A node that no composite lists cannot be in this list.
+    const bool fresh = pChild->m_listCount == 0;
+    if (!fresh && m_children.contains(pChild))
         return;
     pChild->setParent(this);
     pChild->setProtocol(m_pProtocol);
     m_children.append(pChild);
+    ++pChild->m_listCount;
+    if (!fresh)
+        return; // setParent made the tree irregular
+    // The indexes of this composite and of those above it take the new
+    // nodes in; the chain ends at a composite that is not listed itself.
+    for (HComposite *pAbove = this; pAbove; pAbove = pAbove->m_pParent) {
+        if (pAbove->m_pIndex && pAbove->m_pIndex->isCurrent())
+            pAbove->m_pIndex->addSubtree(pChild);
+        if (pAbove->m_listCount == 0)
+            break;
+    }
 }
 
 void HComposite::moveChildToEnd(HNode *pChild)
@@ -265,5 +314,7 @@ QString HComposite::category() const
 
 void HComposite::destroyChildAt(int index)
 {
-    delete m_children.takeAt(index);
+    HNode *pChild = m_children.takeAt(index);
+    --pChild->m_listCount;
+    delete pChild; // the node's destructor moves the tree's generation on
 }

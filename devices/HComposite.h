@@ -2,6 +2,10 @@
 
 #include "HNode.h"
 
+#include <memory>
+
+class HNodeIndex;
+
 // A node with children: it owns an ordered list of child nodes (each listed
 // once) and carries the tree-wide operations down to them. Searches are
 // depth-first, the first match in child order wins, and a composite never
@@ -17,10 +21,14 @@ public:
 
     HNode *findByCategory(const QString &category) override;
     HNode *findByNodeID(int nodeID) override;
+    // Answered from the composite's index (see HNodeIndex) with the node
+    // the depth-first walk would find.
     HNode *findByCategoryAndNodeID(const QString &category, int nodeID) override;
     HNode *findByProperty(const QString &key, const QString &value) override;
     HNode *findByCategoryAndProperty(const QString &category, const QString &key,
                                      const QString &value) override;
+
+    bool searchedItself() const override { return false; }
 
     bool removeChild(HNode *pChild) override;
     // Prunes the children; true when none is left. A device shown in the
@@ -61,4 +69,11 @@ protected:
     void destroyChildAt(int index);
 
     QList<HNode *> m_children;
+
+private:
+    HNode *walkForCategoryAndNodeID(const QString &category, int nodeID);
+    // The index of the nodes below, rebuilt when the tree changed.
+    HNodeIndex &index();
+
+    std::unique_ptr<HNodeIndex> m_pIndex;
 };

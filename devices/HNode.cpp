@@ -3,6 +3,7 @@
 #include "HCardSlots.h"
 #include "HChassis.h"
 #include "HComposite.h"
+#include "HNodeIndex.h"
 #include "ProxySettings.h"
 #include "project/XmlHandler.h"
 
@@ -33,7 +34,10 @@ HNode::HNode()
 {
 }
 
-HNode::~HNode() = default;
+HNode::~HNode()
+{
+    HNodeIndex::treeChanged();
+}
 
 void HNode::readAttributes(const QXmlAttributes &atts)
 {
@@ -71,7 +75,9 @@ void HNode::readAttributes(const QXmlAttributes &atts)
         readNumber(value, &m_index);
         m_levelIndex = m_index;
     } else if (name == QLatin1String("nodeID")) {
+        const int before = m_nodeID;
         readNumber(value, &m_nodeID);
+        nodeIdChanged(before);
     } else if (m_title.left(3) == QLatin1String("AMM")) {
         // The mixers take their channel count and nothing else.
         if (name == QLatin1String("channelCount")) {
@@ -152,7 +158,13 @@ HNode *HNode::findByNodeID(int nodeID)
 
 HNode *HNode::findByCategoryAndNodeID(const QString &category, int nodeID)
 {
-    return (this->category() == category && m_nodeID == nodeID) ? this : nullptr;
+    return isCategoryAndNodeID(category, nodeID) ? this : nullptr;
+}
+
+bool HNode::isCategoryAndNodeID(const QString &category, int nodeID) const
+{
+    // The id first: the category text is a translation, dearer to make.
+    return m_nodeID == nodeID && this->category() == category;
 }
 
 HNode *HNode::findByProperty(const QString &key, const QString &value)
@@ -163,7 +175,7 @@ HNode *HNode::findByProperty(const QString &key, const QString &value)
 HNode *HNode::findByCategoryAndProperty(const QString &category, const QString &key,
                                         const QString &value)
 {
-    return (this->category() == category && getProperty(key) == value) ? this : nullptr;
+    return (getProperty(key) == value && this->category() == category) ? this : nullptr;
 }
 
 bool HNode::removeChild(HNode *)
@@ -367,7 +379,23 @@ QString HNode::category() const
 
 void HNode::setParent(HComposite *pParent)
 {
+    // A listed node that another composite claims is then listed twice.
+    if (m_listCount > 0 && pParent != m_pParent)
+        HNodeIndex::markIrregular();
     m_pParent = pParent;
+}
+
+void HNode::setNodeID(int nodeID)
+{
+    const int before = m_nodeID;
+    m_nodeID = nodeID;
+    nodeIdChanged(before);
+}
+
+void HNode::nodeIdChanged(int before)
+{
+    if (m_nodeID != before && m_listCount > 0)
+        HNodeIndex::treeChanged();
 }
 
 bool HNode::parameterSets(QStringList *, QList<int> *) const

@@ -67,6 +67,13 @@ public:
     virtual HNode *findByProperty(const QString &key, const QString &value);
     virtual HNode *findByCategoryAndProperty(const QString &category, const QString &key,
                                              const QString &value);
+    // Whether a search by category and nodeID may answer the node itself:
+    // a composite answers only for the nodes below it, unless its class
+    // says otherwise. A class that changes how it answers such a search
+    // says here whether it answers for itself.
+    virtual bool searchedItself() const { return true; }
+    // The node's own category and nodeID are these (the id is compared first).
+    bool isCategoryAndNodeID(const QString &category, int nodeID) const;
 
     // --- Pruning and use marks ----------------------------------------------
     // The prune operations answer true when the node is to go: the
@@ -214,7 +221,7 @@ public:
     int index() const { return m_index; }
     void setIndex(int index) { m_index = index; }
     int nodeID() const { return m_nodeID; }
-    void setNodeID(int nodeID) { m_nodeID = nodeID; }
+    void setNodeID(int nodeID);
     // Where the node's level sits in its card's level list: the level
     // channel picks the entry of a 4- or 8-entry list, the level index the
     // entry of a VoIP block or of an AV or AR amplifier's input. Read with
@@ -316,6 +323,15 @@ protected:
     bool m_exclusiveTransform = false;
 
 private:
+    friend class HComposite;
+
+    // The composites' indexes follow a placed node's id.
+    void nodeIdChanged(int before);
+
+    // How many composites list the node: more than one makes the tree
+    // irregular (see HNodeIndex).
+    int m_listCount = 0;
+
     HChassis *chassisAbove(const char *warning) const;
     const HNode *flaggedChassis() const;
 };

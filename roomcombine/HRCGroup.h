@@ -33,6 +33,8 @@ public:
     // The group is a candidate itself, then its rooms.
     HNode *findByCategory(const QString &category) override;
     HNode *findByCategoryAndNodeID(const QString &category, int nodeID) override;
+    // Found by category and nodeID itself, before the nodes below it.
+    bool searchedItself() const override { return true; }
     HNode *findByCategoryAndProperty(const QString &category, const QString &key,
                                      const QString &value) override;
     bool appendIfCategory(const QString &category, QList<HNode *> *pList) override;

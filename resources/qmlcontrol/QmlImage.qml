@@ -34,13 +34,26 @@ Item {
         }
     }
 
+    // The picture is decoded at maxCachedImageWidth, but never wider than
+    // the picture itself: fitted or cropped, a wider decode would only scale
+    // it up. A new picture's width is set while the image has no source, so
+    // that no load starts at a width it does not keep.
+    function showPicture() {
+        const width = Math.min(maxCachedImageWidth,
+                               nativeImage.pictureWidth(Qt.resolvedUrl(path)) || maxCachedImageWidth)
+        if (String(picture.source) !== path)
+            picture.source = ""
+        picture.sourceSize.width = width
+        picture.source = path
+    }
+    onPathChanged: showPicture()
+    onMaxCachedImageWidthChanged: showPicture()
+
     Image {
         id: picture
         anchors.fill: parent
-        source: imageItem.path
         asynchronous: true
         opacity: imageItem.imageOpacity
-        sourceSize.width: imageItem.maxCachedImageWidth
         sourceSize.height: imageItem.isBackground && imageItem.backgroundFillMode >= 3
                            && imageItem.backgroundFillMode <= 5 ? imageItem.height / 2 : 0
         fillMode: imageItem.isBackground ? imageItem.backgroundFillMode : Image.PreserveAspectFit
@@ -66,6 +79,7 @@ Item {
     }
 
     WImage {
+        id: nativeImage
         objectName: "widget"
     }
 }

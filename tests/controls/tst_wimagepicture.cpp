@@ -1,0 +1,162 @@
+#include "VrTest.h"
+
+#include "controls/WImage.h"
+#include "controls/WWidgetFactory.h"
+#include "project/UArchive.h"
+
+#include <QQmlContext>
+#include <QQmlEngine>
+#include <QQuickItem>
+#include <QUrl>
+
+#include <memory>
+
+// How the image widget decodes its picture: at maxCachedImageWidth, but
+// never wider than the picture itself, whatever the fill mode.
+class TestWImagePicture : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void pictureWidth_data();
+    void pictureWidth();
+    void decodedWidth_data();
+    void decodedWidth();
+    void newPictureTakesItsOwnWidth();
+
+private:
+    WImage *makeImage();
+    // The Image item that draws the widget's picture.
+    static QQuickItem *picture(WImage *pImage);
+
+    std::unique_ptr<QQmlEngine> m_pEngine;
+    std::unique_ptr<QQuickItem> m_pParent;
+    std::unique_ptr<WWidgetFactory> m_pFactory;
+};
+
+void TestWImagePicture::initTestCase()
+{
+    WWidgetFactory::registerWidgetTypes();
+    QVERIFY(UArchive::instance().open(":/data/Varolin/Demo.cpz"));
+}
+
+void TestWImagePicture::init()
+{
+    m_pEngine = std::make_unique<QQmlEngine>();
+    m_pParent = std::make_unique<QQuickItem>();
+    m_pParent->setSize(QSizeF(800, 450));
+    m_pFactory = std::make_unique<WWidgetFactory>();
+    m_pFactory->setParentItem(m_pParent.get());
+    m_pFactory->setContext(m_pEngine->rootContext());
+}
+
+void TestWImagePicture::cleanup()
+{
+    m_pFactory.reset();
+    qDeleteAll(m_pParent->childItems());
+    m_pParent.reset();
+    m_pEngine.reset();
+}
+
+WImage *TestWImagePicture::makeImage()
+{
+    auto *pImage = qobject_cast<WImage *>(m_pFactory->create(QStringLiteral("image")));
+    if (pImage)
+        pImage->setTypeName(QStringLiteral("image"));
+    return pImage;
+}
+
+QQuickItem *TestWImagePicture::picture(WImage *pImage)
+{
+    const QList<QQuickItem *> children = pImage->item()->childItems();
+    for (QQuickItem *pChild : children) {
+        if (pChild->inherits("QQuickImage"))
+            return pChild;
+    }
+    return nullptr;
+}
+
+void TestWImagePicture::pictureWidth_data()
+{
+    QTest::addColumn<QUrl>("url");
+    QTest::addColumn<int>("width");
+    QTest::newRow("resource") << QUrl("qrc:/images/default.png") << 96;
+    QTest::newRow("missing resource") << QUrl("qrc:/images/none.png") << 0;
+    QTest::newRow("no picture file") << QUrl::fromLocalFile(QCoreApplication::applicationFilePath()) << 0;
+    QTest::newRow("designer's path") << QUrl("D:/Demo/image/Demo.png") << 0;
+    QTest::newRow("empty") << QUrl() << 0;
+}
+
+void TestWImagePicture::pictureWidth()
+{
+    QFETCH(QUrl, url);
+    QFETCH(int, width);
+    WImage image;
+    QCOMPARE(image.pictureWidth(url), width);
+}
+
+void TestWImagePicture::decodedWidth_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("maxWidth");
+    QTest::addColumn<QString>("fillMode");
+    QTest::addColumn<int>("width");
+    // Fitted into its rectangle or cropped over the area, a picture was
+    // once scaled up to the decode width: 96 pixels became 2048.
+    QTest::newRow("default, fitted") << QString() << QString() << QString() << 96;
+    QTest::newRow("default, cropped background") << QString() << QString() << "2" << 96;
+    QTest::newRow("archive, fitted") << "D:/Demo/image/Demo.png" << QString() << QString() << 400;
+    QTest::newRow("archive, stretched background") << "D:/Demo/image/Demo.png" << QString() << "0" << 400;
+    // A decode width below the picture's still makes it smaller.
+    QTest::newRow("archive, smaller decode") << "D:/Demo/image/Demo.png" << "100" << QString() << 100;
+}
+
+void TestWImagePicture::decodedWidth()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, maxWidth);
+    QFETCH(QString, fillMode);
+    QFETCH(int, width);
+
+    WImage *pImage = makeImage();
+    QVERIFY(pImage);
+    QVERIFY(pImage->readAttribute("width", "300"));
+    QVERIFY(pImage->readAttribute("height", "200"));
+    if (!maxWidth.isEmpty())
+        QVERIFY(pImage->readAttribute("maxCachedImageWidth", maxWidth));
+    if (!fillMode.isEmpty())
+        QVERIFY(pImage->readAttribute("backgroundFillMode", fillMode));
+    if (!path.isEmpty())
+        QVERIFY(pImage->readAttribute("path", path));
+
+    QQuickItem *pPicture = picture(pImage);
+    QVERIFY(pPicture);
+    QTRY_COMPARE(pPicture->property("status").toInt(), 1); // Image.Ready
+    QCOMPARE(int(pPicture->implicitWidth()), width);
+}
+
+void TestWImagePicture::newPictureTakesItsOwnWidth()
+{
+    WImage *pImage = makeImage();
+    QVERIFY(pImage);
+    QQuickItem *pPicture = picture(pImage);
+    QVERIFY(pPicture);
+    QTRY_COMPARE(pPicture->property("status").toInt(), 1);
+    QCOMPARE(int(pPicture->implicitWidth()), 96);
+
+    // From the small default to a wider picture and back.
+    QVERIFY(pImage->readAttribute("path", "D:/Demo/image/Demo.png"));
+    QTRY_COMPARE(pPicture->property("status").toInt(), 1);
+    QCOMPARE(int(pPicture->implicitWidth()), 400);
+    QCOMPARE(pPicture->property("source").toUrl().fileName(), QString("Demo.png"));
+
+    QVERIFY(pImage->readAttribute("path", "../images/default.png"));
+    QTRY_COMPARE(pPicture->property("status").toInt(), 1);
+    QCOMPARE(int(pPicture->implicitWidth()), 96);
+}
+
+VR_TEST_MAIN(TestWImagePicture)
+#include "tst_wimagepicture.moc"
