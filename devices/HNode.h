@@ -265,6 +265,10 @@ public:
 
     // The index transform shows "N" for 0 on such a node.
     bool noneSelection() const { return m_noneSelection; }
+    // The comma-separated entries a drop list offers for this node ("item"
+    // in the panel file); no property of the design fills it.
+    QString entriesText() const { return m_entriesText; }
+    void setEntriesText(const QString &text) { m_entriesText = text; }
     // Controls bound to such a node never share a transform.
     bool exclusiveTransform() const { return m_exclusiveTransform; }
 
@@ -320,6 +324,7 @@ protected:
     bool m_arxProxyOnPc = false;
     QString m_arxProxyIpOnPc;
     bool m_noneSelection = false;
+    QString m_entriesText;
     bool m_exclusiveTransform = false;
 
 private:

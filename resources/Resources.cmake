@@ -28,7 +28,8 @@ set(_demo_members
     /image/Demo.png
     /image/MusicPlayer.png
     /image/HandheldMic.png
-    /image/VarolinRemoteDemoProjectLogoBannerWide.png)
+    /image/VarolinRemoteDemoProjectLogoBannerWide.png
+    /Sources.txt)
 set(_demo_sources)
 foreach(_m IN LISTS _demo_members)
     if(NOT _m STREQUAL "--utf16be")

@@ -21,7 +21,7 @@ packages=(
     xvfb xauth libgl1-mesa-dri fonts-dejavu-core
 )
 if [ "${VR_WITH_SCREENSHOT:-0}" = 1 ]; then
-    packages+=(imagemagick x11-utils)
+    packages+=(imagemagick x11-utils xdotool)
 fi
 if [ "${VR_WITH_CLANG:-0}" = 1 ]; then
     packages+=(clang libclang-rt-dev)

@@ -4,6 +4,8 @@
 # VR_SKIN=Dark shows the demo project in another skin: a copy of the demo
 # with that skin is packed as the received project of a separate working
 # folder (build/run-SKIN), so the usual working folder is left alone.
+# VR_CLICK="X,Y ..." clicks the virtual screen at those points (xdotool),
+# one after the other, before the screenshot, e.g. to open a pop-up list.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=$(realpath -m "${1:-$root/build/screenshot.png}")
@@ -20,12 +22,13 @@ if [ -n "${VR_SKIN:-}" ]; then
     mkdir -p "$workdir"
     "${BUILD_DIR:-$root/build}/tools/cpzpack/cpzpack" "$workdir/download.cpn" "$demo" \
         --utf16be /Demo.cpf /project/Demo.vpj /image/Demo.png /image/MusicPlayer.png \
-        /image/HandheldMic.png /image/VarolinRemoteDemoProjectLogoBannerWide.png
+        /image/HandheldMic.png /image/VarolinRemoteDemoProjectLogoBannerWide.png \
+        /Sources.txt
     rm -rf "$demo"
 fi
 mkdir -p "$workdir" "$(dirname "$out")"
 cd "$workdir"
-export VR_EXE=$exe VR_OUT=$out VR_ARGS=${VR_ARGS:-}
+export VR_EXE=$exe VR_OUT=$out VR_ARGS=${VR_ARGS:-} VR_CLICK=${VR_CLICK:-}
 xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
     "$VR_EXE" $VR_ARGS & pid=$!
     for _ in $(seq 1 100); do
@@ -33,6 +36,10 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         sleep 0.1
     done
     sleep 2   # let the QML finish drawing
+    for point in $VR_CLICK; do
+        xdotool mousemove "${point%,*}" "${point#*,}" click 1
+        sleep 1
+    done
     import -window root "$VR_OUT"
     kill "$pid"; wait "$pid" 2>/dev/null || true
 '

@@ -338,19 +338,19 @@ void TstUArchive::demoArchive()
 
     // The table of six members ends where the panel file's data begin.
     const QByteArray bytes = readBytes(DemoArchive);
-    QVERIFY(bytes.size() > 348);
-    QCOMPARE(qFromBigEndian<quint32>(bytes.constData() + 4), 6u);
+    QVERIFY(bytes.size() > 384);
+    QCOMPARE(qFromBigEndian<quint32>(bytes.constData() + 4), 7u);
     qsizetype position = 8;
     quint32 firstOffset = 0;
-    for (int i = 0; i < 6; ++i) {
+    for (int i = 0; i < 7; ++i) {
         const quint32 nameLength = qFromBigEndian<quint32>(bytes.constData() + position);
         position += 4 + 2 * qsizetype(nameLength);
         if (i == 0)
             firstOffset = qFromBigEndian<quint32>(bytes.constData() + position);
         position += 8;
     }
-    QCOMPARE(position, qsizetype(348));
-    QCOMPARE(firstOffset, 348u);
+    QCOMPARE(position, qsizetype(384));
+    QCOMPARE(firstOffset, 384u);
 
     UArchive &archive = UArchive::instance();
     QVERIFY(archive.open(DemoArchive));
@@ -363,6 +363,8 @@ void TstUArchive::demoArchive()
                                "VarolinRemoteDemoProjectLogoBannerWide.png"}) {
         QVERIFY2(QFile::exists(root + QStringLiteral("/image/") + QLatin1String(pImage)), pImage);
     }
+    // A drop list's list file, beside the panel file.
+    QVERIFY(QFile::exists(root + QStringLiteral("/Sources.txt")));
     QString name = QStringLiteral("D:/any/folder/image/Demo.png");
     QVERIFY(archive.resolveFileUrl(name));
     QCOMPARE(name, fileUrl(root + QStringLiteral("/image/Demo.png")));

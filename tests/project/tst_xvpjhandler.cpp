@@ -590,7 +590,18 @@ void TestXVPJHandler::demoDesign()
     QCOMPARE(pChassis->ipAddress(), QStringLiteral("127.0.0.1"));
     QCOMPARE(pChassis->controlPort(), quint16(10055));
     QCOMPARE(pChassis->chassisKey(), QStringLiteral("Chassis|||1"));
-    QCOMPARE(childLabels(pChassis), (QStringList{"Music Gain", "Mic Gain", "Mic Inputs", "Zone Out"}));
+    QCOMPARE(childLabels(pChassis), (QStringList{"Music Gain", "Mic Gain", "Mic Inputs", "Zone Out",
+                                                 "Music Source", "Morning", "Conference",
+                                                 "Evening Concert", "Hall Scenes"}));
+    // The drop lists' parameter-set list, with its sets in order.
+    HNode *pScenes = root.findByCategoryAndNodeID(QStringLiteral("ParameterSetLists"), 60);
+    QVERIFY(pScenes);
+    QCOMPARE(pScenes->title(), QStringLiteral("PSetList"));
+    QStringList setNames;
+    QList<int> setIds;
+    QVERIFY(pScenes->parameterSets(&setNames, &setIds));
+    QCOMPARE(setNames, (QStringList{"Morning", "Conference", "Evening Concert"}));
+    QCOMPARE(setIds, (QList<int>{61, 62, 63}));
     // The amplifier with its inputs and outputs, the meters' I/O indexes.
     HChassis *pAmplifier = chassisAt(root, 1);
     QVERIFY(pAmplifier->isArx());

@@ -1,6 +1,6 @@
 // simdevice: a VDS device on 127.0.0.1 that the program can connect to.
 //
-//   simdevice [--port N] [--poll] [--value KEY=VALUE ...] [--quiet]
+//   simdevice [--port N] [--poll] [--value KEY=VALUE ...] [--set-list LABEL ...] [--quiet]
 //
 // It stores what the program sets, answers gets from that store, accepts
 // the connection subscription (unless --poll) and then reports every change
@@ -11,9 +11,12 @@
 // as an operator at the device would; subscribers are told at once. The
 // level lists of the demo processor's input and output cards ("GL 1",
 // "GL 2") move by themselves, so its meters show something; those requests
-// are answered without being printed.
+// are answered without being printed. A set recalled on a parameter-set
+// list (the demo's "Hall Scenes", or those named with --set-list) becomes
+// the list's current set, read back at the list's second index.
 
 #include "SimulatedVdsDevice.h"
+#include "SimulatedVdsParameterSetList.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -32,7 +35,13 @@ constexpr quint16 kDemoPort = 10055;
 const QStringList kDemoValues = {
     QStringLiteral("GA\"Music Gain\">1=-10.0"),
     QStringLiteral("GA\"Mic Gain\">1=-20.0"),
+    // The drop lists' panel: the music source, and the scene recalled last.
+    QStringLiteral("GA\"Music Source\">1=1"),
+    QStringLiteral("GA\"Hall Scenes\">1=1"),
+    QStringLiteral("GA\"Hall Scenes\">2=1"),
 };
+// The demo project's parameter-set list.
+const QStringList kDemoSetLists = {QStringLiteral("Hall Scenes")};
 
 // The card slots of the demo processor's input and output cards.
 const QList<QByteArray> kLevelSlots = {"1", "2"};
@@ -84,9 +93,14 @@ int main(int argc, char **argv)
         QStringLiteral("A stored value under its get command, e.g. 'GA\"Music Gain\">1=-10.0'. "
                        "Repeatable; replaces the demo project's values."),
         QStringLiteral("key=value"));
+    const QCommandLineOption setListOption(
+        QStringLiteral("set-list"),
+        QStringLiteral("A parameter-set list by its label: a set recalled on it is read back at "
+                       "its second index. Repeatable; replaces the demo project's list."),
+        QStringLiteral("label"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Do not print the received commands."));
-    parser.addOptions({portOption, pollOption, valueOption, quietOption});
+    parser.addOptions({portOption, pollOption, valueOption, setListOption, quietOption});
     parser.process(app);
 
     bool ok = false;
@@ -106,6 +120,14 @@ int main(int argc, char **argv)
             return 2;
         }
     }
+
+    QList<QByteArray> setLists;
+    const QStringList setListLabels =
+        parser.isSet(setListOption) ? parser.values(setListOption) : kDemoSetLists;
+    for (const QString &label : setListLabels)
+        setLists.append(label.toUtf8());
+    SimulatedVdsParameterSetList parameterSets(&device, setLists);
+    device.addBehaviour(&parameterSets);
 
     // The test device starts on a free port; move it to the one asked for.
     device.stopListening();
