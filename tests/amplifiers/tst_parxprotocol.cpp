@@ -35,6 +35,8 @@ struct Delivery
     QString error;
     qint64 atMs = -1;
     int order = 0;
+    // The protocol's record as the delivery found it.
+    ArxDeviceStatus status;
 };
 
 int s_deliveries = 0;
@@ -137,8 +139,11 @@ QPointer<TText> TestPARXProtocol::send(int id, const std::shared_ptr<Delivery> &
     auto *pText = new TText;
     pText->setCommandId(id);
     SimulatedArxAmplifier *pAmplifier = m_pAmplifier.get();
-    connect(pText, &TTransform::replyValueReady, pText, [pText, pDelivery, pAmplifier]() {
+    const QPointer<PARXProtocol> pProtocol = m_pProtocol;
+    connect(pText, &TTransform::replyValueReady, pText, [pText, pDelivery, pAmplifier, pProtocol]() {
         ++pDelivery->count;
+        if (pProtocol)
+            pDelivery->status = pProtocol->deviceStatus();
         pDelivery->error = pText->auxText();
         pDelivery->atMs = pAmplifier->elapsedMs();
         pDelivery->order = ++s_deliveries;
@@ -354,17 +359,23 @@ void TestPARXProtocol::overlappingRequestsDoNotMix()
     QCOMPARE(pSecond->error, QString());
     QCOMPARE(posts().size(), 8);
 
-    // The request that ended last wrote the record, whole.
-    const int expectedMode = pSecond->order > pFirst->order ? 3 : 1;
-    const ArxDeviceStatus &status = m_pProtocol->deviceStatus();
-    QCOMPARE(status.channels.size(), 4);
-    QCOMPARE(status.entries.size(), 4);
-    for (const ArxChannelStatus &channel : status.channels) {
-        QCOMPARE(channel.backupMode, expectedMode);
-        QCOMPARE(channel.sources.size(), 4);
+    // Each success left the record of its own request, whole: the first
+    // one's strategies are "Force", the second one's "PilotTone".
+    for (const auto &[pDelivery, mode] : {std::make_pair(pFirst, 1), std::make_pair(pSecond, 3)}) {
+        const ArxDeviceStatus &status = pDelivery->status;
+        QCOMPARE(status.channels.size(), 4);
+        QCOMPARE(status.entries.size(), 4);
+        for (const ArxChannelStatus &channel : status.channels) {
+            QCOMPARE(channel.backupMode, mode);
+            QCOMPARE(channel.sources.size(), 4);
+        }
+        for (int c = 0; c < 4; ++c)
+            QCOMPARE(status.entries.at(c).channels, QList<int>{c});
     }
-    for (int c = 0; c < 4; ++c)
-        QCOMPARE(status.entries.at(c).channels, QList<int>{c});
+    // The one that ended last is what the record holds now.
+    const int lastMode = pSecond->order > pFirst->order ? 3 : 1;
+    for (const ArxChannelStatus &channel : m_pProtocol->deviceStatus().channels)
+        QCOMPARE(channel.backupMode, lastMode);
     QTRY_COMPARE_WITH_TIMEOUT(m_pProtocol->pendingRequestCount(), 0, Patience);
 }
 
