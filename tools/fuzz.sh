@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds the libFuzzer targets with clang (ASan + UBSan) and runs each for
 # FUZZ_SECONDS (default 180); FUZZ_TARGETS="fuzz_archive ..." runs only those
-# (fuzz_arxframe: the ARX meter feed's frames). Each target starts from its
+# (fuzz_arxframe: the ARX meter feed's frames; fuzz_arxreply: the ARX REST
+# replies' decoders). Each target starts from its
 # seeds in tests/fuzz/seeds/<target>. Corpora and crashes stay under build-fuzz/.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)

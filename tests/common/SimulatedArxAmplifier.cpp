@@ -15,6 +15,35 @@ namespace {
 
 const QByteArray kCredentialPair = QByteArrayLiteral("harmonica:harmonica");
 constexpr int kMaxChannels = 1 << 20;
+// The amplifier's channel count: c, s, m and b of the paths run 0..3.
+constexpr int kStoreChannels = 4;
+
+// Spelled out here rather than taken from the program, so that a path the
+// program gets wrong finds nothing.
+const QString kLive = QStringLiteral("/Device/Audio/Presets/Live/");
+
+QString n(int value)
+{
+    return QString::number(value);
+}
+
+QJsonObject boolData(bool value)
+{
+    return QJsonObject{{QStringLiteral("type"), QStringLiteral("BOOL")},
+                       {QStringLiteral("boolValue"), value}};
+}
+
+QJsonObject intData(int value)
+{
+    return QJsonObject{{QStringLiteral("type"), QStringLiteral("INT")},
+                       {QStringLiteral("intValue"), value}};
+}
+
+QJsonObject floatData(double value)
+{
+    return QJsonObject{{QStringLiteral("type"), QStringLiteral("FLOAT")},
+                       {QStringLiteral("floatValue"), value}};
+}
 
 // The value whose meter display level is the fraction f of the scale, for
 // a reading that the program scales by factor: the scale spans 50 dB below
@@ -56,7 +85,118 @@ SimulatedArxAmplifier::SimulatedArxAmplifier(QObject *parent)
     m_clock.start();
     m_feedTimer.setSingleShot(false);
     connect(&m_feedTimer, &QTimer::timeout, this, &SimulatedArxAmplifier::onFeedTick);
+    resetStore();
     listen();
+}
+
+void SimulatedArxAmplifier::resetStore()
+{
+    m_store.clear();
+    for (int b = 0; b < kStoreChannels; ++b) {
+        // Every strategy starts as "Force": all three switches off.
+        const QString strategy =
+            kLive + QStringLiteral("SourceSelection/BackupStrategy/BackupStrategy-") + n(b);
+        m_store.insert(strategy + QStringLiteral("/Enable/Value"), boolData(false));
+        m_store.insert(strategy + QStringLiteral("/PilotTone/Enable/Value"), boolData(false));
+        m_store.insert(strategy + QStringLiteral("/CustomThresholdSignalDetect/Enable/Value"),
+                       boolData(false));
+    }
+    for (int c = 0; c < kStoreChannels; ++c) {
+        // Channel c: its own analog input first, then its own Dante input.
+        const int sources[kStoreChannels] = {4 * c, 4 * c + 2, -1, -1};
+        for (int s = 0; s < kStoreChannels; ++s)
+            m_store.insert(kLive + QStringLiteral("SourceSelection/RoutingChannel-") + n(c)
+                               + QStringLiteral("/Src-") + n(s) + QStringLiteral("/Value"),
+                           intData(sources[s]));
+        // Each output hears its own input only.
+        for (int m = 0; m < kStoreChannels; ++m)
+            m_store.insert(kLive + QStringLiteral("InputMatrix/Channels/Channel-") + n(c)
+                               + QStringLiteral("/Mute-") + n(m) + QStringLiteral("/Value"),
+                           boolData(m != c));
+        const QString output = kLive + QStringLiteral("OutputProcess/Channels/Channel-") + n(c);
+        for (const char *check : {"/PilotToneGenerator", "/PilotTone", "/LoadMonitor", "/NominalImpedance"})
+            m_store.insert(output + QLatin1String(check) + QStringLiteral("/Enable/Value"), boolData(false));
+        m_store.insert(output + QStringLiteral("/Gain/Value"), floatData(1.0));
+        m_store.insert(output + QStringLiteral("/Mute/Value"), boolData(false));
+        // Blocks of the channel with gains of their own.
+        m_store.insert(output + QStringLiteral("/PeakLimiter/Gain/Value"), floatData(0.125));
+        m_store.insert(output + QStringLiteral("/ThermalLimiter/Gain/Value"), floatData(0.0625));
+        m_store.insert(kLive + QStringLiteral("InputMatrix/InMute-") + n(c) + QStringLiteral("/Value"),
+                       boolData(false));
+    }
+    m_store.insert(kLive + QStringLiteral("Generals/Standby/Value"), boolData(false));
+}
+
+void SimulatedArxAmplifier::setBool(const QString &path, bool value)
+{
+    m_store.insert(path, boolData(value));
+}
+
+void SimulatedArxAmplifier::setInt(const QString &path, int value)
+{
+    m_store.insert(path, intData(value));
+}
+
+void SimulatedArxAmplifier::setFloat(const QString &path, double value)
+{
+    m_store.insert(path, floatData(value));
+}
+
+QJsonObject SimulatedArxAmplifier::storedValue(const QString &path) const
+{
+    return m_store.value(path);
+}
+
+QStringList SimulatedArxAmplifier::storedPaths() const
+{
+    return m_store.keys();
+}
+
+QJsonObject SimulatedArxAmplifier::itemFor(const QString &path, const QJsonObject &data) const
+{
+    QJsonObject out = data;
+    const QString boolName = QStringLiteral("boolValue");
+    if (m_numericBools && out.contains(boolName))
+        out.insert(boolName, out.value(boolName).toBool() ? 1 : 0);
+    return QJsonObject{{QStringLiteral("id"), path}, {QStringLiteral("data"), out}};
+}
+
+bool SimulatedArxAmplifier::answerFromStore(const QJsonObject &requestAction, QJsonObject *pAction)
+{
+    const QString type = requestAction.value(QStringLiteral("type")).toString();
+    const QJsonArray items = requestAction.value(QStringLiteral("values")).toArray();
+    QJsonArray values;
+    if (type == QLatin1String("WRITE")) {
+        if (m_refuseWrites)
+            return false;
+        ++m_writeCount;
+        for (const QJsonValue &item : items) {
+            const QString id = item.toObject().value(QStringLiteral("id")).toString();
+            const QJsonObject data = item.toObject().value(QStringLiteral("data")).toObject();
+            if (id.isEmpty() || data.isEmpty())
+                continue;
+            m_store.insert(id, data);
+            values.append(itemFor(id, data));
+        }
+    } else {
+        ++m_readCount;
+        for (const QJsonValue &item : items) {
+            QString folder = item.toObject().value(QStringLiteral("id")).toString();
+            while (folder.endsWith(QLatin1Char('/')))
+                folder.chop(1);
+            if (folder.isEmpty())
+                continue;
+            // The leaf itself, or every leaf below the folder.
+            for (auto it = m_store.constBegin(); it != m_store.constEnd(); ++it) {
+                if (it.key() == folder || it.key().startsWith(folder + QLatin1Char('/')))
+                    values.append(itemFor(it.key(), it.value()));
+            }
+        }
+    }
+    if (m_emptyValues)
+        values = QJsonArray();
+    *pAction = QJsonObject{{QStringLiteral("type"), type}, {QStringLiteral("values"), values}};
+    return true;
 }
 
 SimulatedArxAmplifier::~SimulatedArxAmplifier()
@@ -134,15 +274,18 @@ bool SimulatedArxAmplifier::handleRequest(const QHttpServerRequest &request, QTc
 
     const QByteArray json = QByteArrayLiteral("application/json");
     const QJsonObject requestObject = QJsonDocument::fromJson(post.body).object();
-    QJsonObject action{{QStringLiteral("type"), requestObject.value(QStringLiteral("payload"))
-                                                     .toObject()
-                                                     .value(QStringLiteral("action"))
-                                                     .toObject()
-                                                     .value(QStringLiteral("type"))},
+    const QJsonObject requestAction = requestObject.value(QStringLiteral("payload"))
+                                          .toObject()
+                                          .value(QStringLiteral("action"))
+                                          .toObject();
+    QJsonObject action{{QStringLiteral("type"), requestAction.value(QStringLiteral("type"))},
                        {QStringLiteral("values"), QJsonArray()}};
+    const QJsonValue clientId = m_replyClientId.isEmpty()
+        ? requestObject.value(QStringLiteral("clientId"))
+        : QJsonValue(m_replyClientId);
     auto answer = [&](const QJsonObject &actionObject) {
         const QJsonObject reply{
-            {QStringLiteral("clientId"), requestObject.value(QStringLiteral("clientId"))},
+            {QStringLiteral("clientId"), clientId},
             {QStringLiteral("payload"), QJsonObject{{QStringLiteral("type"), QStringLiteral("ACTION")},
                                                     {QStringLiteral("action"), actionObject}}}};
         responder.write(QJsonDocument(reply).toJson(QJsonDocument::Compact), json);
@@ -150,7 +293,10 @@ bool SimulatedArxAmplifier::handleRequest(const QHttpServerRequest &request, QTc
 
     switch (m_restMode) {
     case RestMode::Answer:
-        answer(action);
+        if (answerFromStore(requestAction, &action))
+            answer(action);
+        else
+            responder.write(Status::Forbidden);
         break;
     case RestMode::Unauthorized:
         responder.write(Status::Unauthorized);
@@ -320,10 +466,26 @@ QString SimulatedArxAmplifier::metersFrame() const
     return QStringLiteral("42") + QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Compact));
 }
 
-QString SimulatedArxAmplifier::slowsFrame() const
+QJsonObject SimulatedArxAmplifier::readingsSlows() const
 {
-    const QJsonObject slows{
-        {QStringLiteral("ext_state"), QJsonObject{{QStringLiteral("standby"), 0},
+    const bool standby = m_store.value(kLive + QStringLiteral("Generals/Standby/Value"))
+                             .value(QStringLiteral("boolValue"))
+                             .toBool();
+    QJsonArray channels;
+    QJsonArray outputs;
+    for (int i = 0; i < m_outputs.size(); ++i) {
+        channels.append(QJsonObject{{QStringLiteral("protection_thermal_limiting"), false},
+                                    {QStringLiteral("protection"), standby},
+                                    {QStringLiteral("protection_unrecoverable"), false},
+                                    {QStringLiteral("pilot_tone_voltage"), true},
+                                    {QStringLiteral("load_monitor"), true}});
+        outputs.append(QJsonObject{{QStringLiteral("detected_nominal_impedence"), true},
+                                   {QStringLiteral("pilot_tone_detection_impedence_rms"), 8.2},
+                                   {QStringLiteral("detection_nominal_impedence_rms"), 7.9},
+                                   {QStringLiteral("pilot_tone_detection_rms"), 1.5}});
+    }
+    return QJsonObject{
+        {QStringLiteral("ext_state"), QJsonObject{{QStringLiteral("standby"), standby ? 1 : 0},
                                                   {QStringLiteral("mains"), 1},
                                                   {QStringLiteral("fan"), 0},
                                                   {QStringLiteral("generic_hw_fault"), 0},
@@ -332,9 +494,20 @@ QString SimulatedArxAmplifier::slowsFrame() const
                                                       {QStringLiteral("memory_usage"), 40.0},
                                                       {QStringLiteral("memory_free_mb"), 200.0},
                                                       {QStringLiteral("disk_usage"), 30.0},
-                                                      {QStringLiteral("disk_free_mb"), 900.0}}}};
+                                                      {QStringLiteral("disk_free_mb"), 900.0}}},
+        {QStringLiteral("conf_slow"), QJsonObject{{QStringLiteral("dip_switch_energy_save"), 0}}},
+        {QStringLiteral("ampli"), QJsonArray{QJsonObject{{QStringLiteral("temp_ch_a_peak"), 41.0},
+                                                         {QStringLiteral("temp_ch_b_peak"), 44.0}},
+                                             QJsonObject{{QStringLiteral("temp_ch_a_peak"), 50.0},
+                                                         {QStringLiteral("temp_ch_b_peak"), 53.0}}}},
+        {QStringLiteral("output_channels"), channels},
+        {QStringLiteral("output_process"), outputs}};
+}
+
+QString SimulatedArxAmplifier::slowsFrame() const
+{
     const QJsonObject payload{
-        {QStringLiteral("readings"), QJsonObject{{QStringLiteral("slows"), slows}}}};
+        {QStringLiteral("readings"), QJsonObject{{QStringLiteral("slows"), readingsSlows()}}}};
     const QJsonArray event{QStringLiteral("slows"),
                            QJsonObject{{QStringLiteral("payload"), payload}}};
     return QStringLiteral("42") + QString::fromUtf8(QJsonDocument(event).toJson(QJsonDocument::Compact));

@@ -5,9 +5,11 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QList>
+#include <QMap>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
 #include <memory>
@@ -21,7 +23,8 @@ class QWebSocket;
 // Qt's HTTP server:
 // - POST "/am": the REST endpoint. Every post is recorded; one without the
 //   amplifiers' credential is answered 401; the others as the REST mode
-//   says (by default an object that echoes the request's "clientId").
+//   says. By default it answers as an amplifier does, from its value store
+//   (see below), echoing the request's "clientId".
 // - "/socket.io": the WebSocket feed. It pushes socket.io event frames,
 //   "42[\"meters\",{...}]" at the frame rate and a "42[\"slows\",{...}]"
 //   once a second, built from the readings set here.
@@ -30,6 +33,15 @@ class QWebSocket;
 //     IArxAddress::setPort(amplifier.port());
 //     amplifier.setInputCount(4);
 //     amplifier.startFeed(20);
+//
+// The value store holds a value ("data": {"type", "boolValue" | "intValue"
+// | "floatValue"}) for each parameter path the program reads: the status
+// paths under "/Device/Audio/Presets/Live/" (backup strategies, routing
+// sources, input matrix, output checks, standby) and the output channels'
+// gains (with two limiter gains of their own) and mutes and the input
+// mutes. A READ item names a leaf or a folder; a folder answers every leaf
+// below it. A WRITE stores its values and echoes them. Switches make it
+// answer as a faulty amplifier would.
 class SimulatedArxAmplifier : public QObject
 {
     Q_OBJECT
@@ -82,6 +94,29 @@ public:
     // The credential the amplifier accepts, as "user:password".
     static QByteArray expectedCredential();
 
+    // --- value store (REST mode Answer) --------------------------------------
+    // Full paths; setting a path that is not stored adds it.
+    void setBool(const QString &path, bool value);
+    void setInt(const QString &path, int value);
+    void setFloat(const QString &path, double value);
+    // The "data" object of a path; empty when it is not stored.
+    QJsonObject storedValue(const QString &path) const;
+    QStringList storedPaths() const;
+    // Back to the values it starts with.
+    void resetStore();
+    // Replies carry this client id instead of echoing the request's (empty:
+    // echo).
+    void setReplyClientId(const QString &clientId) { m_replyClientId = clientId; }
+    // Replies carry an empty values list.
+    void setEmptyValues(bool empty) { m_emptyValues = empty; }
+    // Booleans go out as the numbers 0 and 1, as some firmware sends them.
+    void setNumericBools(bool numeric) { m_numericBools = numeric; }
+    // A WRITE is refused (403) and nothing is stored.
+    void setRefuseWrites(bool refuse) { m_refuseWrites = refuse; }
+    // How many READ and WRITE posts it answered from the store.
+    int readCount() const { return m_readCount; }
+    int writeCount() const { return m_writeCount; }
+
     // --- WebSocket feed -----------------------------------------------------
     // The channels the frames carry; readings not set read as 0.
     void setInputCount(int count);
@@ -117,11 +152,23 @@ private:
     void onNewWebSocketConnection();
     void onFeedTick();
     QJsonObject readingsMeters() const;
+    QJsonObject readingsSlows() const;
+    // The action object answering a READ or WRITE request; false when the
+    // request is refused.
+    bool answerFromStore(const QJsonObject &requestAction, QJsonObject *pAction);
+    QJsonObject itemFor(const QString &path, const QJsonObject &data) const;
     void animate();
 
     std::unique_ptr<Server> m_pServer;
     quint16 m_port = 0;
     RestMode m_restMode = RestMode::Answer;
+    QMap<QString, QJsonObject> m_store;
+    QString m_replyClientId;
+    bool m_emptyValues = false;
+    bool m_numericBools = false;
+    bool m_refuseWrites = false;
+    int m_readCount = 0;
+    int m_writeCount = 0;
     QList<Post> m_posts;
     // Connections of silent answers, kept open.
     QList<QPointer<QTcpSocket>> m_held;

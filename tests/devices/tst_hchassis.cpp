@@ -320,8 +320,10 @@ void TestHChassis::arxWiring()
     QVERIFY(pChassis->protocol() != pArx);
 
     // Frames of the feed reach the protocol and the meter model.
-    pChassis->arxWebSocket()->deliverMessage(QStringLiteral("42[\"meters\"]"));
-    QCOMPARE(pArx->lastReadings(), QStringLiteral("42[\"meters\"]"));
+    QVERIFY(!pArx->readings().metersReceived());
+    pChassis->arxWebSocket()->deliverMessage(
+        QStringLiteral("42[\"meters\",{\"payload\":{\"readings\":{\"meters\":{}}}}]"));
+    QVERIFY(pArx->readings().metersReceived());
     QCOMPARE(pChassis->arxModelRepository()->frameCount(), 1);
 
     // Title words in any case make an ARX amplifier.

@@ -1,6 +1,8 @@
 // arxdemo: the program on its demo project with a simulated ARX amplifier.
 //
 //   arxdemo [--port N] [--rate N] [--panel SCENE/PANEL] [--workdir DIR]
+//           [--reply-client-id TEXT] [--empty-values] [--numeric-bools]
+//           [--refuse-writes]
 //
 // It starts the simulated ARX amplifier on 127.0.0.1 (a free port unless
 // --port), aims the program's ARX clients at that port and opens the
@@ -8,7 +10,9 @@
 // itself, a received project would take the demo's place. The demo's "Stage
 // Amplifier" is at 127.0.0.1, so its meters move with the amplifier's
 // readings. The processor's meters need the simulated VDS device
-// (build/tools/simdevice/simdevice) as well.
+// (build/tools/simdevice/simdevice) as well. Every post to the amplifier's
+// REST endpoint is printed; the last four options make it answer as a
+// faulty amplifier would.
 
 #include "SimulatedArxAmplifier.h"
 #include "app/MModel.h"
@@ -18,6 +22,9 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 
 #include <cstdio>
 
@@ -50,7 +57,18 @@ int main(int argc, char **argv)
         QStringLiteral("workdir"),
         QStringLiteral("Working folder to start in (default: the current one), e.g. build/run."),
         QStringLiteral("folder"));
-    parser.addOptions({portOption, rateOption, panelOption, workdirOption});
+    const QCommandLineOption clientIdOption(
+        QStringLiteral("reply-client-id"),
+        QStringLiteral("Answer every post with this client id instead of the request's."),
+        QStringLiteral("text"));
+    const QCommandLineOption emptyValuesOption(QStringLiteral("empty-values"),
+                                               QStringLiteral("Answer every post with an empty values list."));
+    const QCommandLineOption numericBoolsOption(QStringLiteral("numeric-bools"),
+                                                QStringLiteral("Send booleans as 0 and 1."));
+    const QCommandLineOption refuseWritesOption(QStringLiteral("refuse-writes"),
+                                                QStringLiteral("Refuse every WRITE (HTTP 403)."));
+    parser.addOptions({portOption, rateOption, panelOption, workdirOption, clientIdOption,
+                       emptyValuesOption, numericBoolsOption, refuseWritesOption});
     parser.process(app);
 
     bool ok = false;
@@ -70,6 +88,20 @@ int main(int argc, char **argv)
     amplifier.setOutputCount(kOutputs);
     amplifier.setAnimated(true);
     amplifier.startFeed(rate);
+    amplifier.setReplyClientId(parser.value(clientIdOption));
+    amplifier.setEmptyValues(parser.isSet(emptyValuesOption));
+    amplifier.setNumericBools(parser.isSet(numericBoolsOption));
+    amplifier.setRefuseWrites(parser.isSet(refuseWritesOption));
+    QObject::connect(&amplifier, &SimulatedArxAmplifier::postReceived, &amplifier, [&amplifier]() {
+        const QJsonObject body = QJsonDocument::fromJson(amplifier.posts().last().body).object();
+        const QJsonObject action =
+            body.value(QStringLiteral("payload")).toObject().value(QStringLiteral("action")).toObject();
+        std::printf("arxdemo: POST %s %s, %d values\n",
+                    qPrintable(body.value(QStringLiteral("clientId")).toString()),
+                    qPrintable(action.value(QStringLiteral("type")).toString()),
+                    int(action.value(QStringLiteral("values")).toArray().size()));
+        std::fflush(stdout);
+    });
     IArxAddress::setPort(amplifier.port());
     std::printf("arxdemo: simulated ARX amplifier on 127.0.0.1:%u, %d inputs and %d outputs, "
                 "%d frames a second\n",
