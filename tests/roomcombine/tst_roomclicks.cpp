@@ -1,5 +1,7 @@
 #include "VrTest.h"
 
+#include "RoomLists.h"
+
 #include "roomcombine/HRCGroupInfo.h"
 #include "roomcombine/RCCombo.h"
 #include "roomcombine/RCGroup.h"
@@ -36,13 +38,14 @@ void setLists(HRCGroupInfo &info, const Lists &lists)
     info.updateComboIndexes();
 }
 
-Lists listsOf(HRCGroupInfo &info, int groupId = 1)
+// The group's combinations as "[1,2][][3]".
+QString listsOf(HRCGroupInfo &info, int groupId = 1)
 {
     QReadLocker locker(info.lock());
     Lists lists;
     for (const RCCombo *pCombo : info.findGroup(groupId)->combos())
         lists.append(pCombo->roomIds());
-    return lists;
+    return roomListsText(lists);
 }
 
 // Every room's combination index agrees with the lists, and no room sits
@@ -73,6 +76,8 @@ private slots:
     void click_data();
     void click();
     void groupOfOneRoomHasNothingToClick();
+    void parseStateReply_data();
+    void parseStateReply();
     void stateReply_data();
     void stateReply();
     void repeatedReplyIsIgnored();
@@ -144,7 +149,7 @@ void TestRoomClicks::click()
     QString colour = QStringLiteral("unset");
     QTEST(info.roomClicked(room, 1, selected, &colour), "text");
     QTEST(colour, "colour");
-    QCOMPARE(listsOf(info), after);
+    QCOMPARE(listsOf(info), roomListsText(after));
     QVERIFY(indexesAgree(info));
     if (!colour.isEmpty())
         QCOMPARE(info.roomColor(1, room), colour);
@@ -160,6 +165,34 @@ void TestRoomClicks::groupOfOneRoomHasNothingToClick()
     QCOMPARE(info.roomColor(2, 1), QStringLiteral("lightgray"));
     // A group that does not exist neither.
     QCOMPARE(info.roomClicked(1, 3, 0, &colour), QString());
+}
+
+void TestRoomClicks::parseStateReply_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<int>("group");
+    QTest::addColumn<bool>("hasLists");
+    QTest::addColumn<bool>("wellFormed");
+    QTest::addColumn<Lists>("lists");
+
+    QTest::newRow("two lists") << "GRC 3,[1,2][10,4]\r" << 3 << true << true << Lists{{1, 2}, {10, 4}};
+    QTest::newRow("no list") << "GRC 3,\r" << 3 << false << true << Lists{};
+    QTest::newRow("an empty list is no room 0") << "GRC 1,[]" << 1 << true << true << Lists{{}};
+    QTest::newRow("empty ids and no numbers")
+        << "GRC 1,[1,x,,2, 7]" << 1 << true << true << Lists{{1, 2, 7}};
+    QTest::newRow("cut off") << "GRC 1,[1,2][3" << 1 << true << false << Lists{{1, 2}};
+    QTest::newRow("not GRC") << "GRX 1,[1,2]" << -1 << true << true << Lists{{1, 2}};
+}
+
+void TestRoomClicks::parseStateReply()
+{
+    QFETCH(QString, reply);
+    const HRCGroupInfo::StateReply parsed = HRCGroupInfo::parseStateReply(reply);
+    QTEST(parsed.groupId, "group");
+    QTEST(parsed.hasLists, "hasLists");
+    QTEST(parsed.wellFormed, "wellFormed");
+    QFETCH(Lists, lists);
+    QCOMPARE(roomListsText(parsed.lists), roomListsText(lists));
 }
 
 void TestRoomClicks::stateReply_data()
@@ -199,7 +232,7 @@ void TestRoomClicks::stateReply()
     addHall(info);
     setLists(info, {{1, 2}, {3}});
     info.handleCombineStateReply(reply);
-    QCOMPARE(listsOf(info), after);
+    QCOMPARE(listsOf(info), roomListsText(after));
     QVERIFY(indexesAgree(info));
     // Taken, whether or not it could be used.
     QCOMPARE(info.lastStateReply(), reply);
@@ -211,10 +244,10 @@ void TestRoomClicks::repeatedReplyIsIgnored()
     addHall(info);
     const QString reply = QStringLiteral("GRC 1,[1,2][3,4]\r");
     info.handleCombineStateReply(reply);
-    QCOMPARE(listsOf(info), (Lists{{1, 2}, {3, 4}, {}}));
+    QCOMPARE(listsOf(info), QStringLiteral("[1,2][3,4][]"));
     setLists(info, {{5, 6}});
     info.handleCombineStateReply(reply);
-    QCOMPARE(listsOf(info), (Lists{{5, 6}, {}, {}}));
+    QCOMPARE(listsOf(info), QStringLiteral("[5,6][][]"));
     // An empty reply repeats the empty start.
     HRCGroupInfo fresh;
     addHall(fresh);
@@ -242,7 +275,7 @@ void TestRoomClicks::clickMakesTheNextReplyCount()
     info.handleCombineStateReply(nothing);
     QCOMPARE(info.roomColor(1, 1), QStringLiteral("lightgray"));
     QCOMPARE(info.roomColor(1, 2), QStringLiteral("lightgray"));
-    QCOMPARE(listsOf(info), (Lists{{}, {}, {}}));
+    QCOMPARE(listsOf(info), QStringLiteral("[][][]"));
 
     // A refused router join empties it too.
     HRCGroupInfo routers;
@@ -263,8 +296,8 @@ void TestRoomClicks::lastReplyIsPerChassis()
     const QString reply = QStringLiteral("GRC 1,[1,2]\r");
     first.handleCombineStateReply(reply);
     second.handleCombineStateReply(reply);
-    QCOMPARE(listsOf(first), (Lists{{1, 2}, {}, {}}));
-    QCOMPARE(listsOf(second), (Lists{{1, 2}, {}, {}}));
+    QCOMPARE(listsOf(first), QStringLiteral("[1,2][][]"));
+    QCOMPARE(listsOf(second), QStringLiteral("[1,2][][]"));
 }
 
 // Everything runs on the GUI thread, but the lock must hold if it did not:
