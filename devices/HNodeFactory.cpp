@@ -9,6 +9,7 @@
 #include "HParameterSet.h"
 #include "HParameterSetList.h"
 #include "roomcombine/HRCGroup.h"
+#include "roomcombine/HRCGroupCombo.h"
 #include "roomcombine/HRCRoom.h"
 
 #include <QObject>
@@ -87,6 +88,8 @@ HNode *HNodeFactory::createNode(const QString &className, const QString &cardTyp
         return new HRCGroup;
     if (className == QObject::tr("RCRoom"))
         return new HRCRoom;
+    if (className == QObject::tr("RCGroupCombo"))
+        return new HRCGroupCombo;
     if (className == QLatin1String("ParameterSet"))
         return new HParameterSet;
     if (className == QLatin1String("PanelList"))

@@ -2,6 +2,8 @@
 
 #include "HRCGroupInfo.h"
 #include "HRCRoom.h"
+#include "RCGroup.h"
+#include "RoomCombine.h"
 #include "devices/HChassis.h"
 #include "devices/HNodeFactory.h"
 #include "devices/HParameterSet.h"
@@ -11,6 +13,11 @@ HRCGroup::HRCGroup()
 {
     m_typenum = QStringLiteral("0");
     m_title = QObject::tr("RCGroup");
+    // Nothing waits on it: while it runs a query is outstanding. Precise,
+    // so that it never ends before the interval it promises.
+    m_queryTimer.setSingleShot(true);
+    m_queryTimer.setTimerType(Qt::PreciseTimer);
+    m_queryTimer.setInterval(QueryIntervalMs);
 }
 
 HRCGroup::~HRCGroup() = default;
@@ -30,25 +37,30 @@ HRCRoom *HRCGroup::findRoomByIdText(const QString &idText) const
     return nullptr;
 }
 
+HRCGroupInfo *HRCGroup::groupInfo() const
+{
+    auto *pChassis = qobject_cast<HChassis *>(m_pParent);
+    return pChassis ? pChassis->roomCombineInfo() : nullptr;
+}
+
 void HRCGroup::buildChildren(HNodeFactory *pFactory, bool merging)
 {
     clearFlags(PrunableFlag);
-    auto *pChassis = qobject_cast<HChassis *>(m_pParent);
-    if (!pChassis)
+    HRCGroupInfo *pInfo = groupInfo();
+    if (!pInfo)
         return;
-    const HRCGroupInfo *pInfo = pChassis->roomCombineInfo();
     const int group = groupId();
-    if (!pInfo->hasGroup(group))
+    const RCGroup *pGroup = pInfo->findGroup(group);
+    if (!pGroup)
         return;
-    for (int roomId = 1;; ++roomId) {
-        const HRCGroupInfo::Room *pRoom = pInfo->findRoom(group, roomId);
-        if (!pRoom)
-            break;
-        const QString label = QLatin1Char('[') + pRoom->name + QLatin1Char(']');
+    for (int roomId = 1; pGroup->hasRoom(roomId); ++roomId) {
+        const QString label = QLatin1Char('[') + pInfo->roomName(group, roomId) + QLatin1Char(']');
+        const int blockValue = pInfo->roomBlockValue(group, roomId);
         if (merging) {
             if (HRCRoom *pExisting = findRoomByIdText(QString::number(roomId))) {
-                pExisting->setLabel(label);
-                pExisting->setNodeID(pRoom->blockValue);
+                if (pExisting->label() != label)
+                    pExisting->setLabel(label);
+                pExisting->setNodeID(blockValue);
                 pExisting->setFlags(PlacedFlag);
                 continue;
             }
@@ -66,9 +78,86 @@ void HRCGroup::buildChildren(HNodeFactory *pFactory, bool merging)
         pNew->clearFlags(PrunableFlag);
         pNew->setId(QString::number(roomId));
         pNew->setRoomNumber(roomId);
-        pNew->setNodeID(pRoom->blockValue);
+        pNew->setNodeID(blockValue);
         addChild(pNew);
+        connectRoom(pNew);
     }
+    // The rooms start from the tables as they are now: the next report is
+    // taken whatever it repeats.
+    pInfo->resetLastStateReply();
+}
+
+void HRCGroup::connectRoom(HRCRoom *pRoom)
+{
+    connect(this, &HNode::queryResponseReady, pRoom, &HNode::queryResponseReady,
+            Qt::UniqueConnection);
+    connect(pRoom, &HNode::updateComboColorList, this, &HNode::updateComboColorList,
+            Qt::UniqueConnection);
+    // Queued both ways: the click runs after the press that made it has
+    // returned, and its results after the click.
+    const auto queued = Qt::ConnectionType(Qt::QueuedConnection | Qt::UniqueConnection);
+    connect(pRoom, &HRCRoom::roomControlClicked, this, &HRCGroup::onRoomControlClicked, queued);
+    connect(this, &HNode::updateRoomColor, pRoom, &HRCRoom::onUpdateRoomColor, queued);
+    connect(this, &HNode::sendMessage, pRoom, &HRCRoom::onSendMessage, queued);
+    connect(this, &HNode::showErrorDialog, pRoom, &HRCRoom::onShowErrorDialog, queued);
+}
+
+QString HRCGroup::roomColor(int roomId) const
+{
+    const HRCGroupInfo *pInfo = groupInfo();
+    return pInfo ? pInfo->roomColor(groupId(), roomId) : QStringLiteral("lightblue");
+}
+
+QStringList HRCGroup::combos() const
+{
+    const HRCGroupInfo *pInfo = groupInfo();
+    return pInfo ? pInfo->comboColors(groupId()) : QStringList();
+}
+
+void HRCGroup::combinedRoomNames(int roomId, QStringList *pNames) const
+{
+    if (const HRCGroupInfo *pInfo = groupInfo())
+        pInfo->combinedRoomNames(roomId, groupId(), pNames);
+}
+
+bool HRCGroup::isQueryPending() const
+{
+    return m_queryTimer.isActive();
+}
+
+QString HRCGroup::stateQueryCommand()
+{
+    m_queryTimer.start();
+    return RoomCombine::combineStateQuery(m_id);
+}
+
+void HRCGroup::handleQueryResponse(const QString &reply)
+{
+    HRCGroupInfo *pInfo = groupInfo();
+    if (!pInfo)
+        return;
+    pInfo->handleCombineStateReply(reply);
+    emit queryResponseReady();
+}
+
+void HRCGroup::onRoomControlClicked(int roomID)
+{
+    HRCGroupInfo *pInfo = groupInfo();
+    if (!pInfo)
+        return;
+    QString colour;
+    const QString result = pInfo->roomClicked(roomID, groupId(), m_selectedCombo, &colour);
+    QString commands;
+    QString message;
+    RoomCombine::separateFailure(result, &commands, &message);
+    // Nothing changed (no such room or combination): nothing to tell.
+    if (!colour.isEmpty() && !result.startsWith(RoomCombine::combineFailurePrefix())) {
+        emit updateRoomColor(colour, roomID);
+        emit sendMessage(commands, roomID);
+    }
+    // Shown after the commands went off: the box waits for the operator.
+    if (!message.isEmpty())
+        emit showErrorDialog(message, roomID);
 }
 
 void HRCGroup::updateFrom(HNode *)

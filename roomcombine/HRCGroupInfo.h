@@ -3,57 +3,115 @@
 #include <QList>
 #include <QMap>
 #include <QObject>
+#include <QReadWriteLock>
 #include <QString>
+#include <QStringList>
 
-// The room-combining tables of one chassis: the combinable rooms of its
-// room-combiner blocks and the groups they belong to.
+class RCGroup;
+class RoomInfo;
+
+// The room-combining tables of one chassis: every combinable room of its
+// room-combiner blocks, the groups they belong to with their combinations,
+// and the join, split and state-report logic that changes them.
 //
-// So far this keeps only what the device tree hands it while a design is
-// read (the rooms, their groups and the group names); combinations, their
-// colours and the join, split and query logic come with room combining.
+// The tables are filled while a design is read and change afterwards only
+// by clicks and the processor's state reports. Everything runs on the GUI
+// thread; the lock still guards the combination state (each combination's
+// rooms and each room's combination index). It is not recursive: no
+// operation that holds it calls one that takes it.
 class HRCGroupInfo : public QObject
 {
     Q_OBJECT
 
 public:
-    // One registered room.
-    struct Room
+    // A state report broken into its parts (see parseStateReply).
+    struct StateReply
     {
-        int roomId = 0;
-        QString name;
-        int groupId = 0;
-        // 1 for the room-combiner blocks, 0 for the conference router.
-        int combinerFlag = 0;
-        // The node id of the block that registered the room.
-        int blockValue = 0;
-        QList<int> neighbours;
+        // The group the report names; -1 when its head is not "GRC g,".
+        int groupId = -1;
+        // False for "GRC g," without any list.
+        bool hasLists = false;
+        // False when a list is cut off or anything follows its "]".
+        bool wellFormed = false;
+        QList<QList<int>> lists;
     };
 
     explicit HRCGroupInfo(QObject *parent = nullptr);
     ~HRCGroupInfo() override;
 
-    // Stores the room under its group and room ids (a second registration
-    // under the same ids replaces the first) and makes the group when it is
-    // missing.
+    // --- Building (not locked) ----------------------------------------------
+
+    // Registers the room under its key (a second registration takes the
+    // key's place; the first record is deleted) and in its group.
     void addRoom(int roomId, const QString &name, int groupId, int combinerFlag, int blockValue,
                  const QList<int> &neighbours);
-    // Registers every room of the group with the other tables.
+    // Makes the group when missing and adds the room to it.
+    void addRoomToGroup(int roomId, int groupId);
+    // Registers every room of the group with the other tables, which get
+    // combinations of their own.
     void copyGroupTo(HRCGroupInfo *pTarget, const QString &groupIdText) const;
     // Names the group when it exists.
     void setGroupName(int groupId, const QString &name);
-    // Forgets every room and group.
+    // Deletes every room and group.
     void clear();
 
-    static QString roomKey(int groupId, int roomId);
-    // The room under the ids, or null.
-    const Room *findRoom(int groupId, int roomId) const;
-    QList<Room> rooms() const { return m_rooms.values(); }
-    bool hasGroup(int groupId) const { return m_groupNames.contains(groupId); }
-    // "NOT_NAMED" until named; empty for a group that does not exist.
-    QString groupName(int groupId) const { return m_groupNames.value(groupId); }
-    QList<int> groupIds() const { return m_groupNames.keys(); }
+    // --- Queries ------------------------------------------------------------
+
+    RoomInfo *findRoom(int groupId, int roomId) const;
+    RCGroup *findGroup(int groupId) const;
+    // Rooms by key ("RK_g_r", in key text order) and groups by id.
+    const QMap<QString, RoomInfo *> &rooms() const { return m_rooms; }
+    const QMap<int, RCGroup *> &groups() const { return m_groups; }
+    // "UNKNOWN" for a room that is not registered.
+    QString roomName(int groupId, int roomId) const;
+    // -1 for a room that is not registered.
+    int roomBlockValue(int groupId, int roomId) const;
+    // The group's colours, one per combination; empty for no group.
+    QStringList comboColors(int groupId) const;
+    // The colour of the room's combination; "lightgray" for a room in no
+    // combination, or no such room or group. Read lock.
+    QString roomColor(int groupId, int roomId) const;
+    // The first combination of the group holding the room; -1 for none or
+    // no group. Read lock.
+    int comboIndexOfRoom(int groupId, int roomId) const;
+    // Whether combination index of the group holds the room. Read lock.
+    bool isRoomInCombo(int roomId, int groupId, int index) const;
+    // The short names of the other rooms of the room's combination, in the
+    // combination's order. Read lock.
+    void combinedRoomNames(int roomId, int groupId, QStringList *pOut) const;
+    // Brings every room's combination index in line with the combinations.
+    // The caller holds the write lock.
+    void updateComboIndexes();
+
+    // --- Clicks and state reports -------------------------------------------
+
+    // The operator clicked the room with combination selectedCombo chosen:
+    // the room leaves that combination when it is in it, else it joins it
+    // (leaving its old one). The tables change at once; the answer is the
+    // text for the processor (empty, one or more commands, or a
+    // "FAILURE::" message for the operator), and *pColour the colour the
+    // room shows from now on. A click that changes nothing (no such room,
+    // no such combination) answers empty with an empty colour.
+    QString roomClicked(int roomId, int groupId, int selectedCombo, QString *pColour);
+    // Takes the processor's combination state from a "GRC g,[..][..]"
+    // report, unless it repeats the last report taken.
+    void handleCombineStateReply(const QString &text);
+    // The last report taken; emptied by every click, so that the next
+    // report sets right what a refused or lost command left wrong.
+    QString lastStateReply() const;
+    void resetLastStateReply();
+
+    // The parts of a report: the head must be "GRC", a blank, the group id
+    // and ","; each list is "[" ids "]", ids separated by ","; ids that are
+    // empty or no number are left out, as are repeats within a list.
+    static StateReply parseStateReply(const QString &text);
+
+    QReadWriteLock *lock() { return &m_lock; }
 
 private:
-    QMap<QString, Room> m_rooms;
-    QMap<int, QString> m_groupNames;
+    QMap<QString, RoomInfo *> m_rooms;
+    QMap<int, RCGroup *> m_groups;
+    QString m_lastStateReply;
+    // Guards the combination state and the last report.
+    mutable QReadWriteLock m_lock{QReadWriteLock::NonRecursive};
 };

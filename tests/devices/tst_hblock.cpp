@@ -5,6 +5,8 @@
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"
 #include "roomcombine/HRCGroupInfo.h"
+#include "roomcombine/RCGroup.h"
+#include "roomcombine/RoomInfo.h"
 
 class TestHBlock : public QObject
 {
@@ -159,25 +161,26 @@ void TestHBlock::roomRegistration()
     chassis.childAttached(pBlock);
 
     HRCGroupInfo *pInfo = chassis.roomCombineInfo();
-    const HRCGroupInfo::Room *pRoom = pInfo->findRoom(1, 3);
+    const RoomInfo *pRoom = pInfo->findRoom(1, 3);
     QCOMPARE(pRoom != nullptr, registered);
     QCOMPARE(pInfo->rooms().size(), registered ? 1 : 0);
     if (!registered)
         return;
-    QCOMPARE(pRoom->name, QStringLiteral("Hall-East"));
-    QCOMPARE(pRoom->groupId, 1);
-    QCOMPARE(pRoom->roomId, 3);
-    QCOMPARE(pRoom->blockValue, 42);
-    QTEST(pRoom->combinerFlag, "combinerFlag");
-    QTEST(pRoom->neighbours, "neighbours");
-    QCOMPARE(pInfo->groupName(1), QStringLiteral("NOT_NAMED"));
-    QCOMPARE(HRCGroupInfo::roomKey(1, 3), QStringLiteral("RK_1_3"));
+    QCOMPARE(pRoom->name(), QStringLiteral("Hall-East"));
+    QCOMPARE(pRoom->groupId(), 1);
+    QCOMPARE(pRoom->roomId(), 3);
+    QCOMPARE(pRoom->blockValue(), 42);
+    QCOMPARE(pRoom->comboIndex(), -1);
+    QTEST(pRoom->combinerFlag(), "combinerFlag");
+    QTEST(pRoom->neighbours(), "neighbours");
+    QCOMPARE(pInfo->findGroup(1)->name(), QStringLiteral("NOT_NAMED"));
+    QCOMPARE(pInfo->rooms().firstKey(), QStringLiteral("RK_1_3"));
 
     // The group takes its name through the chassis.
     chassis.setRoomCombineText(1, QStringLiteral("Ballroom"));
     chassis.setRoomCombineText(7, QStringLiteral("Nowhere"));
-    QCOMPARE(pInfo->groupName(1), QStringLiteral("Ballroom"));
-    QVERIFY(!pInfo->hasGroup(7));
+    QCOMPARE(pInfo->findGroup(1)->name(), QStringLiteral("Ballroom"));
+    QVERIFY(!pInfo->findGroup(7));
 
     // Registering no tables at all is harmless.
     pBlock->registerRoomCombine(nullptr);
@@ -202,9 +205,12 @@ void TestHBlock::roomTablesAcrossDevices()
     HRCGroupInfo *pMainInfo = pMain->roomCombineInfo();
     QCOMPARE(pMainInfo->rooms().size(), 3);
     QVERIFY(pMainInfo->findRoom(1, 1) && pMainInfo->findRoom(1, 2));
-    QCOMPARE(pMainInfo->findRoom(1, 2)->blockValue, 11);
+    QCOMPARE(pMainInfo->findRoom(1, 2)->blockValue(), 11);
     QVERIFY(!pMainInfo->findRoom(2, 1));
-    QCOMPARE(pMainInfo->groupIds(), (QList<int>{1, 3}));
+    QCOMPARE(pMainInfo->groups().keys(), (QList<int>{1, 3}));
+    // The copy has combinations of its own.
+    QCOMPARE(pMainInfo->findGroup(1)->comboCount(), 1);
+    QVERIFY(pMainInfo->findGroup(1)->combo(0) != pExpanderInfo->findGroup(1)->combo(0));
     QCOMPARE(pExpanderInfo->rooms().size(), 3); // the source keeps its rooms
 
     // A group id that is no number shares nothing.
@@ -213,7 +219,7 @@ void TestHBlock::roomTablesAcrossDevices()
 
     pExpanderInfo->clear();
     QVERIFY(pExpanderInfo->rooms().isEmpty());
-    QVERIFY(pExpanderInfo->groupIds().isEmpty());
+    QVERIFY(pExpanderInfo->groups().isEmpty());
 }
 
 VR_TEST_MAIN(TestHBlock)

@@ -41,6 +41,7 @@ void TestHNodeFactory::classTable_data()
     QTest::newRow("Group") << "Group" << "HGroup";
     QTest::newRow("RCGroup") << "RCGroup" << "HRCGroup";
     QTest::newRow("RCRoom") << "RCRoom" << "HRCRoom";
+    QTest::newRow("RCGroupCombo") << "RCGroupCombo" << "HRCGroupCombo";
     QTest::newRow("ParameterSet") << "ParameterSet" << "HParameterSet";
     QTest::newRow("PanelList") << "PanelList" << "HParameterSetList";
     QTest::newRow("a block") << "Gain" << "HBlock";

@@ -16,6 +16,7 @@
 #include "project/XmlFileReader.h"
 #include "roomcombine/HRCGroup.h"
 #include "roomcombine/HRCRoom.h"
+#include "roomcombine/RCGroup.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -259,7 +260,7 @@ void TestXVPJHandler::fullDesignAssignments()
     QCOMPARE(pSouth->id(), QStringLiteral("2"));
     QCOMPARE(pSouth->nodeID(), 8);
     QCOMPARE(pSouth->protocol(), pMain->protocol());
-    QCOMPARE(pMain->roomCombineInfo()->groupName(1), QStringLiteral("Hall Group"));
+    QCOMPARE(pMain->roomCombineInfo()->findGroup(1)->name(), QStringLiteral("Hall Group"));
 }
 
 void TestXVPJHandler::unassignedGroupsAndSetsArePruned()

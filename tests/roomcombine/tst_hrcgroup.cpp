@@ -4,7 +4,14 @@
 #include "devices/HChassis.h"
 #include "devices/HNodeFactory.h"
 #include "roomcombine/HRCGroup.h"
+#include "roomcombine/HRCGroupInfo.h"
 #include "roomcombine/HRCRoom.h"
+#include "roomcombine/RCGroup.h"
+
+#include <QSignalSpy>
+#include <QStandardItemModel>
+
+#include <memory>
 
 using NodeProperties::read;
 
@@ -27,6 +34,49 @@ QStringList roomLabels(const HRCGroup &group)
     return labels;
 }
 
+// A chassis with group 1 of four rooms "Hall-1" .. "Hall-4" (two
+// combinations) and its group node with the room nodes built; with router
+// set, room 3 is a conference router's room next to room 4.
+struct Hall
+{
+    explicit Hall(bool router = false)
+    {
+        for (int room = 1; room <= 4; ++room) {
+            const bool isRouter = router && room == 3;
+            info()->addRoom(room, QStringLiteral("Hall-%1").arg(room), 1, isRouter ? 0 : 1,
+                            70 + room, isRouter ? QList<int>{4} : QList<int>());
+        }
+        pGroup = addGroup(chassis, QStringLiteral("1"));
+        HNodeFactory factory;
+        pGroup->buildChildren(&factory, false);
+    }
+
+    HRCGroupInfo *info() { return chassis.roomCombineInfo(); }
+    HRCRoom *room(int number) const { return qobject_cast<HRCRoom *>(pGroup->childAt(number - 1)); }
+
+    HChassis chassis;
+    HRCGroup *pGroup = nullptr;
+};
+
+// What one room node passes on to its widgets.
+struct RoomSignals
+{
+    explicit RoomSignals(HNode *pNode)
+        : colours(pNode, &HNode::updateRoomColor)
+        , messages(pNode, &HNode::sendMessage)
+        , errors(pNode, &HNode::showErrorDialog)
+        , replies(pNode, &HNode::queryResponseReady)
+    {
+    }
+
+    int total() const { return int(colours.size() + messages.size() + errors.size()); }
+
+    QSignalSpy colours;
+    QSignalSpy messages;
+    QSignalSpy errors;
+    QSignalSpy replies;
+};
+
 } // namespace
 
 // The room-combining group as a container: it names its group in the
@@ -41,6 +91,16 @@ private slots:
     void mergeRefreshesExistingRooms();
     void idThatIsNoNumber();
     void withoutChassis();
+    void queryIsPendingForItsInterval();
+    void replyReachesEveryRoom();
+    void clickReachesOnlyItsRoom();
+    void refusedClickShowsOnlyTheMessage();
+    void leavingThenRefusedSendsTheSplitAndShowsTheMessage();
+    void clickThatChangesNothingSaysNothing();
+    void rebuildingTakesTheNextReply();
+    void roomsAskTheirGroup();
+    void roomInUsePutsTheChassisInUse();
+    void findInModel();
 };
 
 void TestHRCGroup::construction()
@@ -70,7 +130,7 @@ void TestHRCGroup::roomsUpToTheFirstGap()
     // Placing the group names its group in the tables (by its index).
     pInfo->addRoom(1, QStringLiteral("Named-One"), 1, 1, 90, {});
     addGroup(chassis, QStringLiteral("9"));
-    QCOMPARE(pInfo->groupName(1), QStringLiteral("Hall Group"));
+    QCOMPARE(pInfo->findGroup(1)->name(), QStringLiteral("Hall Group"));
 
     HNodeFactory factory;
     pGroup->buildChildren(&factory, false);
@@ -136,6 +196,214 @@ void TestHRCGroup::withoutChassis()
     group.buildChildren(&factory, false);
     QCOMPARE(group.childCount(), 0);
     QVERIFY(!group.hasFlags(HNode::PrunableFlag));
+    QCOMPARE(group.roomColor(1), QStringLiteral("lightblue"));
+    QVERIFY(group.combos().isEmpty());
+    QSignalSpy replies(&group, &HNode::queryResponseReady);
+    group.handleQueryResponse(QStringLiteral("GRC 1,[1,2]"));
+    QCOMPARE(replies.size(), 0);
+
+    HRCRoom room;
+    QCOMPARE(room.roomColor(1), QStringLiteral("purple"));
+    QVERIFY(room.stateQueryCommand().isEmpty());
+    QVERIFY(!room.isQueryPending());
+    QVERIFY(room.roomCombineName().isEmpty());
+    room.handleQueryResponse(QStringLiteral("GRC 1,[1,2]"));
+}
+
+// The query counts as outstanding for 997 ms after the last one, so the
+// panels' polling asks about once a second however often it comes by.
+void TestHRCGroup::queryIsPendingForItsInterval()
+{
+    Hall hall;
+    QCOMPARE(hall.pGroup->queryTimer().interval(), 997);
+    QVERIFY(hall.pGroup->queryTimer().isSingleShot());
+    QVERIFY(!hall.pGroup->isQueryPending());
+    QCOMPARE(hall.pGroup->stateQueryCommand(), QStringLiteral("GRC 1\r"));
+    QVERIFY(hall.pGroup->isQueryPending());
+    QVERIFY(hall.room(2)->isQueryPending());
+    // A room's query is its group's.
+    QCOMPARE(hall.room(2)->stateQueryCommand(), QStringLiteral("GRC 1\r"));
+    QVERIFY(hall.pGroup->queryTimer().remainingTime() > 500);
+    QTRY_VERIFY_WITH_TIMEOUT(!hall.pGroup->isQueryPending(), 10000);
+    QVERIFY(!hall.room(2)->isQueryPending());
+}
+
+void TestHRCGroup::replyReachesEveryRoom()
+{
+    Hall hall;
+    QSignalSpy groupReplies(hall.pGroup, &HNode::queryResponseReady);
+    std::vector<std::unique_ptr<RoomSignals>> rooms;
+    for (int number = 1; number <= 4; ++number)
+        rooms.push_back(std::make_unique<RoomSignals>(hall.room(number)));
+
+    // Through a room, as a room's control hands it over.
+    hall.room(3)->handleQueryResponse(QStringLiteral("GRC 1,[1,3]"));
+    QCOMPARE(groupReplies.size(), 1);
+    for (const auto &pRoom : rooms)
+        QCOMPARE(pRoom->replies.size(), 1);
+    QCOMPARE(hall.room(3)->roomColor(0), QStringLiteral("crimson"));
+    QCOMPARE(hall.pGroup->roomColor(1), QStringLiteral("crimson"));
+    QCOMPARE(hall.room(2)->roomColor(0), QStringLiteral("lightgray"));
+    QStringList names;
+    hall.room(1)->combinedRoomNames(0, &names);
+    QCOMPARE(names, QStringList{"3"});
+
+    // A repeated report changes nothing and is still announced.
+    hall.pGroup->handleQueryResponse(QStringLiteral("GRC 1,[1,3]"));
+    QCOMPARE(groupReplies.size(), 2);
+    QCOMPARE(rooms.back()->replies.size(), 2);
+}
+
+// The click runs a turn of the event loop after the press; its answer runs
+// another turn later and reaches only the clicked room's widgets.
+void TestHRCGroup::clickReachesOnlyItsRoom()
+{
+    Hall hall;
+    std::vector<std::unique_ptr<RoomSignals>> rooms;
+    for (int number = 1; number <= 4; ++number)
+        rooms.push_back(std::make_unique<RoomSignals>(hall.room(number)));
+    QSignalSpy groupColours(hall.pGroup, &HNode::updateRoomColor);
+
+    hall.room(2)->controlClicked();
+    QCOMPARE(groupColours.size(), 0);
+    QCOMPARE(hall.info()->roomColor(1, 2), QStringLiteral("lightgray"));
+    QVERIFY(rooms.at(1)->colours.wait(5000));
+    QCOMPARE(rooms.at(1)->colours.first(), (QVariantList{QStringLiteral("crimson"), 2}));
+    QCOMPARE(rooms.at(1)->messages.size(), 1);
+    QCOMPARE(rooms.at(1)->messages.first(), (QVariantList{QString(), 2}));
+
+    hall.pGroup->setSelectedCombo(0);
+    hall.room(4)->controlClicked();
+    QVERIFY(rooms.at(3)->messages.wait(5000));
+    QCOMPARE(rooms.at(3)->messages.first(), (QVariantList{QStringLiteral("SRC 1,[2,4]\r"), 4}));
+    QCOMPARE(rooms.at(3)->colours.first(), (QVariantList{QStringLiteral("crimson"), 4}));
+    QCOMPARE(rooms.at(0)->total(), 0);
+    QCOMPARE(rooms.at(2)->total(), 0);
+    QCOMPARE(rooms.at(1)->total(), 2);
+    QCOMPARE(rooms.at(3)->errors.size(), 0);
+}
+
+void TestHRCGroup::refusedClickShowsOnlyTheMessage()
+{
+    Hall hall(true);
+    RoomSignals three(hall.room(3));
+    hall.info()->handleCombineStateReply(QStringLiteral("GRC 1,[1,2]"));
+    hall.room(3)->controlClicked();
+    QVERIFY(three.errors.wait(5000));
+    QCOMPARE(three.errors.first(),
+             (QVariantList{QStringLiteral("Cannot add 'Hall-3' to the selected combination."), 3}));
+    QCOMPARE(three.colours.size(), 0);
+    QCOMPARE(three.messages.size(), 0);
+}
+
+// A router room leaves its combination and its join is refused: the split
+// still goes out, the message is shown, the room shows no combination. The
+// failure text never becomes part of a command.
+void TestHRCGroup::leavingThenRefusedSendsTheSplitAndShowsTheMessage()
+{
+    Hall hall(true);
+    RoomSignals three(hall.room(3));
+    QList<QString> order;
+    connect(hall.room(3), &HNode::sendMessage, this, [&order]() { order << QStringLiteral("send"); });
+    connect(hall.room(3), &HNode::showErrorDialog, this, [&order]() { order << QStringLiteral("box"); });
+    hall.info()->handleCombineStateReply(QStringLiteral("GRC 1,[4,3][1,2]"));
+    hall.pGroup->setSelectedCombo(1);
+    hall.room(3)->controlClicked();
+    QVERIFY(three.errors.wait(5000));
+    QCOMPARE(three.messages.size(), 1);
+    QCOMPARE(three.messages.first(), (QVariantList{QStringLiteral("SRC 1,4,3,S\r"), 3}));
+    QCOMPARE(three.colours.first(), (QVariantList{QStringLiteral("lightgray"), 3}));
+    QCOMPARE(three.errors.first().first().toString(),
+             QStringLiteral("Cannot add 'Hall-3' to the selected combination."));
+    QCOMPARE(order, (QList<QString>{"send", "box"}));
+    QCOMPARE(hall.room(3)->roomColor(0), QStringLiteral("lightgray"));
+}
+
+void TestHRCGroup::clickThatChangesNothingSaysNothing()
+{
+    Hall hall;
+    RoomSignals one(hall.room(1));
+    RoomSignals two(hall.room(2));
+    hall.pGroup->setSelectedCombo(2); // two combinations: 0 and 1
+    QCOMPARE(hall.pGroup->selectedCombo(), 2);
+    hall.room(1)->controlClicked();
+    // The click's turn of the event loop, then its answers' turn.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    QCOMPARE(one.total(), 0);
+    QCOMPARE(hall.room(1)->roomColor(0), QStringLiteral("lightgray"));
+
+    // The selection is read when the click runs.
+    hall.room(2)->controlClicked();
+    hall.pGroup->setSelectedCombo(1);
+    QVERIFY(two.colours.wait(5000));
+    QCOMPARE(two.colours.first(), (QVariantList{QStringLiteral("orange"), 2}));
+    QCOMPARE(one.total(), 0);
+}
+
+// The group's rooms start from the tables as they are when it builds
+// them: the next report is taken even if it repeats the last one. Built
+// again while merging, the rooms keep one connection each.
+void TestHRCGroup::rebuildingTakesTheNextReply()
+{
+    Hall hall;
+    const QString reply = QStringLiteral("GRC 1,[1,2]");
+    hall.pGroup->handleQueryResponse(reply);
+    QCOMPARE(hall.info()->lastStateReply(), reply);
+    HNodeFactory factory;
+    hall.pGroup->buildChildren(&factory, true);
+    QCOMPARE(hall.pGroup->childCount(), 4);
+    QVERIFY(hall.info()->lastStateReply().isEmpty());
+
+    RoomSignals one(hall.room(1));
+    hall.room(1)->controlClicked();
+    QVERIFY(one.colours.wait(5000));
+    QCOMPARE(one.colours.size(), 1);
+    QCoreApplication::processEvents();
+    QCOMPARE(one.colours.size(), 1);
+    QCOMPARE(one.colours.first(), (QVariantList{QStringLiteral("lightgray"), 1}));
+}
+
+void TestHRCGroup::roomsAskTheirGroup()
+{
+    Hall hall;
+    QCOMPARE(hall.pGroup->combos(), (QStringList{"crimson", "orange"}));
+    QVERIFY(hall.room(1)->combos().isEmpty());
+    QVERIFY(hall.pGroup->roomCombineName().isEmpty());
+    QCOMPARE(hall.room(1)->roomCombineName(), hall.pGroup->roomCombineName());
+    QSignalSpy colourLists(hall.pGroup, &HNode::updateComboColorList);
+    emit hall.room(2)->updateComboColorList();
+    QCOMPARE(colourLists.size(), 1);
+}
+
+// A panel may bind nothing but rooms: their use must reach the chassis,
+// which opens its connection only for nodes in use below it.
+void TestHRCGroup::roomInUsePutsTheChassisInUse()
+{
+    Hall hall;
+    QVERIFY(!hall.chassis.hasFlags(HNode::HasUsedChildrenFlag));
+    hall.room(2)->setUsed(true);
+    QVERIFY(hall.room(2)->isUsed());
+    QVERIFY(hall.pGroup->isUsed());
+    QVERIFY(hall.chassis.hasFlags(HNode::HasUsedChildrenFlag));
+    hall.room(2)->setUsed(false);
+    QVERIFY(!hall.room(2)->isUsed());
+}
+
+void TestHRCGroup::findInModel()
+{
+    Hall hall;
+    QStandardItemModel model;
+    auto *pTop = new QStandardItem(QStringLiteral("Rooms"));
+    model.appendRow(pTop);
+    auto *pMatch = new QStandardItem(QStringLiteral("Hall Group"));
+    pTop->appendRow(pMatch);
+    pTop->appendRow(new QStandardItem(QStringLiteral("hall group")));
+    QCOMPARE(hall.room(1)->findInModel(&model), pMatch);
+    pTop->appendRow(new QStandardItem(QStringLiteral("Hall Group")));
+    QCOMPARE(hall.room(1)->findInModel(&model), nullptr);
+    HRCRoom orphan;
+    QCOMPARE(orphan.findInModel(&model), nullptr);
 }
 
 VR_TEST_MAIN(TestHRCGroup)

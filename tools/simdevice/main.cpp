@@ -14,9 +14,17 @@
 // are answered without being printed. A set recalled on a parameter-set
 // list (the demo's "Hall Scenes", or those named with --set-list) becomes
 // the list's current set, read back at the list's second index.
+//
+// With --room-groups it also plays a room combiner for those groups: it
+// takes the program's "SRC" lines, answers "GRC g" with the combined rooms
+// and pushes changes to subscribers. Typed lines then change it as the
+// device's front panel would: "rc state 1 [1,2][3,4]" sets group 1's
+// combinations, "rc refuse" refuses the next "SRC", "rc garble TEXT"
+// answers every query with TEXT (and "rc garble" alone stops that).
 
 #include "SimulatedVdsDevice.h"
 #include "SimulatedVdsParameterSetList.h"
+#include "SimulatedVdsRoomCombiner.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -70,6 +78,44 @@ bool addValue(SimulatedVdsDevice &device, const QString &entry)
     return true;
 }
 
+// A typed line for the room combiner: "rc state G [a,b][c,d]", "rc refuse",
+// "rc garble [TEXT]".
+void roomCommand(SimulatedVdsRoomCombiner &combiner, const QString &line)
+{
+    const QStringList words = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    const QString verb = words.value(1);
+    bool ok = false;
+    if (verb == QLatin1String("state") && words.size() >= 3) {
+        const int group = words.at(2).toInt(&ok);
+        SimulatedVdsRoomCombiner::Sets sets;
+        const QString lists = words.mid(3).join(QString());
+        for (const QString &list : lists.split(QLatin1Char('['), Qt::SkipEmptyParts)) {
+            QList<int> rooms;
+            for (const QString &room : QString(list).remove(QLatin1Char(']')).split(QLatin1Char(',')))
+                rooms.append(room.toInt());
+            sets.append(rooms);
+        }
+        if (ok && combiner.hasGroup(group)) {
+            combiner.setCombinations(group, sets);
+            std::printf("room group %d set by hand: %s", group,
+                        combiner.stateLine(group).replace('\r', '\n').constData());
+        } else {
+            std::fprintf(stderr, "simdevice: no room group %s\n", qPrintable(words.at(2)));
+        }
+    } else if (verb == QLatin1String("refuse")) {
+        combiner.refuseNextSrc();
+        std::printf("the next SRC line will be refused\n");
+    } else if (verb == QLatin1String("garble")) {
+        const QString text = line.section(QLatin1Char(' '), 2, -1, QString::SectionSkipEmpty);
+        combiner.setQueryAnswer(text.isEmpty() ? QByteArray() : text.toUtf8() + '\r');
+        std::printf(text.isEmpty() ? "queries answered again\n" : "queries answered with: %s\n",
+                    qPrintable(text));
+    } else {
+        std::fprintf(stderr, "simdevice: rc state G [a,b][c,d] | rc refuse | rc garble [TEXT]\n");
+    }
+    std::fflush(stdout);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -100,7 +146,12 @@ int main(int argc, char **argv)
         QStringLiteral("label"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Do not print the received commands."));
-    parser.addOptions({portOption, pollOption, valueOption, setListOption, quietOption});
+    const QCommandLineOption roomOption(
+        QStringLiteral("room-groups"),
+        QStringLiteral("Also play a room combiner for these groups, e.g. '1,2'. Typed lines "
+                       "'rc state G [a,b][c,d]', 'rc refuse' and 'rc garble [TEXT]' change it."),
+        QStringLiteral("groups"));
+    parser.addOptions({portOption, pollOption, valueOption, setListOption, quietOption, roomOption});
     parser.process(app);
 
     bool ok = false;
@@ -128,6 +179,19 @@ int main(int argc, char **argv)
         setLists.append(label.toUtf8());
     SimulatedVdsParameterSetList parameterSets(&device, setLists);
     device.addBehaviour(&parameterSets);
+
+    SimulatedVdsRoomCombiner combiner(&device);
+    if (parser.isSet(roomOption)) {
+        for (const QString &text : parser.value(roomOption).split(QLatin1Char(','))) {
+            const int group = text.trimmed().toInt(&ok);
+            if (!ok || group <= 0) {
+                std::fprintf(stderr, "simdevice: not a room group: %s\n", qPrintable(text));
+                return 2;
+            }
+            combiner.addGroup(group);
+        }
+        device.addBehaviour(&combiner);
+    }
 
     // The test device starts on a free port; move it to the one asked for.
     device.stopListening();
@@ -176,7 +240,8 @@ int main(int argc, char **argv)
     // Values changed by hand, one KEY=VALUE line at a time.
     const bool subscribing = !parser.isSet(pollOption);
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &device, [&device, &input, subscribing]() {
+    QObject::connect(&input, &QSocketNotifier::activated, &device,
+                     [&device, &combiner, &input, subscribing]() {
         char line[1024];
         const ssize_t count = ::read(STDIN_FILENO, line, sizeof line - 1);
         if (count <= 0) {
@@ -187,6 +252,10 @@ int main(int argc, char **argv)
             const QString text = QString::fromUtf8(entry.trimmed());
             if (text.isEmpty())
                 continue;
+            if (text == QLatin1String("rc") || text.startsWith(QLatin1String("rc "))) {
+                roomCommand(combiner, text);
+                continue;
+            }
             if (!addValue(device, text)) {
                 std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(text));
                 continue;
@@ -203,6 +272,8 @@ int main(int argc, char **argv)
     std::printf("simdevice: listening on 127.0.0.1:%u (%s mode), %lld values; Ctrl+C ends it\n",
                 port, subscribing ? "subscribe" : "poll",
                 static_cast<long long>(values.size()));
+    if (parser.isSet(roomOption))
+        std::printf("simdevice: room combiner for groups %s\n", qPrintable(parser.value(roomOption)));
     std::fflush(stdout);
     return app.exec();
 }

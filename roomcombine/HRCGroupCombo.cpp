@@ -1,0 +1,5 @@
+#include "HRCGroupCombo.h"
+
+HRCGroupCombo::HRCGroupCombo() = default;
+
+HRCGroupCombo::~HRCGroupCombo() = default;
