@@ -12,8 +12,15 @@
 // level lists of the demo processor's input and output cards ("GL 1",
 // "GL 2") move by themselves, so its meters show something; those requests
 // are answered without being printed.
+//
+// With --telephone it also plays the demo project's telephone block ("Tel"):
+// a number dialled on the panel rings and is answered, the panel's end,
+// accept and hold keys act on the call, and the typed line "ring" (or
+// "ring TIME&NUMBER&NAME") lets a call come in; "tel STATE" sets the call
+// state as it stands ("tel HANGUP", "tel ACTIVE", ...).
 
 #include "SimulatedVdsDevice.h"
+#include "SimulatedVdsTelephone.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -23,6 +30,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -61,6 +69,27 @@ bool addValue(SimulatedVdsDevice &device, const QString &entry)
     return true;
 }
 
+// The demo project's telephone block and the caller a typed "ring" brings.
+const QByteArray kTelephoneLabel = "Tel";
+const QByteArray kDefaultCaller = "10:42&5551234567&Pat Lee";
+
+// A typed "ring [IDENTITY]" or "tel STATE"; false for any other line.
+bool telephoneLine(SimulatedVdsTelephone &telephone, const QString &line)
+{
+    const QString command = line.section(QLatin1Char(' '), 0, 0);
+    const QByteArray argument = line.section(QLatin1Char(' '), 1).trimmed().toUtf8();
+    if (command == QLatin1String("ring")) {
+        telephone.ringIn(argument.isEmpty() ? kDefaultCaller : argument);
+        return true;
+    }
+    if (command == QLatin1String("tel") && !argument.isEmpty()) {
+        telephone.stopPlaying();
+        telephone.setState(argument);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -86,7 +115,12 @@ int main(int argc, char **argv)
         QStringLiteral("key=value"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Do not print the received commands."));
-    parser.addOptions({portOption, pollOption, valueOption, quietOption});
+    const QCommandLineOption telephoneOption(
+        QStringLiteral("telephone"),
+        QStringLiteral("Play the demo project's telephone block \"Tel\": dialled numbers ring and "
+                       "are answered; type \"ring\" for an incoming call, \"tel STATE\" to set "
+                       "the call state."));
+    parser.addOptions({portOption, pollOption, valueOption, quietOption, telephoneOption});
     parser.process(app);
 
     bool ok = false;
@@ -105,6 +139,19 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(entry));
             return 2;
         }
+    }
+
+    // The telephone block, when asked for; it tells what happens to the call.
+    std::unique_ptr<SimulatedVdsTelephone> pTelephone;
+    if (parser.isSet(telephoneOption)) {
+        pTelephone = std::make_unique<SimulatedVdsTelephone>(&device, kTelephoneLabel);
+        pTelephone->setLineSimulation(true);
+        QObject::connect(pTelephone.get(), &SimulatedVdsTelephone::stateChanged, &device,
+                         [&device](const QByteArray &state) {
+                             std::printf("%8lld ms  telephone: %s\n",
+                                         static_cast<long long>(device.elapsedMs()), state.constData());
+                             std::fflush(stdout);
+                         });
     }
 
     // The test device starts on a free port; move it to the one asked for.
@@ -154,7 +201,8 @@ int main(int argc, char **argv)
     // Values changed by hand, one KEY=VALUE line at a time.
     const bool subscribing = !parser.isSet(pollOption);
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &device, [&device, &input, subscribing]() {
+    QObject::connect(&input, &QSocketNotifier::activated, &device,
+                     [&device, &input, subscribing, &pTelephone]() {
         char line[1024];
         const ssize_t count = ::read(STDIN_FILENO, line, sizeof line - 1);
         if (count <= 0) {
@@ -164,6 +212,8 @@ int main(int argc, char **argv)
         for (const QByteArray &entry : QByteArray(line, int(count)).split('\n')) {
             const QString text = QString::fromUtf8(entry.trimmed());
             if (text.isEmpty())
+                continue;
+            if (pTelephone && telephoneLine(*pTelephone, text))
                 continue;
             if (!addValue(device, text)) {
                 std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(text));
@@ -181,6 +231,9 @@ int main(int argc, char **argv)
     std::printf("simdevice: listening on 127.0.0.1:%u (%s mode), %lld values; Ctrl+C ends it\n",
                 port, subscribing ? "subscribe" : "poll",
                 static_cast<long long>(values.size()));
+    if (pTelephone)
+        std::printf("simdevice: telephone block \"%s\" on hook; type \"ring\" for a call\n",
+                    kTelephoneLabel.constData());
     std::fflush(stdout);
     return app.exec();
 }
