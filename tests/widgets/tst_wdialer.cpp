@@ -564,6 +564,7 @@ void TestWDialer::flashSwapsTheParties()
     QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 123-4567"));
     pDialer->onAddCallOrFlash();
     QCOMPARE(pDialer->idString(), QStringLiteral("Sam Roe"));
+    QCOMPARE(pDialer->entry(), QStringLiteral("5559876543"));
     QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 987-6543"));
     QCOMPARE(rig.protocol.sets.size(), 3);
 
