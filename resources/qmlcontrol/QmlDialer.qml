@@ -182,7 +182,7 @@ Item {
         objectName: "incomingPanel"
         y: dialer.rowY(1)
         width: dialer.width
-        height: dialer.rowY(5) - dialer.gap
+        height: dialer.rowY(5) - dialer.gap - y
         shown: dialer.isIncoming
         tint: dialer.color
         fill: dialer.skin ? dialer.skin.canvasColor : "#FFFFFF"

@@ -851,7 +851,7 @@ void TestWDialer::callRowAndIncomingPanel()
     QTEST(DialerRig::isShown(DialerRig::key(pDialer, "decline")), "decline");
     // The keypad below takes no presses.
     QSignalSpy digits(pDialer->item(), SIGNAL(digit(QString)));
-    rig.click(pDialer, "5");
+    rig.click(pDialer, "1");
     QCOMPARE(digits.size(), 0);
     QVERIFY(rig.protocol.sets.isEmpty());
     rig.click(pDialer, "accept");
@@ -860,6 +860,11 @@ void TestWDialer::callRowAndIncomingPanel()
         rig.click(pDialer, "decline");
         QCOMPARE(rig.protocol.sets.last(), kEnd);
     }
+    // The call row stays uncovered: its key ends (or declines).
+    const int sent = int(rig.protocol.sets.size());
+    rig.click(pDialer, "call");
+    QCOMPARE(rig.protocol.sets.size(), sent + 1);
+    QCOMPARE(rig.protocol.sets.last(), kEnd);
     rig.replyState(pDialer, "ACTIVE");
     QTRY_VERIFY(!pPanel->isVisible());
 }
