@@ -106,12 +106,13 @@ Item {
         border.color: dialer.color
         border.width: Math.max(1, dialer.rowHeight * 0.02)
 
+        // Alone, the first line takes the middle of the display.
         Text {
             objectName: "firstLine"
             x: parent.width * 0.05
-            y: parent.height * 0.08
+            y: secondLine.text === "" ? parent.height * 0.2 : parent.height * 0.08
             width: parent.width * 0.9
-            height: parent.height * 0.5
+            height: parent.height * (secondLine.text === "" ? 0.6 : 0.5)
             text: core.idString !== "" ? core.idString : core.displayText
             color: dialer.textColor
             font.pixelSize: Math.max(1, height * 0.8)
@@ -123,6 +124,7 @@ Item {
             elide: Text.ElideRight
         }
         Text {
+            id: secondLine
             objectName: "secondLine"
             x: parent.width * 0.05
             y: parent.height * 0.58
