@@ -6,7 +6,6 @@
 #include "project/XmlWriter.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 #include <QHash>
 
 namespace {

@@ -69,9 +69,6 @@ public:
     // Identity queries per call event: the toggle stops once the count
     // exceeds this.
     static constexpr int MaxIdentityToggles = 40;
-    // The item's smallest size.
-    static constexpr double MinimumWidth = 30.0;
-    static constexpr double MinimumHeight = 63.0;
 
     explicit WDialer(QQuickItem *parent = nullptr);
     ~WDialer() override;

@@ -70,7 +70,7 @@ Item {
     z: 1
     visible: false
 
-    // Never smaller than one key can be drawn in; while the correction is
+    // Never narrower than 30 nor lower than 63; while the correction is
     // on, one side follows the other so the keys stay square.
     onWidthChanged: {
         if (width < 30) {
