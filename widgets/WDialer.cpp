@@ -147,15 +147,23 @@ void WDialer::connectItem(QObject *pItem)
     }
 }
 
+QQuickItem *WDialer::sizedItem() const
+{
+    // The root asks while it is being built, before the factory stored it.
+    if (auto *pRoot = qobject_cast<QQuickItem *>(m_pConnectedItem.data()))
+        return pRoot;
+    return item();
+}
+
 void WDialer::onAdjustWidth(double width)
 {
-    if (QQuickItem *pItem = item())
+    if (QQuickItem *pItem = sizedItem())
         pItem->setWidth(width);
 }
 
 void WDialer::onAdjustHeight(double height)
 {
-    if (QQuickItem *pItem = item())
+    if (QQuickItem *pItem = sizedItem())
         pItem->setHeight(height);
 }
 

@@ -162,6 +162,8 @@ protected:
 
 private:
     void connectItem(QObject *pItem);
+    // The item whose size the item's own requests set.
+    QQuickItem *sizedItem() const;
     // Sends the command through the transform; false when it was dropped.
     bool sendCommand(DialerCommand code, const QString &text = QString());
     bool isIdle() const;
