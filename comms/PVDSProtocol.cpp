@@ -201,8 +201,11 @@ bool PVDSProtocol::buildSetCommands(TTransform *pTransform, QStringList *pComman
         break;
     }
     case CAttributes::StructMultiAssign:
+        // A command without an argument (end, accept, hold) has no "=".
         command = QStringLiteral("MA ") + quoted(name) + QLatin1Char('>')
-            + QString::number(pTransform->writeIndex()) + QLatin1Char('=') + value;
+            + QString::number(pTransform->writeIndex());
+        if (!value.isEmpty())
+            command += QLatin1Char('=') + value;
         break;
     case CAttributes::StructRawCommand: {
         // Each piece is a whole command line of its own; a "FAILURE::" text

@@ -153,6 +153,7 @@ void TestMModelNavigation::selectScene()
     QCOMPARE(f.sceneTitle(), QString("Demo"));
     QVERIFY(f.model->selectSceneByIndex(2));
     QCOMPARE(f.sceneTitle(), QString("Meters"));
+    // One past the last scene of the demo is none.
     QVERIFY(!f.model->selectSceneByIndex(f.model->scenes()->childCount()));
 }
 

@@ -241,6 +241,39 @@ private slots:
         QCOMPARE(binding.transform.replyText(), QStringLiteral("5"));
     }
 
+    // A multi-assign command carries "=" and its text only when there is a
+    // text: the telephone block's end, accept and hold take none.
+    void multiAssignWithAndWithoutText_data()
+    {
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("set");
+        QTest::newRow("end, no text") << 3 << "" << "MA \"Tel\">3\r";
+        QTest::newRow("accept, no text") << 4 << "" << "MA \"Tel\">4\r";
+        QTest::newRow("dial") << 2 << "\"5551234567\"" << "MA \"Tel\">2=\"5551234567\"\r";
+        QTest::newRow("flash") << 1 << "!" << "MA \"Tel\">1=!\r";
+        QTest::newRow("digit 0") << 1 << "0" << "MA \"Tel\">1=0\r";
+    }
+    void multiAssignWithAndWithoutText()
+    {
+        QFETCH(int, code);
+        QFETCH(QString, text);
+        HNode node;
+        node.setLabel(QStringLiteral("Tel"));
+        CAttributes attributes;
+        attributes.setAddressStruct(CAttributes::StructMultiAssign);
+        attributes.setIndex2(1);
+        TText transform;
+        transform.setOwner(&attributes);
+        transform.setOwnerNode(&node);
+        transform.setWriteIndexes(code, -1);
+        transform.setText(text);
+        QStringList sets;
+        QVERIFY(PVDSProtocol::buildSetCommands(&transform, &sets));
+        QFETCH(QString, set);
+        QCOMPARE(sets, QStringList{set});
+    }
+
     void managerClassesAndRoutes()
     {
         SMSubscriptionManager manager;

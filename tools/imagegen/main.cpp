@@ -409,6 +409,169 @@ bool writeMeters(ImageWriter &writer)
     return ok;
 }
 
+// --- Telephone keypad keys (80 x 80), one folder per key colour ---------------
+// images/dialer/<colour>/<key>_normal.png and _pressed.png. The call and
+// accept keys are green, the end and decline keys red in every folder; the
+// others take the folder's colour. A pressed key is a shade darker (black
+// ones lighter), and every key has a rim so that white keys show on a light
+// canvas.
+
+constexpr int dialerKeySize = 80;
+
+struct KeyColour
+{
+    QString folder;
+    QColor face;
+    QColor glyph;
+};
+
+QColor pressedShade(const QColor &colour)
+{
+    return colour.lightness() < 40 ? QColor(0x4A, 0x4D, 0x50) : colour.darker(125);
+}
+
+void drawKeyFace(QPainter &p, const QColor &face, bool pressed)
+{
+    const QColor fill = pressed ? pressedShade(face) : face;
+    p.setPen(QPen(fill.lightness() > 200 ? QColor(0xA8, 0xAA, 0xAD) : fill.darker(140), 2.0));
+    p.setBrush(fill);
+    p.drawEllipse(QPointF(40, 40), 37, 37);
+}
+
+// A picture drawn for 48 x 48, placed in the middle of the key.
+void drawIconOnKey(QPainter &p, qreal size, const std::function<void(QPainter &)> &icon)
+{
+    p.save();
+    p.translate(40 - size / 2, 40 - size / 2);
+    p.scale(size / 48.0, size / 48.0);
+    icon(p);
+    p.restore();
+}
+
+void drawDigitKey(QPainter &p, const QString &digit, const QString &letters, const QColor &glyph)
+{
+    p.setPen(glyph);
+    if (letters.isEmpty()) {
+        p.setFont(font(34, true));
+        p.drawText(QRectF(0, 0, 80, 80), Qt::AlignCenter, digit);
+        return;
+    }
+    p.setFont(font(30, true));
+    p.drawText(QRectF(0, 8, 80, 40), Qt::AlignHCenter | Qt::AlignBottom, digit);
+    p.setFont(font(12, false));
+    p.drawText(QRectF(0, 48, 80, 18), Qt::AlignHCenter | Qt::AlignTop, letters);
+}
+
+void drawStar(QPainter &p, const QColor &glyph)
+{
+    p.setPen(roundPen(glyph, 5.0));
+    for (int i = 0; i < 3; ++i) {
+        const qreal angle = qDegreesToRadians(90.0 + i * 60.0);
+        const QPointF d(13 * qCos(angle), 13 * qSin(angle));
+        p.drawLine(QPointF(40, 40) - d, QPointF(40, 40) + d);
+    }
+}
+
+void drawPound(QPainter &p, const QColor &glyph)
+{
+    p.setPen(roundPen(glyph, 4.5));
+    p.drawLine(QPointF(34, 24), QPointF(30, 56));
+    p.drawLine(QPointF(50, 24), QPointF(46, 56));
+    p.drawLine(QPointF(25, 34), QPointF(56, 34));
+    p.drawLine(QPointF(24, 46), QPointF(55, 46));
+}
+
+void drawPlus(QPainter &p, const QColor &glyph)
+{
+    p.setPen(roundPen(glyph, 6.0));
+    p.drawLine(QPointF(40, 24), QPointF(40, 56));
+    p.drawLine(QPointF(24, 40), QPointF(56, 40));
+}
+
+// The handset, turned down for the keys that end a call.
+void drawHandset(QPainter &p, const QColor &glyph, bool down)
+{
+    drawIconOnKey(p, 58, [&](QPainter &q) {
+        if (down) {
+            q.translate(24, 24);
+            q.rotate(180);
+            q.translate(-24, -24);
+        }
+        drawPhone(q, glyph);
+    });
+}
+
+bool writeDialerKey(ImageWriter &writer, const QString &folder, const QString &key,
+                    const QColor &face, const std::function<void(QPainter &)> &glyph)
+{
+    const QSize size(dialerKeySize, dialerKeySize);
+    bool ok = true;
+    for (const bool pressed : {false, true}) {
+        const QString name = QStringLiteral("images/dialer/%1/%2_%3.png")
+                                 .arg(folder, key, pressed ? QStringLiteral("pressed")
+                                                           : QStringLiteral("normal"));
+        ok &= writer.write(name, size, [&](QPainter &p) {
+            drawKeyFace(p, face, pressed);
+            glyph(p);
+        });
+    }
+    return ok;
+}
+
+bool writeDialerKeys(ImageWriter &writer)
+{
+    const QColor white(0xFF, 0xFF, 0xFF);
+    const QColor dark(0x23, 0x1F, 0x20);
+    const QList<KeyColour> colours = {
+        {QStringLiteral("black"), QColor(0x00, 0x00, 0x00), white},
+        {QStringLiteral("blue"), QColor(0x1D, 0x98, 0xD5), white},
+        {QStringLiteral("green"), QColor(0x8B, 0xC3, 0x4A), white},
+        {QStringLiteral("pink"), QColor(0xE9, 0x1E, 0x63), white},
+        {QStringLiteral("red"), QColor(0xD3, 0x2F, 0x2F), white},
+        {QStringLiteral("white"), QColor(0xFA, 0xFA, 0xFA), dark},
+        {QStringLiteral("yellow"), QColor(0xFF, 0xC1, 0x07), dark},
+    };
+    const QColor callGreen(0x43, 0xA0, 0x47);
+    const QColor endRed(0xE5, 0x39, 0x35);
+    const QStringList letters = {QString(), QString(), QStringLiteral("ABC"), QStringLiteral("DEF"),
+                                 QStringLiteral("GHI"), QStringLiteral("JKL"), QStringLiteral("MNO"),
+                                 QStringLiteral("PQRS"), QStringLiteral("TUV"), QStringLiteral("WXYZ")};
+    bool ok = true;
+    for (const KeyColour &c : colours) {
+        const QString &f = c.folder;
+        for (int digit = 0; digit <= 9; ++digit) {
+            const QString text = QString::number(digit);
+            const QString below = digit == 0 ? QStringLiteral("+") : letters.at(digit);
+            ok &= writeDialerKey(writer, f, text, c.face,
+                                 [&](QPainter &p) { drawDigitKey(p, text, below, c.glyph); });
+        }
+        ok &= writeDialerKey(writer, f, QStringLiteral("star"), c.face,
+                             [&](QPainter &p) { drawStar(p, c.glyph); });
+        ok &= writeDialerKey(writer, f, QStringLiteral("pound"), c.face,
+                             [&](QPainter &p) { drawPound(p, c.glyph); });
+        ok &= writeDialerKey(writer, f, QStringLiteral("call"), callGreen,
+                             [&](QPainter &p) { drawHandset(p, white, false); });
+        ok &= writeDialerKey(writer, f, QStringLiteral("accept"), callGreen,
+                             [&](QPainter &p) { drawHandset(p, white, false); });
+        ok &= writeDialerKey(writer, f, QStringLiteral("end"), endRed,
+                             [&](QPainter &p) { drawHandset(p, white, true); });
+        ok &= writeDialerKey(writer, f, QStringLiteral("decline"), endRed,
+                             [&](QPainter &p) { drawHandset(p, white, true); });
+        ok &= writeDialerKey(writer, f, QStringLiteral("hold"), c.face, [&](QPainter &p) {
+            drawIconOnKey(p, 44, [&](QPainter &q) { drawHold(q, c.glyph); });
+        });
+        ok &= writeDialerKey(writer, f, QStringLiteral("flash"), c.face, [&](QPainter &p) {
+            drawIconOnKey(p, 46, [&](QPainter &q) { drawFlash(q, c.glyph); });
+        });
+        ok &= writeDialerKey(writer, f, QStringLiteral("add"), c.face,
+                             [&](QPainter &p) { drawPlus(p, c.glyph); });
+        ok &= writeDialerKey(writer, f, QStringLiteral("backspace"), c.face, [&](QPainter &p) {
+            drawIconOnKey(p, 44, [&](QPainter &q) { drawBackspace(q, c.glyph); });
+        });
+    }
+    return ok;
+}
+
 // --- Demo project pictures --------------------------------------------------
 
 void drawLoudspeaker(QPainter &p, const QRectF &box)
@@ -566,6 +729,7 @@ int main(int argc, char **argv)
     ok &= writeCommon(writer);
     ok &= writeMeters(writer);
     ok &= writeDemo(writer);
+    ok &= writeDialerKeys(writer);
     std::printf("imagegen: %d pictures written\n", writer.written());
     return ok ? 0 : 1;
 }

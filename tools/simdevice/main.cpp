@@ -1,6 +1,7 @@
 // simdevice: a VDS device on 127.0.0.1 that the program can connect to.
 //
-//   simdevice [--port N] [--poll] [--value KEY=VALUE ...] [--set-list LABEL ...] [--quiet]
+//   simdevice [--port N] [--poll] [--value KEY=VALUE ...] [--set-list LABEL ...]
+//             [--room-groups G,...] [--telephone] [--quiet]
 //
 // It stores what the program sets, answers gets from that store, accepts
 // the connection subscription (unless --poll) and then reports every change
@@ -21,10 +22,17 @@
 // device's front panel would: "rc state 1 [1,2][3,4]" sets group 1's
 // combinations, "rc refuse" refuses the next "SRC", "rc garble TEXT"
 // answers every query with TEXT (and "rc garble" alone stops that).
+//
+// With --telephone it also plays the demo project's telephone block ("Tel"):
+// a number dialled on the panel rings and is answered, the panel's end,
+// accept and hold keys act on the call, and the typed line "ring" (or
+// "ring TIME&NUMBER&NAME") lets a call come in; "tel STATE" sets the call
+// state as it stands ("tel HANGUP", "tel ACTIVE", ...).
 
 #include "SimulatedVdsDevice.h"
 #include "SimulatedVdsParameterSetList.h"
 #include "SimulatedVdsRoomCombiner.h"
+#include "SimulatedVdsTelephone.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
@@ -34,6 +42,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
 
 namespace {
@@ -116,6 +125,27 @@ void roomCommand(SimulatedVdsRoomCombiner &combiner, const QString &line)
     std::fflush(stdout);
 }
 
+// The demo project's telephone block and the caller a typed "ring" brings.
+const QByteArray kTelephoneLabel = "Tel";
+const QByteArray kDefaultCaller = "10:42&5551234567&Pat Lee";
+
+// A typed "ring [IDENTITY]" or "tel STATE"; false for any other line.
+bool telephoneLine(SimulatedVdsTelephone &telephone, const QString &line)
+{
+    const QString command = line.section(QLatin1Char(' '), 0, 0);
+    const QByteArray argument = line.section(QLatin1Char(' '), 1).trimmed().toUtf8();
+    if (command == QLatin1String("ring")) {
+        telephone.ringIn(argument.isEmpty() ? kDefaultCaller : argument);
+        return true;
+    }
+    if (command == QLatin1String("tel") && !argument.isEmpty()) {
+        telephone.stopPlaying();
+        telephone.setState(argument);
+        return true;
+    }
+    return false;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -151,7 +181,13 @@ int main(int argc, char **argv)
         QStringLiteral("Also play a room combiner for these groups, e.g. '1,2'. Typed lines "
                        "'rc state G [a,b][c,d]', 'rc refuse' and 'rc garble [TEXT]' change it."),
         QStringLiteral("groups"));
-    parser.addOptions({portOption, pollOption, valueOption, setListOption, quietOption, roomOption});
+    const QCommandLineOption telephoneOption(
+        QStringLiteral("telephone"),
+        QStringLiteral("Play the demo project's telephone block \"Tel\": dialled numbers ring and "
+                       "are answered; type \"ring\" for an incoming call, \"tel STATE\" to set "
+                       "the call state."));
+    parser.addOptions({portOption, pollOption, valueOption, setListOption, quietOption, roomOption,
+                       telephoneOption});
     parser.process(app);
 
     bool ok = false;
@@ -191,6 +227,19 @@ int main(int argc, char **argv)
             combiner.addGroup(group);
         }
         device.addBehaviour(&combiner);
+    }
+
+    // The telephone block, when asked for; it tells what happens to the call.
+    std::unique_ptr<SimulatedVdsTelephone> pTelephone;
+    if (parser.isSet(telephoneOption)) {
+        pTelephone = std::make_unique<SimulatedVdsTelephone>(&device, kTelephoneLabel);
+        pTelephone->setLineSimulation(true);
+        QObject::connect(pTelephone.get(), &SimulatedVdsTelephone::stateChanged, &device,
+                         [&device](const QByteArray &state) {
+                             std::printf("%8lld ms  telephone: %s\n",
+                                         static_cast<long long>(device.elapsedMs()), state.constData());
+                             std::fflush(stdout);
+                         });
     }
 
     // The test device starts on a free port; move it to the one asked for.
@@ -241,7 +290,7 @@ int main(int argc, char **argv)
     const bool subscribing = !parser.isSet(pollOption);
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &device,
-                     [&device, &combiner, &input, subscribing]() {
+                     [&device, &combiner, &input, subscribing, &pTelephone]() {
         char line[1024];
         const ssize_t count = ::read(STDIN_FILENO, line, sizeof line - 1);
         if (count <= 0) {
@@ -256,6 +305,8 @@ int main(int argc, char **argv)
                 roomCommand(combiner, text);
                 continue;
             }
+            if (pTelephone && telephoneLine(*pTelephone, text))
+                continue;
             if (!addValue(device, text)) {
                 std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(text));
                 continue;
@@ -274,6 +325,9 @@ int main(int argc, char **argv)
                 static_cast<long long>(values.size()));
     if (parser.isSet(roomOption))
         std::printf("simdevice: room combiner for groups %s\n", qPrintable(parser.value(roomOption)));
+    if (pTelephone)
+        std::printf("simdevice: telephone block \"%s\" on hook; type \"ring\" for a call\n",
+                    kTelephoneLabel.constData());
     std::fflush(stdout);
     return app.exec();
 }
