@@ -1,6 +1,7 @@
 // simdevice: a VDS device on 127.0.0.1 that the program can connect to.
 //
-//   simdevice [--port N] [--poll] [--value KEY=VALUE ...] [--quiet]
+//   simdevice [--port N] [--poll] [--value KEY=VALUE ...] [--refuse KEY ...]
+//             [--refuse-set KEY ...] [--quiet]
 //
 // It stores what the program sets, answers gets from that store, accepts
 // the connection subscription (unless --poll) and then reports every change
@@ -11,7 +12,9 @@
 // as an operator at the device would; subscribers are told at once. The
 // level lists of the demo processor's input and output cards ("GL 1",
 // "GL 2") move by themselves, so its meters show something; those requests
-// are answered without being printed.
+// are answered without being printed. --refuse makes it refuse (0x15)
+// everything of one parameter, as a device does for one it lacks;
+// --refuse-set only the sets of one, whose value it still reports.
 
 #include "SimulatedVdsDevice.h"
 
@@ -50,6 +53,28 @@ QList<QByteArray> levelsAt(double seconds, int slot)
     return entries;
 }
 
+// The set command of a get key: GA"x">1 is written by SA "x">1=...
+QByteArray setPrefixOf(const QByteArray &getKey)
+{
+    return "SA " + getKey.mid(2) + '=';
+}
+
+// Refuses the sets of a get key, and with everything also its gets and
+// subscriptions.
+bool addRefusal(SimulatedVdsDevice &device, const QString &entry, bool everything)
+{
+    const QByteArray key = entry.toUtf8();
+    if (!key.startsWith("GA\"") || key.size() < 5)
+        return false;
+    const SimulatedVdsDevice::Response refuse = SimulatedVdsDevice::Response::refuse();
+    device.setResponse(setPrefixOf(key), refuse);
+    if (everything) {
+        device.setResponse(key, refuse);
+        device.setResponse("SUB \"" + key + '"', refuse);
+    }
+    return true;
+}
+
 // "KEY=VALUE" split at its last "=": keys such as GA"x">1 hold none, but
 // the value may be empty.
 bool addValue(SimulatedVdsDevice &device, const QString &entry)
@@ -86,7 +111,18 @@ int main(int argc, char **argv)
         QStringLiteral("key=value"));
     const QCommandLineOption quietOption(QStringLiteral("quiet"),
                                          QStringLiteral("Do not print the received commands."));
-    parser.addOptions({portOption, pollOption, valueOption, quietOption});
+    const QCommandLineOption refuseOption(
+        QStringLiteral("refuse"),
+        QStringLiteral("Refuse everything of one parameter, named by its get command, e.g. "
+                       "'GA\"Mic Gain\">1': its gets, sets and subscription. Repeatable."),
+        QStringLiteral("key"));
+    const QCommandLineOption refuseSetOption(
+        QStringLiteral("refuse-set"),
+        QStringLiteral("Refuse the sets of one parameter, named by its get command; its value "
+                       "is still reported. Repeatable."),
+        QStringLiteral("key"));
+    parser.addOptions(
+        {portOption, pollOption, valueOption, quietOption, refuseOption, refuseSetOption});
     parser.process(app);
 
     bool ok = false;
@@ -105,6 +141,20 @@ int main(int argc, char **argv)
             std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(entry));
             return 2;
         }
+    }
+
+    QList<QByteArray> refusedKeys;
+    for (const QString &entry : parser.values(refuseOption) + parser.values(refuseSetOption)) {
+        const bool everything = parser.values(refuseOption).contains(entry);
+        if (everything)
+            refusedKeys.append(entry.toUtf8());
+        if (!addRefusal(device, entry, everything)) {
+            std::fprintf(stderr, "simdevice: not a get command such as GA\"Mic Gain\">1: %s\n",
+                         qPrintable(entry));
+            return 2;
+        }
+        std::printf("simdevice: refusing %s of %s\n", everything ? "everything" : "the sets",
+                    qPrintable(entry));
     }
 
     // The test device starts on a free port; move it to the one asked for.
@@ -133,7 +183,7 @@ int main(int argc, char **argv)
         std::fflush(stdout);
     });
     QObject::connect(&device, &SimulatedVdsDevice::commandReceived, &device,
-                     [&device, quiet](const QByteArray &text) {
+                     [&device, quiet, refusedKeys](const QByteArray &text) {
                          if (!quiet && !text.startsWith("GL ")) {
                              std::printf("%8lld ms  %s\n", static_cast<long long>(device.elapsedMs()),
                                          text.constData());
@@ -143,7 +193,7 @@ int main(int argc, char **argv)
                          // right after the confirmation.
                          if (text.startsWith("SUB \"") && text.endsWith('"') && text.size() > 6) {
                              const QByteArray key = text.mid(5, text.size() - 6);
-                             if (!device.value(key).isNull()) {
+                             if (!device.value(key).isNull() && !refusedKeys.contains(key)) {
                                  QTimer::singleShot(0, &device, [&device, key]() {
                                      device.push(device.replyLine(key));
                                  });
