@@ -64,8 +64,8 @@ void MConnections::setConnectionsEnabled(bool on)
         // The chassis announces the change only when it has nodes in use;
         // otherwise its protocol is told here. Either way, once.
         bool announced = false;
-        const QMetaObject::Connection heard =
-            connect(pChassis, &HChassis::onlineStateChanged, this, [&announced]() { announced = true; });
+        const QMetaObject::Connection heard = connect(
+            pChassis, &HChassis::onlineStateChanged, this, [&announced]() { announced = true; });
         pChassis->setOnline(on);
         disconnect(heard);
         if (!announced)

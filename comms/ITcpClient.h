@@ -51,10 +51,10 @@ public:
     // the GUI thread, so it stays short: a device whose application hangs
     // with TCP open would otherwise freeze the program for the whole wait.
     static constexpr int DisconnectWaitMs = 500;
-    // How long an unterminated tail waits for the rest of its line: well
-    // within a reply's time-out, and the dispatcher takes a waiting tail
-    // before it gives a reply up anyway.
-    static constexpr int TailFlushMs = 50;
+    // How long an unterminated tail waits for the rest of its line. A
+    // message that waits for its reply does not wait that long: at its
+    // time-out the dispatcher takes the tail as the reply.
+    static constexpr int TailFlushMs = 200;
     // After a connection was renewed for lack of answers, the line is
     // probed at this pace until the device answers; each unanswered probe
     // counts as a failure.
