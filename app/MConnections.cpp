@@ -53,14 +53,23 @@ void MConnections::setConnectionsEnabled(bool on)
     if (!m_pRoot)
         return;
     for (HChassis *pChassis : chassisOf(m_pRoot)) {
-        pChassis->setOnline(on);
         PProtocol *pProtocol = pChassis->protocol();
-        if (!pProtocol)
+        if (!pProtocol) {
+            pChassis->setOnline(on);
             continue;
+        }
         // Unique: connections may be turned on again for the same tree.
         connect(pChassis, &HChassis::onlineStateChanged, pProtocol,
                 &PProtocol::onOnlineStateChanged, Qt::UniqueConnection);
-        pProtocol->onOnlineStateChanged(on);
+        // The chassis announces the change only when it has nodes in use;
+        // otherwise its protocol is told here. Either way, once.
+        bool announced = false;
+        const QMetaObject::Connection heard = connect(
+            pChassis, &HChassis::onlineStateChanged, this, [&announced]() { announced = true; });
+        pChassis->setOnline(on);
+        disconnect(heard);
+        if (!announced)
+            pProtocol->onOnlineStateChanged(on);
         if (m_protocolLink)
             m_protocolLink(pProtocol);
     }

@@ -41,6 +41,9 @@ public:
     void setOwner(PProtocol *pOwner);
     bool isProcessing() const { return m_processing; }
     int state() const { return m_state; }
+    // The timers, for a look at their settings.
+    const QTimer *replyTimer() const { return &m_replyTimer; }
+    const QTimer *dispatchTimer() const { return &m_dispatchTimer; }
 
 protected:
     explicit IMessageDispatcher(QObject *parent);

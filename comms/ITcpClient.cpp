@@ -37,6 +37,8 @@ ITcpClient::ITcpClient(QObject *parent)
             Qt::DirectConnection);
     connect(m_pDispatcher, &ITcpClientThread::messageError, this,
             &ITcpClient::onMessageSendError);
+    connect(m_pDispatcher, &ITcpClientThread::replyOverdue, this, &ITcpClient::onReplyOverdue,
+            Qt::DirectConnection);
     m_pDispatcher->start(QThread::InheritPriority);
 
     // Connected here once: every open reuses them.
@@ -48,6 +50,8 @@ ITcpClient::ITcpClient(QObject *parent)
     m_tailTimer.setSingleShot(true);
     m_tailTimer.setInterval(TailFlushMs);
     connect(&m_tailTimer, &QTimer::timeout, this, &ITcpClient::flushTail);
+    m_renewalProbeTimer.setInterval(RenewalProbeIntervalMs);
+    connect(&m_renewalProbeTimer, &QTimer::timeout, this, &ITcpClient::onRenewalProbeTimeout);
 
     setHostProbe(new IPingProbe);
 }
@@ -57,6 +61,7 @@ ITcpClient::~ITcpClient()
     m_retryTimer.stop();
     m_hostStatusTimer.stop();
     m_tailTimer.stop();
+    m_renewalProbeTimer.stop();
     if (m_pTcpSocket) {
         m_pTcpSocket->disconnect(this);
         m_pTcpSocket->abort();
@@ -88,6 +93,8 @@ bool ITcpClient::open()
     connect(pSocket, &QTcpSocket::stateChanged, this, &ITcpClient::stateChanged);
     m_tail.clear();
     m_skippingLine = false;
+    // Opened anew: the first connection counts at once.
+    m_awaitingAnswer = false;
 
     qDebug().nospace() << "Sock connect (2?) - " << address() << ":" << m_port;
     pSocket->connectToHost(m_address, quint16(m_port), QIODevice::ReadWrite);
@@ -116,10 +123,11 @@ bool ITcpClient::close()
     }
     qDebug() << "Sock close";
     releaseSocket();
-    // Without a socket there is nothing to retry or to watch.
+    // Without a socket there is nothing to retry, watch or probe.
     m_retryTimer.stop();
     m_hostStatusTimer.stop();
     m_tailTimer.stop();
+    m_renewalProbeTimer.stop();
     m_tail.clear();
     return true;
 }
@@ -387,6 +395,15 @@ void ITcpClient::enterRunning(bool firstConnection)
     m_tailTimer.stop();
     m_connectionState = Running;
     m_failureCount = 0;
+    m_heardSinceWrite = false;
+    if (m_awaitingAnswer) {
+        // Renewed for lack of answers: a socket that connects tells
+        // nothing of the device behind it. Connected once it answers.
+        emit startMessageProcessing();
+        writeRenewalProbe();
+        m_renewalProbeTimer.start();
+        return;
+    }
     setConnected(true);
     emit startMessageProcessing();
     if (firstConnection)
@@ -399,6 +416,7 @@ void ITcpClient::leaveRunning(ConnectionState next)
     if (next == Reconnecting)
         m_retryTimer.start(RetryIntervalMs);
     m_hostStatusTimer.stop();
+    m_renewalProbeTimer.stop();
     m_failureCount = 0;
     // A new connection starts without the device's subscriptions.
     clearSubscription();
@@ -412,7 +430,9 @@ void ITcpClient::resetConnection()
                          << ", renewing the connection";
     m_connectionState = Resetting;
     m_failureCount = 0;
+    m_awaitingAnswer = true;
     m_hostStatusTimer.stop();
+    m_renewalProbeTimer.stop();
     clearSubscription();
     emit quitMessageProcessing();
     finishReset();
@@ -462,6 +482,7 @@ void ITcpClient::dataReady()
     QByteArray bytes = m_pTcpSocket->readAll();
     if (bytes.isEmpty())
         return;
+    heardFromDevice();
     if (m_skippingLine) {
         const qsizetype end = bytes.indexOf('\r');
         if (end < 0)
@@ -504,7 +525,52 @@ void ITcpClient::flushTail()
     handOnReplies(block);
 }
 
-void ITcpClient::handOnReplies(QByteArray block)
+void ITcpClient::heardFromDevice()
+{
+    m_failureCount = 0;
+    m_heardSinceWrite = true;
+    if (!m_awaitingAnswer || m_connectionState != Running)
+        return;
+    qDebug().nospace() << address() << ":" << m_port << " answers on the renewed connection";
+    m_awaitingAnswer = false;
+    m_renewalProbeTimer.stop();
+    setConnected(true);
+}
+
+void ITcpClient::writeRenewalProbe()
+{
+    // The line probe of the silence check; any answer will do.
+    static const char probe[] = "SUB\r";
+    m_heardSinceWrite = false;
+    writeNow(QByteArray(probe, 4));
+}
+
+void ITcpClient::onRenewalProbeTimeout()
+{
+    if (!m_awaitingAnswer || m_connectionState != Running) {
+        m_renewalProbeTimer.stop();
+        return;
+    }
+    if (!m_heardSinceWrite)
+        ++m_failureCount;
+    if (m_failureCount >= MaxSendFailures) {
+        resetConnection();
+        return;
+    }
+    writeRenewalProbe();
+}
+
+void ITcpClient::onReplyOverdue()
+{
+    if (m_tail.isEmpty())
+        return;
+    m_tailTimer.stop();
+    QByteArray block;
+    block.swap(m_tail);
+    handOnReplies(block, false);
+}
+
+void ITcpClient::handOnReplies(QByteArray block, bool announce)
 {
     if (block.endsWith('\r'))
         block.chop(1);
@@ -517,14 +583,16 @@ void ITcpClient::handOnReplies(QByteArray block)
         m_replies.append(piece);
         m_replySemaphore.release();
     }
-    emit replyReady();
     m_hostStatusTimer.stop();
+    if (announce)
+        emit replyReady();
 }
 
 // --- Dispatcher ---------------------------------------------------------
 
 void ITcpClient::onSendMessage(const QByteArray &bytes, uint &bytesWritten)
 {
+    m_heardSinceWrite = false;
     const qint64 written = writeNow(bytes);
     bytesWritten = written > 0 ? uint(written) : 0;
 }
@@ -532,6 +600,12 @@ void ITcpClient::onSendMessage(const QByteArray &bytes, uint &bytesWritten)
 void ITcpClient::onMessageSendError(const QByteArray &bytes)
 {
     Q_UNUSED(bytes);
+    // Failures in a row: an attempt the device answered, if only with a
+    // refusal, shows the line alive and ends the row.
+    if (m_heardSinceWrite) {
+        m_failureCount = 0;
+        return;
+    }
     ++m_failureCount;
     // At once, not at the next socket event: a device whose application
     // hangs keeps its TCP connection quiet and open.

@@ -23,6 +23,11 @@ class QTcpSocket;
 // handed on after a short while), and a lone acknowledge or refusal byte
 // counts as a whole reply. Each framed block is split at ";" into replies.
 //
+// The connection is renewed when MaxSendFailures attempts in a row went
+// unanswered: any bytes from the device end the row, so a device that
+// refuses a command (0x15) is alive and keeps its connection. A renewed
+// connection counts as connected only once the device has answered on it.
+//
 // Everything runs on the thread that made the client. The dispatcher's own
 // thread is started but stays idle; destroying the client ends it.
 class ITcpClient : public IInterface
@@ -46,7 +51,14 @@ public:
     // the GUI thread, so it stays short: a device whose application hangs
     // with TCP open would otherwise freeze the program for the whole wait.
     static constexpr int DisconnectWaitMs = 500;
+    // How long an unterminated tail waits for the rest of its line. A
+    // message that waits for its reply does not wait that long: at its
+    // time-out the dispatcher takes the tail as the reply.
     static constexpr int TailFlushMs = 200;
+    // After a connection was renewed for lack of answers, the line is
+    // probed at this pace until the device answers; each unanswered probe
+    // counts as a failure.
+    static constexpr int RenewalProbeIntervalMs = 200;
     static constexpr int MaxTailBytes = 64 * 1024;
 
     explicit ITcpClient(QObject *parent = nullptr);
@@ -83,6 +95,16 @@ public:
     IHostProbe *hostProbe() const { return m_pHostProbe; }
     // How long the line may be silent before it is checked.
     void setHostStatusInterval(int ms) { m_hostStatusTimer.setInterval(ms); }
+    // How long an unterminated tail waits for its line end.
+    void setTailFlushInterval(int ms) { m_tailTimer.setInterval(ms); }
+
+    // The timers, for a look at their settings.
+    const QTimer *retryTimer() const { return &m_retryTimer; }
+    const QTimer *hostStatusTimer() const { return &m_hostStatusTimer; }
+    const QTimer *renewalProbeTimer() const { return &m_renewalProbeTimer; }
+    // True from a renewal for lack of answers until the device answers on
+    // a connection again; meanwhile the client does not count as connected.
+    bool isAwaitingAnswer() const { return m_awaitingAnswer; }
 
     // True when the command word of the message is "GL", a level-list
     // request.
@@ -106,6 +128,9 @@ public slots:
     void onSendMessage(const QByteArray &bytes, uint &bytesWritten);
     void onHostStatusTimerTimesout();
     void onHostProbeFinished(IHostProbe::HostState state);
+    // The dispatcher is about to give a reply up: an unterminated tail that
+    // came within the time-out is taken as the reply.
+    void onReplyOverdue();
 
 private:
     void step();
@@ -117,8 +142,12 @@ private:
     void finishReset();
     void clearSubscription();
     qint64 writeNow(const QByteArray &bytes);
-    void handOnReplies(QByteArray block);
+    // Queues the replies of a block; with announce, tells the dispatcher.
+    void handOnReplies(QByteArray block, bool announce = true);
     void flushTail();
+    void heardFromDevice();
+    void onRenewalProbeTimeout();
+    void writeRenewalProbe();
     void releaseSocket();
 
     QTcpSocket *m_pTcpSocket = nullptr;
@@ -130,6 +159,7 @@ private:
     QTimer m_retryTimer;
     QTimer m_hostStatusTimer;
     QTimer m_tailTimer;
+    QTimer m_renewalProbeTimer;
     ITcpClientThread *m_pDispatcher = nullptr;
     QList<Message> m_queue;
     QSemaphore m_queueSemaphore;
@@ -142,4 +172,9 @@ private:
     QByteArray m_tail;
     // An overlong line was cut; its rest is skipped up to its end.
     bool m_skippingLine = false;
+    // Bytes came from the device since the dispatcher's last write: a
+    // failed attempt then was answered (a refusal, say) and is no sign of
+    // a dead line.
+    bool m_heardSinceWrite = false;
+    bool m_awaitingAnswer = false;
 };

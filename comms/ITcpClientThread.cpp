@@ -10,6 +10,14 @@ ITcpClientThread::ITcpClientThread(QObject *parent)
     : IMessageDispatcher(parent)
 {
     connect(&m_dispatchTimer, &QTimer::timeout, this, &ITcpClientThread::onDispatch);
+    m_clock.start();
+}
+
+void ITcpClientThread::setSubscribed(bool subscribed)
+{
+    m_subscribed = subscribed;
+    if (!subscribed)
+        m_unanswered.clear();
 }
 
 ITcpClientThread::~ITcpClientThread() = default;
@@ -73,6 +81,7 @@ void ITcpClientThread::step()
 void ITcpClientThread::clear()
 {
     clearQueues();
+    m_unanswered.clear();
 }
 
 void ITcpClientThread::takeNextMessage()
@@ -109,6 +118,8 @@ void ITcpClientThread::write()
         handleFailure();
         return;
     }
+    if (m_subscribed)
+        noteWritten();
     if (m_current.type == IInterface::SendNoReply) {
         m_state = Idle;
         return;
@@ -119,24 +130,38 @@ void ITcpClientThread::write()
     m_replyTimer.start(m_current.timeoutMs);
 }
 
+bool ITcpClientThread::takeReplies(bool *pTaken, bool *pPassed)
+{
+    while (m_pReplySemaphore->tryAcquire()) {
+        const QByteArray reply = m_pReplies->isEmpty() ? QByteArray() : m_pReplies->takeFirst();
+        *pTaken = true;
+        const int type = m_current.type;
+        if (!m_subscribed && type == IInterface::SendWaitAck)
+            *pPassed = checkAcknowledge(reply);
+        else if (type == IInterface::SendWaitReply
+                 || (m_subscribed
+                     && (type == IInterface::SendWaitAck || type == IInterface::SendNoReply)))
+            *pPassed = checkText(reply);
+        else
+            *pPassed = true;
+        if (!m_processing)
+            return false; // the owner closed the connection meanwhile
+    }
+    return true;
+}
+
 bool ITcpClientThread::checkReplies()
 {
     bool taken = false;
     bool passed = true;
-    while (m_pReplySemaphore->tryAcquire()) {
-        const QByteArray reply = m_pReplies->isEmpty() ? QByteArray() : m_pReplies->takeFirst();
-        taken = true;
-        const int type = m_current.type;
-        if (!m_subscribed && type == IInterface::SendWaitAck)
-            passed = checkAcknowledge(reply);
-        else if (type == IInterface::SendWaitReply
-                 || (m_subscribed
-                     && (type == IInterface::SendWaitAck || type == IInterface::SendNoReply)))
-            passed = checkText(reply);
-        else
-            passed = true;
-        if (!m_processing)
-            return true; // the owner closed the connection meanwhile
+    if (!takeReplies(&taken, &passed))
+        return true;
+    if (!taken && m_state == WaitingForReply && !m_replyTimer.isActive()) {
+        // A reply that came within the time-out without its line end is
+        // still the reply.
+        emit replyOverdue();
+        if (!takeReplies(&taken, &passed))
+            return true;
     }
     if (taken) {
         if (passed)
@@ -170,8 +195,61 @@ bool ITcpClientThread::checkAcknowledge(const QByteArray &reply)
     return false;
 }
 
+void ITcpClientThread::noteWritten()
+{
+    if (m_unanswered.size() >= MaxUnanswered)
+        m_unanswered.removeFirst();
+    Unanswered entry;
+    entry.data = m_current.data;
+    entry.expectedReply = m_current.expectedReply;
+    entry.type = m_current.type;
+    // As long as the dispatcher would try the message in all.
+    entry.deadlineMs = m_clock.elapsed() + qint64(qMax(m_current.timeoutMs, 1)) * (MaxResends + 1);
+    m_unanswered.append(entry);
+}
+
+void ITcpClientThread::dropExpiredAnswers()
+{
+    const qint64 now = m_clock.elapsed();
+    while (!m_unanswered.isEmpty() && m_unanswered.first().deadlineMs < now)
+        m_unanswered.removeFirst();
+}
+
+void ITcpClientThread::pairAnswers(const QByteArray &reply)
+{
+    dropExpiredAnswers();
+    int start = 0;
+    // A device answers its commands in order; acknowledge and refusal
+    // bytes answer the oldest message still open.
+    for (; start < reply.size() && (reply.at(start) == AckByte || reply.at(start) == NakByte);
+         ++start) {
+        if (m_unanswered.isEmpty())
+            continue;
+        const Unanswered entry = m_unanswered.takeFirst();
+        if (reply.at(start) == NakByte && entry.type == IInterface::SendNoReply && m_pOwner) {
+            qDebug() << "Refused while subscribed:" << entry.data;
+            m_pOwner->onMessageRefused(entry.data);
+        }
+    }
+    // A text answers the message that waits for it (and so every message
+    // before it); any other text is the device's own report.
+    const QByteArray text = reply.mid(start);
+    if (text.isEmpty())
+        return;
+    for (qsizetype i = 0; i < m_unanswered.size(); ++i) {
+        const Unanswered &entry = m_unanswered.at(i);
+        if (entry.type != IInterface::SendNoReply && !entry.expectedReply.isEmpty()
+            && text.startsWith(entry.expectedReply)) {
+            m_unanswered.remove(0, i + 1);
+            return;
+        }
+    }
+}
+
 bool ITcpClientThread::checkText(const QByteArray &reply)
 {
+    if (m_subscribed)
+        pairAnswers(reply);
     int start = 0;
     while (start < reply.size() && (reply.at(start) == AckByte || reply.at(start) == NakByte))
         ++start;

@@ -54,6 +54,11 @@ void PProtocol::onReplyTimeout(const QString &expected)
     Q_UNUSED(expected);
 }
 
+void PProtocol::onMessageRefused(const QByteArray &message)
+{
+    Q_UNUSED(message);
+}
+
 QString PProtocol::protocolName() const
 {
     return QStringLiteral("----");

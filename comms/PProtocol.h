@@ -42,6 +42,9 @@ public:
     // The transport gave up waiting for the reply that was to begin with
     // expected.
     virtual void onReplyTimeout(const QString &expected);
+    // The device refused a message that was sent without waiting for its
+    // answer (a set on a subscribed connection).
+    virtual void onMessageRefused(const QByteArray &message);
     virtual QString protocolName() const;
     virtual void setInterface(IInterface *pInterface);
     // Stores the model and takes the model's host as the protocol's host.

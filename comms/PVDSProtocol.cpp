@@ -66,20 +66,43 @@ bool refuseUnsafe(const char *what)
 }
 
 // The block name that the named addressing kinds put in quotes: the node's
-// label. False when such a kind has no node or an unsafe label; other kinds
-// need no name and always pass.
+// label. False without a node, whatever the kind: every command belongs to
+// a bound block; and for the named kinds with an unsafe label.
 bool addressedName(quint32 kind, const HNode *pNode, QString *pName)
 {
     *pName = pNode ? pNode->label() : QString();
+    if (!pNode) {
+        qDebug() << "PVDSProtocol: command refused, no bound node";
+        return false;
+    }
     const bool needsName = kind <= CAttributes::StructNamedSub
         || kind == CAttributes::StructMultiAssign;
-    if (!needsName)
-        return true;
-    if (!pNode)
-        return false;
-    if (!isSafeName(*pName))
+    if (needsName && !isSafeName(*pName))
         return refuseUnsafe("name");
     return true;
+}
+
+// The channel label of addressing kind 7; an empty one names nothing.
+bool compactLabel(const CAttributes *pAttributes, QString *pLabel)
+{
+    *pLabel = pAttributes->channelLabel();
+    if (pLabel->isEmpty()) {
+        qDebug() << "PVDSProtocol: command refused, empty channel label";
+        return false;
+    }
+    if (!isSafeName(*pLabel))
+        return refuseUnsafe("channel label");
+    return true;
+}
+
+// The index of addressing kinds 5 and 6, written in hex: a negative one
+// would go out as "-1".
+bool hexIndex(int index)
+{
+    if (index >= 0)
+        return true;
+    qDebug() << "PVDSProtocol: command refused, negative index" << index;
+    return false;
 }
 
 // The sub-block name of addressing kind 3: the text of the linked
@@ -141,6 +164,7 @@ void PVDSProtocol::onTransportStateChanged(bool connected)
 {
     if (connected)
         return;
+    m_unconfirmedSets.clear();
     // The client has already cleared its own subscription state.
     m_manager.unsubscribeAll(false);
     m_manager.setSubscribed(false);
@@ -187,15 +211,19 @@ bool PVDSProtocol::buildSetCommands(TTransform *pTransform, QStringList *pComman
             + QLatin1Char(' ');
         break;
     case CAttributes::StructGain:
+        if (!hexIndex(pAttributes->index1()))
+            return false;
         command = QStringLiteral("SG ") + hex(pAttributes->index1()) + QLatin1Char(',') + value;
         break;
     case CAttributes::StructNumber:
+        if (!hexIndex(pAttributes->index1()))
+            return false;
         command = QStringLiteral("SN ") + hex(pAttributes->index1()) + QLatin1Char(',') + value;
         break;
     case CAttributes::StructNamedIndexCompact: {
-        const QString label = pAttributes->channelLabel();
-        if (!isSafeName(label))
-            return refuseUnsafe("channel label");
+        QString label;
+        if (!compactLabel(pAttributes, &label))
+            return false;
         command = QStringLiteral("SA") + quoted(label) + QLatin1Char('>')
             + QString::number(pAttributes->index2()) + QLatin1Char('=') + value;
         break;
@@ -273,16 +301,16 @@ bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
         return true;
     case CAttributes::StructGain:
     case CAttributes::StructNumber:
-        if (pTransform->readIndex() < 0)
+        if (!hexIndex(pTransform->readIndex()))
             return false;
         line = (kind == CAttributes::StructGain ? QStringLiteral("GG ") : QStringLiteral("GN "))
             + hex(pTransform->readIndex());
         expected = line;
         break;
     case CAttributes::StructNamedIndexCompact: {
-        const QString label = pAttributes->channelLabel();
-        if (!isSafeName(label))
-            return refuseUnsafe("channel label");
+        QString label;
+        if (!compactLabel(pAttributes, &label))
+            return false;
         line = QStringLiteral("GA") + quoted(label) + QLatin1Char('>')
             + QString::number(pTransform->readSubIndex());
         expected = line + QLatin1Char('=');
@@ -344,11 +372,54 @@ bool PVDSProtocol::sendValue(TTransform *pTransform)
     if (!buildSetCommands(pTransform, &commands))
         return false;
     IInterface *pInterface = transport();
-    const int type = pInterface->isSubscribed() ? IInterface::SendNoReply : IInterface::SendWaitAck;
+    const bool subscribed = pInterface->isSubscribed();
+    const int type = subscribed ? IInterface::SendNoReply : IInterface::SendWaitAck;
     for (const QString &command : std::as_const(commands)) {
         const QByteArray bytes = command.toUtf8();
+        if (subscribed)
+            rememberSet(bytes, pTransform);
         pInterface->send(bytes.constData(), int(bytes.size()), type, "", ReplyTimeoutMs);
     }
+    return true;
+}
+
+void PVDSProtocol::rememberSet(const QByteArray &bytes, TTransform *pTransform)
+{
+    if (m_unconfirmedSets.size() >= MaxUnconfirmedSets)
+        m_unconfirmedSets.removeFirst();
+    m_unconfirmedSets.append({bytes, pTransform});
+}
+
+void PVDSProtocol::onMessageRefused(const QByteArray &message)
+{
+    // The newest matching set: the same bytes sent twice ask the same.
+    for (qsizetype i = m_unconfirmedSets.size() - 1; i >= 0; --i) {
+        if (m_unconfirmedSets.at(i).first != message)
+            continue;
+        const QPointer<TTransform> pTransform = m_unconfirmedSets.takeAt(i).second;
+        if (pTransform)
+            readBack(pTransform);
+        return;
+    }
+}
+
+bool PVDSProtocol::readBack(TTransform *pTransform)
+{
+    // The device kept its own value and reports no change, so the widget
+    // would go on showing the refused one: ask once.
+    if (!isOnline() || !pTransform->owner())
+        return false;
+    const quint32 kind = pTransform->owner()->addressStruct();
+    Command command;
+    if (kind == CAttributes::StructLevelList || !buildGetCommand(pTransform, &command))
+        return false;
+    qDebug().noquote() << "PVDSProtocol: set refused, reading back" << command.text.trimmed();
+    // Registered so that the answer finds the transform.
+    m_manager.addRequest(command.key, int(kind), pTransform, QString());
+    const QByteArray bytes = command.text.toUtf8();
+    const QByteArray expected = command.expected.toUtf8();
+    transport()->send(bytes.constData(), int(bytes.size()), IInterface::SendWaitReply,
+                      expected.constData(), ReplyTimeoutMs);
     return true;
 }
 

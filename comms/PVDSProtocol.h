@@ -4,6 +4,8 @@
 #include "comms/SMSubscriptionManager.h"
 #include "comms/TTransform.h"
 
+#include <QList>
+#include <QPair>
 #include <QPointer>
 #include <QStringList>
 
@@ -36,6 +38,7 @@ public:
     bool requestValue(TTransform *pTransform) override;
     bool onDataReceived(const QByteArray &data, const QString &errorText) override;
     void onReplyTimeout(const QString &expected) override;
+    void onMessageRefused(const QByteArray &message) override;
     QString protocolName() const override { return QStringLiteral("VDS"); }
     void setInterface(IInterface *pInterface) override;
     void setHost(PProtocolHost *pHost) override;
@@ -69,6 +72,13 @@ private:
     void parseRawReply(QByteArray line, TTransform *pTransform);
     void parseLevelListReply(const QByteArray &line, TTransform *pTransform);
     void attachTransport();
+    void rememberSet(const QByteArray &bytes, TTransform *pTransform);
+    bool readBack(TTransform *pTransform);
+
+    // Sets sent on a subscribed connection, whose answer comes later: a
+    // refusal names the set by its bytes. The newest few are kept.
+    static constexpr int MaxUnconfirmedSets = 64;
+    QList<QPair<QByteArray, QPointer<TTransform>>> m_unconfirmedSets;
 
     QPointer<TTransform> m_pLastRequested;
     SMSubscriptionManager m_manager;

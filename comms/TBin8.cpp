@@ -12,11 +12,20 @@ void TBin8::setData(quint8 value)
     m_value = value;
 }
 
+namespace {
+
+int readNumber(const QString &text, bool *pOk)
+{
+    return text.startsWith(QLatin1String("0x")) ? text.mid(2).toInt(pOk, 16)
+                                                : text.toInt(pOk, 10);
+}
+
+} // namespace
+
 qint16 TBin8::parseNumber(const QString &text)
 {
     bool ok = false;
-    const int value = text.startsWith(QLatin1String("0x")) ? text.mid(2).toInt(&ok, 16)
-                                                           : text.toInt(&ok, 10);
+    const int value = readNumber(text, &ok);
     if (!ok || value < -32768 || value > 32767)
         return 0;
     return qint16(value);
@@ -34,6 +43,9 @@ void TBin8::setReplyText(const QString &text)
     if (text.isEmpty())
         return;
     m_replyValue = parseNumber(text);
+    bool ok = false;
+    readNumber(text, &ok);
+    m_replyIsNumber = ok;
     emit replyValueReady();
 }
 

@@ -24,6 +24,7 @@ public:
     void receiveText(const QString &text) override;
     int dataSize() const override { return 1; }
     QString typeName() const override { return QStringLiteral("Bin8"); }
+    bool replyIsNumber() const override { return m_replyIsNumber; }
 
     // "0x" and hex digits, or decimal digits; 0 unless it fits 16 bits signed.
     static qint16 parseNumber(const QString &text);
@@ -31,4 +32,5 @@ public:
 private:
     quint32 m_value = 0;
     qint16 m_replyValue = 0;
+    bool m_replyIsNumber = true;
 };

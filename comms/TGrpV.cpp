@@ -123,6 +123,15 @@ quint8 TGrpV::replyByteValue() const
 
 void TGrpV::receiveText(const QString &text) { setReplyText(text); }
 
+bool TGrpV::replyIsNumber() const
+{
+    if (m_replyText.toUpper() == QLatin1String("FF"))
+        return true; // off
+    bool ok = false;
+    m_replyText.toInt(&ok, 16);
+    return ok;
+}
+
 void TGrpV::setDisplayValue(double value)
 {
     m_displayText = QString::number(value, 'f', qBound(0, m_decimals, 10));

@@ -31,6 +31,7 @@ public:
     QString replyText() const override { return m_replyText; }
     void receiveText(const QString &text) override;
     QString displayText() const override;
+    bool replyIsNumber() const override;
     void setDisplayValue(double value) override;
     int dataSize() const override { return int(m_text.size()); }
     QString typeName() const override { return QStringLiteral("GrpV"); }

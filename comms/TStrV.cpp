@@ -29,6 +29,13 @@ void TStrV::setReplyText(const QString &text)
 
 void TStrV::receiveText(const QString &text) { setReplyText(text); }
 
+bool TStrV::replyIsNumber() const
+{
+    bool ok = false;
+    m_replyText.toDouble(&ok);
+    return ok;
+}
+
 quint32 TStrV::toUInt(const QString &text)
 {
     bool ok = false;

@@ -29,6 +29,7 @@ public:
     void setDisplayValue(double value) override;
     int dataSize() const override { return int(m_text.size()); }
     QString typeName() const override { return QStringLiteral("StrV"); }
+    bool replyIsNumber() const override;
 
 private:
     // The text as a decimal integer; 0 when it is none or does not fit.

@@ -33,6 +33,11 @@ QString TTransform::sourceText() { return QString(); }
 int TTransform::dataSize() const { return 0; }
 QString TTransform::typeName() const { return QStringLiteral("TTransform"); }
 
+bool TTransform::replyIsNumber() const
+{
+    return true;
+}
+
 bool TTransform::tick()
 {
     if (--m_countdown > 0)

@@ -46,6 +46,11 @@ public:
     virtual QString sourceText();
     virtual int dataSize() const;
     virtual QString typeName() const;
+    // Whether the last reply reads as a number in the transform's own
+    // terms. A reply that does not (the sync-error text, a stray word)
+    // gives no value for a widget to show. The transforms that keep a
+    // reply text check it; the others answer true.
+    virtual bool replyIsNumber() const;
 
     void setOwner(CAttributes *pOwner) { m_pOwner = pOwner; }
     CAttributes *owner() const { return m_pOwner; }

@@ -58,7 +58,8 @@ void WTextLink::setIndex(qint32 index)
 void WTextLink::setState()
 {
     TTransform *pTransform = transform();
-    if (!item() || !pTransform)
+    // A reply that is no number names no link.
+    if (!item() || !pTransform || !pTransform->replyIsNumber())
         return;
     setOutputEnabled(false);
     m_current = qint32(pTransform->replyUIntValue());

@@ -205,7 +205,7 @@ void WMeter::setMarker(double level)
 void WMeter::setState()
 {
     TTransform *pTransform = transform();
-    if (!pTransform)
+    if (!pTransform || !pTransform->replyIsNumber())
         return;
     const double level = pTransform->replyFloatValue() + WMeterCore::outputOffset(node());
     if (!std::isfinite(level))

@@ -166,7 +166,7 @@ QString WMeterImage::pictureFor(double level, double bottom, double b1, double b
 void WMeterImage::setState()
 {
     TTransform *pTransform = transform();
-    if (!pTransform)
+    if (!pTransform || !pTransform->replyIsNumber())
         return;
     const double level = pTransform->replyFloatValue() + WMeterCore::outputOffset(node());
     if (!std::isfinite(level))

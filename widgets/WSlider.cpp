@@ -199,6 +199,10 @@ void WSlider::setState()
         qWarning() << "Cannot set state on WSlider with no TTransform";
         return;
     }
+    // A reply that is no number (the sync-error text) says nothing of
+    // where the knob belongs.
+    if (!pTransform->replyIsNumber())
+        return;
     const double reply = pTransform->replyFloatValue();
     if (!std::isfinite(reply))
         return; // nothing that a position could show

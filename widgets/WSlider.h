@@ -55,6 +55,7 @@ public:
     bool hasPendingValue() const { return m_pendingValue != noPendingValue; }
     float pendingValue() const { return m_pendingValue; }
     bool isSendNeeded() const { return m_isSendNeeded; }
+    const QTimer *sendDelayTimer() const { return &m_sendDelayTimer; }
     float upperLimit() const { return m_upperLimit; }
     float lowerLimit() const { return m_lowerLimit; }
 

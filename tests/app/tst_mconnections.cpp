@@ -8,6 +8,7 @@
 #include "comms/PProtocol.h"
 #include "controls/CCanvas.h"
 #include "controls/CComposite.h"
+#include "NodeProperties.h"
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"
 
@@ -69,6 +70,7 @@ private slots:
     void indicatorFollowsTheCounts();
     void heldReportsStayQuietUntilPassedOn();
     void goingOnLineLinksEveryProtocolOnce();
+    void eachProtocolHearsEachChangeOnce();
     void setPausesThePanel();
 };
 
@@ -168,6 +170,44 @@ void TestMConnections::goingOnLineLinksEveryProtocolOnce()
     QSignalSpy changed(&rig.connections, &MConnections::changedStatusIndicator);
     emit pMain->transport()->interfaceStateChanged(true);
     QCOMPARE(changed.size(), 1);
+}
+
+// Turning connections on or off reaches each protocol once, whether its
+// chassis announces the change (it has nodes in use) or not, however often
+// it is repeated.
+void TestMConnections::eachProtocolHearsEachChangeOnce()
+{
+    Rig rig;
+    HRoot root;
+    const quint16 port = closedPort();
+    HChassis *pUsed = TestDevices::addLocalChassis(&root, QStringLiteral("Used"), port);
+    // A device with nothing in use.
+    auto *pIdle = new HChassis;
+    NodeProperties::read(*pIdle, {QStringLiteral("title=DXR-880"), QStringLiteral("label=Idle"),
+                                  QStringLiteral("ipAddress=127.0.0.1"),
+                                  QStringLiteral("serialPortNumber=%1").arg(port)});
+    root.addChild(pIdle);
+    QVERIFY(pUsed->protocol() && pIdle->protocol());
+    QSignalSpy usedAnnounced(pUsed, &HChassis::onlineStateChanged);
+    QSignalSpy idleAnnounced(pIdle, &HChassis::onlineStateChanged);
+    QSignalSpy usedHeard(pUsed->protocol(), &PProtocol::onlineStateChanged);
+    QSignalSpy idleHeard(pIdle->protocol(), &PProtocol::onlineStateChanged);
+    rig.connections.setRoot(&root);
+
+    const QList<bool> changes = {true, true, false, true};
+    for (qsizetype i = 0; i < changes.size(); ++i) {
+        rig.connections.setConnectionsEnabled(changes.at(i));
+        QCOMPARE(usedHeard.size(), i + 1);
+        QCOMPARE(idleHeard.size(), i + 1);
+        QCOMPARE(usedHeard.last().first().toBool(), changes.at(i));
+        QCOMPARE(idleHeard.last().first().toBool(), changes.at(i));
+    }
+    QCOMPARE(usedAnnounced.size(), changes.size());
+    QCOMPARE(idleAnnounced.size(), 0);
+    // What the chassis announces by itself later still reaches it, once.
+    emit pUsed->onlineStateChanged(false);
+    QCOMPARE(usedHeard.size(), changes.size() + 1);
+    rig.connections.setConnectionsEnabled(false);
 }
 
 // A set pauses the panel's sweep and restarts a running timer; the next

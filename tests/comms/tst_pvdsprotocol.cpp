@@ -2,6 +2,7 @@
 
 #include "FakeProtocolHost.h"
 #include "NodeProperties.h"
+#include "RecordingTcpClient.h"
 #include "SimulatedVdsDevice.h"
 #include "comms/ITcpClient.h"
 #include "comms/PProtocolFactory.h"
@@ -12,6 +13,7 @@
 #include "comms/TText.h"
 #include "controls/CAttributes.h"
 #include "devices/HComposite.h"
+#include "devices/HDXRLink.h"
 #include "devices/HNode.h"
 
 #include <QHostAddress>
@@ -22,6 +24,23 @@
 namespace {
 
 constexpr int Patience = 8000;
+
+// The transform's own read and write indexes in the command table: each
+// differs from the others and from the binding's indexes, so a command
+// that takes the wrong one shows it.
+constexpr int kRead = 27; // 0x1b
+constexpr int kReadSub = 6;
+constexpr int kWrite = 7;
+constexpr int kWriteSub = 8;
+
+// A level list of n entries 0, 1, 2, ...
+QByteArray sequence(int n)
+{
+    QList<QByteArray> entries;
+    for (int i = 0; i < n; ++i)
+        entries.append(QByteArray::number(i));
+    return "GL 1 [" + entries.join(',') + "]";
+}
 
 // A transform bound to a node and a binding record.
 struct Binding
@@ -37,6 +56,18 @@ struct Binding
     CAttributes attributes;
     TStrV transform;
 };
+
+// Queues a marker that waits for nothing and waits until the device has
+// it: what the protocol queued before has reached the device by then.
+bool sync(ITcpClient &client, SimulatedVdsDevice &device)
+{
+    static int marker = 0;
+    const QByteArray text = "MARK" + QByteArray::number(++marker);
+    device.setResponse("MARK", SimulatedVdsDevice::Response::silent());
+    const QByteArray command = text + '\r';
+    client.send(command.constData(), int(command.size()), IInterface::SendNoReply, "", 200);
+    return QTest::qWaitFor([&]() { return device.commandTexts().contains(text); }, Patience);
+}
 
 } // namespace
 
@@ -79,19 +110,24 @@ private slots:
         QTest::addColumn<QString>("set");
         QTest::addColumn<QString>("get");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("0") << 0u << 2 << 0 << "-6.0" << "SA \"Gain1\">2=-6.0\r"
-                           << "GA\"Gain1\">2\r" << "GA\"Gain1\">2=";
-        QTest::newRow("1") << 1u << 3 << 0 << "1" << "SA \"Gain1\">3=1\r" << "GA\"Gain1\">3\r"
-                           << "GA\"Gain1\">3=";
-        QTest::newRow("2") << 2u << 1 << 4 << "5" << "SA \"Gain1\">1>4=5\r"
-                           << "GA\"Gain1\">1>4\r" << "GA\"Gain1\">1>4=";
-        QTest::newRow("4") << 4u << 0 << 0 << "31" << "SS 1f \r" << "GS \r" << "S ";
-        QTest::newRow("5") << 5u << 26 << 0 << "1" << "SG 1a,1\r" << "GG 1a\r" << "GG 1a";
-        QTest::newRow("6") << 6u << 26 << 0 << "0" << "SN 1a,0\r" << "GN 1a\r" << "GN 1a";
-        QTest::newRow("7") << 7u << 1 << 2 << "9" << "SA\"Ch 1\">2=9\r" << "GA\"Ch 1\">2\r"
-                           << "GA\"Ch 1\">2=";
-        QTest::newRow("8") << 8u << 3 << 5 << "7" << "MA \"Gain1\">3=7\r"
-                           << "GA\"Gain1\">0>5\r" << "GA\"Gain1\">0>5=";
+        // Read indexes r = 27, rs = 6; write indexes w = 7, ws = 8.
+        QTest::newRow("0") << 0u << 2 << 4 << "-6.0" << "SA \"Gain1\">7=-6.0\r"
+                           << "GA\"Gain1\">27\r" << "GA\"Gain1\">27=";
+        QTest::newRow("1") << 1u << 3 << 4 << "1" << "SA \"Gain1\">7=1\r" << "GA\"Gain1\">27\r"
+                           << "GA\"Gain1\">27=";
+        QTest::newRow("2") << 2u << 1 << 4 << "5" << "SA \"Gain1\">7>8=5\r"
+                           << "GA\"Gain1\">27>6\r" << "GA\"Gain1\">27>6=";
+        // The sub-block is the linked transform's text; the set takes the
+        // binding's second index, the get the read sub-index.
+        QTest::newRow("3") << 3u << 2 << 4 << "3" << "SA \"Gain1\">EQ2>4=3\r"
+                           << "GA \"Gain1\">EQ2>6\r" << "GA \"Gain1\">EQ2>6=";
+        QTest::newRow("4") << 4u << 2 << 4 << "31" << "SS 1f \r" << "GS \r" << "S ";
+        QTest::newRow("5") << 5u << 26 << 4 << "1" << "SG 1a,1\r" << "GG 1b\r" << "GG 1b";
+        QTest::newRow("6") << 6u << 26 << 4 << "0" << "SN 1a,0\r" << "GN 1b\r" << "GN 1b";
+        QTest::newRow("7") << 7u << 1 << 4 << "9" << "SA\"Ch 1\">4=9\r" << "GA\"Ch 1\">6\r"
+                           << "GA\"Ch 1\">6=";
+        QTest::newRow("8") << 8u << 3 << 5 << "7" << "MA \"Gain1\">7=7\r"
+                           << "GA\"Gain1\">0>6\r" << "GA\"Gain1\">0>6=";
     }
     void commands()
     {
@@ -103,6 +139,12 @@ private slots:
         binding.attributes.setIndex1(index1);
         binding.attributes.setIndex2(index2);
         binding.attributes.setChannelLabel(QStringLiteral("Ch 1"));
+        binding.transform.setIndexes(kRead, kReadSub, false);
+        binding.transform.setWriteIndexes(kWrite, kWriteSub);
+        TStrV sub;
+        sub.setText(QStringLiteral("EQ2"));
+        if (kind == CAttributes::StructNamedSub)
+            QVERIFY(binding.transform.setNext(&sub));
         binding.transform.setText(value);
         QStringList sets;
         QVERIFY(PVDSProtocol::buildSetCommands(&binding.transform, &sets));
@@ -113,6 +155,184 @@ private slots:
         QFETCH(QString, expected);
         QTEST(get.text, "get");
         QCOMPARE(get.expected, expected);
+    }
+
+    // Every command belongs to a bound block; an empty channel label names
+    // nothing and a negative index would be written as "-1".
+    void commandsRefused_data()
+    {
+        QTest::addColumn<quint32>("kind");
+        QTest::addColumn<bool>("bound");
+        QTest::addColumn<QString>("channelLabel");
+        QTest::addColumn<int>("index1");
+        QTest::addColumn<int>("readIndex");
+        QTest::addColumn<bool>("setRefused");
+        QTest::addColumn<bool>("getRefused");
+        QTest::newRow("4 unbound") << 4u << false << "Ch 1" << 2 << 2 << true << true;
+        QTest::newRow("5 unbound") << 5u << false << "Ch 1" << 2 << 2 << true << true;
+        QTest::newRow("6 unbound") << 6u << false << "Ch 1" << 2 << 2 << true << true;
+        QTest::newRow("7 unbound") << 7u << false << "Ch 1" << 2 << 2 << true << true;
+        QTest::newRow("9 unbound") << 9u << false << "Ch 1" << 2 << 2 << true << true;
+        QTest::newRow("7 empty label") << 7u << true << "" << 2 << 2 << true << true;
+        // An own read index below 0 falls back to the binding's.
+        QTest::newRow("5 negative index") << 5u << true << "Ch 1" << -1 << -1 << true << true;
+        QTest::newRow("6 negative index") << 6u << true << "Ch 1" << -3 << 5 << true << false;
+        QTest::newRow("5 bound") << 5u << true << "Ch 1" << 2 << 2 << false << false;
+        QTest::newRow("7 bound") << 7u << true << "Ch 1" << 2 << 2 << false << false;
+    }
+    void commandsRefused()
+    {
+        QFETCH(quint32, kind);
+        QFETCH(bool, bound);
+        QFETCH(QString, channelLabel);
+        QFETCH(int, index1);
+        QFETCH(int, readIndex);
+        Binding binding(kind);
+        if (!bound)
+            binding.transform.setOwnerNode(nullptr);
+        binding.attributes.setChannelLabel(channelLabel);
+        binding.attributes.setIndex1(index1);
+        binding.transform.setIndexes(readIndex, 1, false);
+        binding.transform.setText(kind == CAttributes::StructRawCommand ? QStringLiteral("SRC 1\r")
+                                                                        : QStringLiteral("1"));
+        QStringList sets;
+        QTEST(!PVDSProtocol::buildSetCommands(&binding.transform, &sets), "setRefused");
+        PVDSProtocol::Command get;
+        if (kind != CAttributes::StructRawCommand)
+            QTEST(!PVDSProtocol::buildGetCommand(&binding.transform, &get), "getRefused");
+
+        // Through the protocol: nothing goes out and the answer is false.
+        RecordingTcpClient client;
+        client.setConnected(true);
+        PVDSProtocol protocol;
+        protocol.setInterface(&client);
+        FakeProtocolHost host;
+        protocol.setHost(&host);
+        client.sent.clear();
+        QFETCH(bool, setRefused);
+        QCOMPARE(protocol.sendValue(&binding.transform), !setRefused);
+        QCOMPARE(client.sent.isEmpty(), setRefused);
+    }
+
+    // Each request goes out with its send type, expected reply and
+    // time-out; once the device confirmed the connection subscription, a
+    // get becomes its subscription text, sent once, and a set no longer
+    // waits for the acknowledge.
+    void sendTypesAndSubscriptionTexts()
+    {
+        RecordingTcpClient client;
+        client.setConnected(true);
+        PVDSProtocol protocol;
+        protocol.setInterface(&client);
+        FakeProtocolHost host;
+        protocol.setHost(&host);
+        using Sent = RecordingTcpClient::Sent;
+        auto same = [](const Sent &sent, const QByteArray &data, int type,
+                       const QByteArray &expected) {
+            return sent.data == data && sent.type == type && sent.expectedReply == expected
+                && sent.timeoutMs == 200;
+        };
+
+        Binding gain(0);
+        gain.attributes.setIndex1(2);
+        Binding system(4);
+        protocol.subscriptionManager()->onConnectionActive();
+        QVERIFY(protocol.requestValue(&gain.transform));
+        QCOMPARE(client.sent.size(), 2);
+        QVERIFY(same(client.sent.at(0), "SUB\r", IInterface::SendWaitReply, "SUB"));
+        QVERIFY(same(client.sent.at(1), "GA\"Gain1\">2\r", IInterface::SendWaitReply,
+                     "GA\"Gain1\">2="));
+        gain.transform.setText(QStringLiteral("-6.0"));
+        QVERIFY(protocol.sendValue(&gain.transform));
+        QVERIFY(same(client.sent.last(), "SA \"Gain1\">2=-6.0\r", IInterface::SendWaitAck, ""));
+
+        protocol.onDataReceived("SUB,yes", QString());
+        QVERIFY(protocol.isSubscribed());
+        QVERIFY(client.isSubscribed());
+        client.sent.clear();
+        QVERIFY(protocol.requestValue(&gain.transform));
+        QCOMPARE(client.sent.size(), 1);
+        QVERIFY(same(client.sent.at(0), "SUB \"GA\"Gain1\">2\"\r", IInterface::SendWaitReply,
+                     "SUB \"GA\"Gain1\">2\",yes"));
+        QVERIFY(protocol.requestValue(&system.transform));
+        QCOMPARE(client.sent.size(), 2);
+        QVERIFY(same(client.sent.at(1), "SUB \"GS\"\r", IInterface::SendWaitReply,
+                     "SUB \"GS\",yes"));
+        // Subscribed keys send nothing more; the silence check restarts.
+        const int starts = client.hostStatusStarts;
+        QVERIFY(protocol.requestValue(&gain.transform));
+        QVERIFY(protocol.requestValue(&system.transform));
+        QCOMPARE(client.sent.size(), 2);
+        QCOMPARE(client.hostStatusStarts, starts + 2);
+        QVERIFY(protocol.sendValue(&gain.transform));
+        QVERIFY(same(client.sent.last(), "SA \"Gain1\">2=-6.0\r", IInterface::SendNoReply, ""));
+
+        // Level lists are polled whatever the subscription state.
+        HComposite card;
+        card.setTitle(QStringLiteral("Rack"));
+        Binding level(CAttributes::StructLevelList);
+        level.node.setTitle(QStringLiteral("Input 171"));
+        level.node.setParent(&card);
+        client.sent.clear();
+        QVERIFY(protocol.requestValue(&level.transform));
+        QCOMPARE(client.sent.size(), 1);
+        QVERIFY(same(client.sent.at(0), "GL AB\r", IInterface::SendWaitReply, "GL AB"));
+        level.node.setParent(nullptr);
+
+        // A reset unsubscribes each subscription text.
+        client.sent.clear();
+        protocol.resetSubscriptions();
+        QVERIFY(!protocol.isSubscribed());
+        QCOMPARE(client.sent.size(), 2);
+        QVERIFY(same(client.sent.at(0), "UNS \"GA\"Gain1\">2\"\r", IInterface::SendWaitReply,
+                     "UNS \"GA\"Gain1\">2\",yes"));
+        QVERIFY(same(client.sent.at(1), "UNS \"GS\"\r", IInterface::SendWaitReply,
+                     "UNS \"GS\",yes"));
+    }
+
+    // On a subscribed connection a set waits for nothing; when the device
+    // refuses it, the value is asked for once, so that what the device
+    // holds is shown instead of the refused value.
+    void refusedSetIsReadBack()
+    {
+        RecordingTcpClient client;
+        client.setConnected(true);
+        PVDSProtocol protocol;
+        protocol.setInterface(&client);
+        FakeProtocolHost host;
+        protocol.setHost(&host);
+        Binding gain(0);
+        gain.attributes.setIndex1(2);
+        QVERIFY(protocol.requestValue(&gain.transform));
+        protocol.onDataReceived("SUB,yes", QString());
+        QVERIFY(protocol.requestValue(&gain.transform));
+        client.sent.clear();
+
+        gain.transform.setText(QStringLiteral("4.0"));
+        QVERIFY(protocol.sendValue(&gain.transform));
+        gain.transform.setText(QStringLiteral("5.0"));
+        QVERIFY(protocol.sendValue(&gain.transform));
+        QCOMPARE(client.sent.size(), 2);
+        // A refusal of something never sent, or of a set already answered
+        // for, asks nothing.
+        protocol.onMessageRefused("SA \"Other\">2=1\r");
+        QCOMPARE(client.sent.size(), 2);
+
+        protocol.onMessageRefused("SA \"Gain1\">2=4.0\r");
+        QCOMPARE(client.sent.size(), 3);
+        const RecordingTcpClient::Sent &get = client.sent.last();
+        QCOMPARE(get.data, QByteArray("GA\"Gain1\">2\r"));
+        QCOMPARE(get.type, int(IInterface::SendWaitReply));
+        QCOMPARE(get.expectedReply, QByteArray("GA\"Gain1\">2="));
+        QCOMPARE(get.timeoutMs, 200);
+        protocol.onMessageRefused("SA \"Gain1\">2=4.0\r");
+        QCOMPARE(client.sent.size(), 3);
+
+        // The answer reaches the transform.
+        QSignalSpy ready(&gain.transform, &TTransform::replyValueReady);
+        protocol.onDataReceived("GA\"Gain1\">2=-20.0", QString());
+        QCOMPARE(ready.size(), 1);
+        QCOMPARE(gain.transform.replyText(), QStringLiteral("-20.0"));
     }
 
     void subBlockNeedsALinkedTransform()
@@ -146,19 +366,28 @@ private slots:
         QVERIFY(!PVDSProtocol::buildSetCommands(&binding.transform, &sets));
     }
 
+    void levelListRequest_data()
+    {
+        QTest::addColumn<QString>("card");
+        QTest::addColumn<QString>("get");
+        QTest::newRow("slot 3") << "Input 3" << "GL 3\r";
+        // Upper-case hex digits, unlike every other command.
+        QTest::newRow("slot 171") << "Input 171" << "GL AB\r";
+        QTest::newRow("slot 10") << "Input 10" << "GL A\r";
+    }
     void levelListRequest()
     {
-        HComposite card;
-        card.setTitle(QStringLiteral("Rack"));
+        QFETCH(QString, card);
+        HComposite rack;
+        rack.setTitle(QStringLiteral("Rack"));
         Binding binding(CAttributes::StructLevelList);
         PVDSProtocol::Command get;
         QVERIFY(!PVDSProtocol::buildGetCommand(&binding.transform, &get)); // no slot (-1)
-        binding.node.setTitle(QStringLiteral("Input 3"));
-        binding.node.setParent(&card);
-        const int slot = binding.node.cardSlotIndex();
-        QVERIFY(slot >= 0);
+        binding.node.setTitle(card);
+        binding.node.setParent(&rack);
         QVERIFY(PVDSProtocol::buildGetCommand(&binding.transform, &get));
-        QCOMPARE(get.text, QStringLiteral("GL ") + QString::number(slot, 16).toUpper() + "\r");
+        QTEST(get.text, "get");
+        QCOMPARE(get.expected, get.text.chopped(1));
         binding.node.setParent(nullptr);
     }
 
@@ -202,6 +431,12 @@ private slots:
         QTest::newRow("address") << 0u << QByteArray("GA\"Gain1\">2=-6.0\r") << 1 << "-6.0";
         QTest::newRow("address ; cut") << 0u << QByteArray("GA\"Gain1\">2=3;x") << 1 << "3";
         QTest::newRow("other module") << 0u << QByteArray("GA\"Gain2\">2=1") << 0 << "";
+        QTest::newRow("module name in other case") << 0u << QByteArray("GA\"gain1\">2=1") << 0 << "";
+        QTest::newRow("sub-block") << 3u << QByteArray("GA \"Gain1\">EQ2>4=-3.0\r") << 1 << "-3.0";
+        QTest::newRow("sub-block, one >") << 3u << QByteArray("GA \"Gain1\">4=1") << 0 << "";
+        QTest::newRow("sub-block, other case") << 3u << QByteArray("GA \"GAIN1\">EQ2>4=1") << 0 << "";
+        QTest::newRow("multi-assign, one >") << 8u << QByteArray("GA\"Gain1\">4=1") << 0 << "";
+        QTest::newRow("compact, other label") << 7u << QByteArray("GA\"Ch 2\">2=on") << 0 << "";
         QTest::newRow("wrong > count") << 0u << QByteArray("GA\"Gain1\">2>1=1") << 0 << "";
         QTest::newRow("refused") << 0u << QByteArray("\x15") << 0 << "";
         QTest::newRow("ack is sync error") << 0u << QByteArray("\x06") << 1 << "SYNC_ERROR";
@@ -337,6 +572,16 @@ private slots:
         QTest::newRow("usb out past") << "USB Out" << 0 << -1 << QByteArray("GL 1 [a,b]") << "-";
         QTest::newRow("no brackets") << "PSTN In" << 0 << -1 << QByteArray("GL 1 a,b") << "-";
         QTest::newRow("two tokens") << "PSTN In" << 0 << -1 << QByteArray("GL 1") << "-";
+        QTest::newRow("dante out, 32 entries") << "Dante Out" << 0 << 3 << sequence(32) << "19";
+        QTest::newRow("dante out, 64 entries") << "Dante Out" << 0 << 3 << sequence(64) << "35";
+        QTest::newRow("dante out, 10 entries") << "Dante Out" << 0 << 3 << sequence(10) << "3";
+        QTest::newRow("dante in, 32 entries") << "Dante In" << 0 << 3 << sequence(32) << "3";
+        QTest::newRow("not dante, many entries") << "Mic" << 0 << 3 << sequence(10)
+                                                 << QString::fromLatin1(sequence(10));
+        QTest::newRow("eight entries, no channel text") << "Mic" << 2 << -1
+                                                        << QByteArray("GL 1 [a,b,c,d,e,f,g,h]") << "-";
+        QTest::newRow("five entries") << "Mic" << 2 << -1 << QByteArray("GL 1 [a,b,c,d,e]")
+                                      << "GL 1 [a,b,c,d,e]";
     }
     void levelLists()
     {
@@ -381,6 +626,19 @@ private slots:
                                           << "d";
         QTest::newRow("VoIP, level index set") << "VoIP In" << "Rack" << QStringList{"index=1"} << -1 << 0
                                                << four << "a";
+        QTest::newRow("VoIP In, index 1") << "VoIP In" << "Rack" << QStringList{"index=1"} << -1 << -1 << four
+                                          << "b";
+        QTest::newRow("VoIP Out, index 0") << "VoIP Out" << "Rack" << QStringList{"index=0"} << -1 << -1 << four
+                                           << "c";
+        QTest::newRow("VoIP, other index") << "VoIP In" << "Rack" << QStringList{"index=2"} << -1 << -1 << four
+                                           << "0";
+        // Not four entries: the block type no longer decides.
+        QTest::newRow("VoIP, eight entries") << "VoIP In" << "Rack" << QStringList{"index=1"} << -1 << -1 << eight
+                                             << "-";
+        // The input rule holds for amplifiers only; elsewhere the level
+        // channel picks.
+        QTest::newRow("analog input of a processor") << "Analog In" << "Rack" << QStringList{"channel=1"} << -1
+                                                     << 3 << four << "b";
         QTest::newRow("AV input, level index") << "Analog In" << "AV2" << QStringList{"index=0"} << -1 << 5
                                                << eight << "f";
         QTest::newRow("AV input, index read") << "Digital In" << "AR8" << QStringList{"index=2"} << -1 << -1
@@ -414,8 +672,41 @@ private slots:
         PVDSProtocol protocol;
         QSignalSpy ready(&transform, &TTransform::replyValueReady);
         protocol.dispatchReply(line, 10, &transform);
-        QCOMPARE(ready.size(), 1);
-        QCOMPARE(transform.replyText(), delivered);
+        QCOMPARE(ready.size(), delivered == "-" ? 0 : 1);
+        if (!ready.isEmpty())
+            QCOMPARE(transform.replyText(), delivered);
+    }
+
+    // Eight entries for a block other than an amplifier output: the
+    // transform's own text names the channel after its "-", and the entry
+    // sits where the node lists that channel label.
+    void eightEntryListByChannelLabel_data()
+    {
+        QTest::addColumn<QString>("ownText");
+        QTest::addColumn<QString>("delivered");
+        QTest::newRow("second label") << "Link A-Booth" << "b";
+        QTest::newRow("first label") << "Link A-Stage" << "a";
+        QTest::newRow("unknown label") << "Link A-Foyer" << "-";
+        QTest::newRow("no dash") << "Booth" << "-";
+    }
+    void eightEntryListByChannelLabel()
+    {
+        QFETCH(QString, ownText);
+        QFETCH(QString, delivered);
+        HDXRLink link;
+        NodeProperties::read(link, {"label1=Stage", "label2=Booth", "label=Link A"});
+        CAttributes attributes;
+        attributes.setAddressStruct(CAttributes::StructLevelList);
+        TStrV transform;
+        transform.setOwner(&attributes);
+        transform.setOwnerNode(&link);
+        transform.setOwnText(ownText);
+        PVDSProtocol protocol;
+        QSignalSpy ready(&transform, &TTransform::replyValueReady);
+        protocol.dispatchReply("GL 5 [a,b,c,d,e,f,g,h]", 10, &transform);
+        QCOMPARE(ready.size(), delivered == "-" ? 0 : 1);
+        if (!ready.isEmpty())
+            QCOMPARE(transform.replyText(), delivered);
     }
 
     // Against the simulated device over TCP: polls answered and delivered,
@@ -470,10 +761,11 @@ private slots:
         // Subscribe mode: the device accepts; the next request subscribes
         // and later sets are pushed back by the device.
         device.setSubscriptionAccepted(true);
+        const int sentBefore = int(device.commands().size());
         protocol.onOnlineStateChanged(false); // forgets silently
         QVERIFY(protocol.subscriptionManager()->isEmpty());
-        const int sentBefore = device.commands().size();
-        QCOMPARE(device.commands().size(), sentBefore); // nothing was sent
+        QVERIFY(sync(client, device));
+        QCOMPARE(device.commands().size(), sentBefore + 1); // the marker alone
         client.notifyOwner(); // connected: resets; the table is empty
         QVERIFY(protocol.requestValue(&a.transform)); // restarts "SUB", polls once
         QTRY_VERIFY_WITH_TIMEOUT(protocol.isSubscribed(), Patience);
@@ -487,8 +779,25 @@ private slots:
                                      && a.transform.replyText() == QLatin1String("-9.5"),
                                  Patience);
         const int getsBefore = device.commandCount("GA");
+        const int subscriptionsBefore = device.commandCount("SUB");
         QVERIFY(protocol.requestValue(&a.transform)); // subscribed: nothing sent
-        QVERIFY(device.commandCount("GA") == getsBefore);
+        QVERIFY(sync(client, device));
+        QCOMPARE(device.commandCount("GA"), getsBefore);
+        QCOMPARE(device.commandCount("SUB"), subscriptionsBefore);
+
+        // Off line while subscribed: the table goes without a word to the
+        // device, which still holds the subscription.
+        protocol.onOnlineStateChanged(false);
+        QVERIFY(protocol.subscriptionManager()->isEmpty());
+        QVERIFY(!protocol.isSubscribed());
+        QVERIFY(sync(client, device));
+        QCOMPARE(device.commandCount("UNS"), 0);
+        QCOMPARE(device.subscriptions(), QList<QByteArray>{"GA\"Gain1\">2"});
+        client.notifyOwner(); // connected: the client forgets its state too
+        QVERIFY(protocol.requestValue(&a.transform)); // "SUB" again, then a poll
+        QTRY_VERIFY_WITH_TIMEOUT(protocol.isSubscribed(), Patience);
+        QVERIFY(protocol.requestValue(&a.transform)); // subscribes again
+        QTRY_COMPARE_WITH_TIMEOUT(device.commandCount("SUB \"GA\"Gain1\">2\""), 2, Patience);
 
         // A reset unsubscribes on the device.
         protocol.resetSubscriptions();

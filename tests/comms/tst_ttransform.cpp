@@ -10,6 +10,7 @@
 #include "comms/TTransformFactory.h"
 #include "controls/CAttributes.h"
 #include "controls/CControl.h"
+#include "devices/HNode.h"
 
 #include <QPointer>
 #include <QSignalSpy>
@@ -202,6 +203,111 @@ private slots:
         QCOMPARE(transform.replyUIntValue(), 2u);
         transform.receiveText(QStringLiteral("zz"));
         QCOMPARE(transform.replyFloatValue(), -60.0);
+    }
+
+    // Whole dB steps from 0 dB, at most +12 dB.
+    void grpVData_data()
+    {
+        QTest::addColumn<int>("steps");
+        QTest::addColumn<QString>("code");
+        QTest::newRow("0") << 0 << "78";
+        QTest::newRow("1") << 1 << "7a";
+        QTest::newRow("11") << 11 << "8e";
+        QTest::newRow("12, the most") << 12 << "90";
+        QTest::newRow("13 capped") << 13 << "90";
+        QTest::newRow("255 capped") << 255 << "90";
+    }
+    void grpVData()
+    {
+        QFETCH(int, steps);
+        TGrpV transform;
+        transform.setData(quint8(steps));
+        QTEST(transform.text(), "code");
+    }
+
+    // A node of type "3" takes the raw code of a reply; any other node the
+    // whole dB from 0 dB. The float value is always in dB.
+    void grpVReplyByNodeType_data()
+    {
+        QTest::addColumn<QString>("typenum");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<quint32>("uintValue");
+        QTest::addColumn<double>("dB");
+        QTest::newRow("type 3") << "3" << "7c" << 124u << 2.0;
+        QTest::newRow("type 3, top") << "3" << "90" << 144u << 12.0;
+        QTest::newRow("type 2") << "2" << "7c" << 2u << 2.0;
+        QTest::newRow("type 30") << "30" << "7c" << 2u << 2.0;
+        QTest::newRow("no type") << "" << "90" << 12u << 12.0;
+        QTest::newRow("type 3, not a number") << "3" << "zz" << 0u << -60.0;
+    }
+    void grpVReplyByNodeType()
+    {
+        QFETCH(QString, typenum);
+        QFETCH(QString, reply);
+        HNode node;
+        node.setTypenum(typenum);
+        TGrpV transform;
+        transform.setOwnerNode(&node);
+        transform.receiveText(reply);
+        QTEST(transform.replyUIntValue(), "uintValue");
+        QTEST(transform.replyFloatValue(), "dB");
+    }
+
+    // The display text carries "%" when the binding's units are exactly
+    // "pct".
+    void displayTextPercent_data()
+    {
+        QTest::addColumn<QString>("transform");
+        QTest::addColumn<QString>("units");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("grpV pct") << "grpV" << "pct" << "12.5%";
+        QTest::newRow("grpV dB") << "grpV" << "dB" << "12.5";
+        QTest::newRow("grpV PCT") << "grpV" << "PCT" << "12.5";
+        QTest::newRow("strV pct") << "strV" << "pct" << "12.5%";
+        QTest::newRow("strV none") << "strV" << "" << "12.5";
+    }
+    void displayTextPercent()
+    {
+        QFETCH(QString, transform);
+        QFETCH(QString, units);
+        CAttributes attributes;
+        attributes.setUnits(units);
+        attributes.setDecimals(1);
+        std::unique_ptr<TTransform> pTransform(TTransformFactory::createTransform(transform));
+        QVERIFY(pTransform);
+        pTransform->setOwner(&attributes);
+        pTransform->configure();
+        pTransform->setDisplayValue(12.5);
+        QTEST(pTransform->displayText(), "shown");
+    }
+
+    // Whether a reply gives a number to show: the sync-error text and stray
+    // words do not.
+    void replyIsNumber_data()
+    {
+        QTest::addColumn<QString>("transform");
+        QTest::addColumn<QString>("reply");
+        QTest::addColumn<bool>("number");
+        QTest::newRow("strV decimal") << "strV" << "-6.5" << true;
+        QTest::newRow("strV blanks around") << "strV" << " 3 " << true;
+        QTest::newRow("strV sync error") << "strV" << "SYNC_ERROR" << false;
+        QTest::newRow("strV empty") << "strV" << "" << false;
+        QTest::newRow("strV trailing word") << "strV" << "3 dB" << false;
+        QTest::newRow("grpV code") << "grpV" << "7c" << true;
+        QTest::newRow("grpV off") << "grpV" << "ff" << true;
+        QTest::newRow("grpV sync error") << "grpV" << "SYNC_ERROR" << false;
+        QTest::newRow("bin8 hex") << "bin8" << "0x1F" << true;
+        QTest::newRow("bin8 too big") << "bin8" << "40000" << true;
+        QTest::newRow("bin8 sync error") << "bin8" << "SYNC_ERROR" << false;
+    }
+    void replyIsNumber()
+    {
+        QFETCH(QString, transform);
+        QFETCH(QString, reply);
+        std::unique_ptr<TTransform> pTransform(TTransformFactory::createTransform(transform));
+        QVERIFY(pTransform);
+        pTransform->receiveText(reply);
+        QTEST(pTransform->replyIsNumber(), "number");
     }
 
     // A device text far outside the code range must not wrap the offset

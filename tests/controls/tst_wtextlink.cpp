@@ -3,6 +3,7 @@
 #include "PanelFragment.h"
 #include "RecordingProtocol.h"
 #include "StubTransform.h"
+#include "comms/TStrV.h"
 #include "controls/CControl.h"
 #include "controls/WTextLink.h"
 #include "controls/WWidgetFactory.h"
@@ -281,6 +282,15 @@ void TestWTextLink::replyShowsCurrent()
     l.pLink->setTransform(nullptr);
     other.reply(2);
     QCOMPARE(l.pLink->current(), 1);
+
+    // A reply that is no number names no link: the current one stays.
+    TStrV text;
+    l.pLink->setTransform(&text);
+    text.receiveText(QStringLiteral("3"));
+    QCOMPARE(l.pLink->current(), 3);
+    text.receiveText(QStringLiteral("SYNC_ERROR"));
+    QCOMPARE(l.pLink->current(), 3);
+    QCOMPARE(l.pRoot->property("current").toInt(), 3);
 }
 
 VR_TEST_MAIN(TestWTextLink)

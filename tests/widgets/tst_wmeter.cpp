@@ -106,6 +106,8 @@ private slots:
     void segments();
     void peakHoldsThenFalls();
     void peakSinksInSilence();
+    void replyThatIsNoNumberLeavesTheBar_data();
+    void replyThatIsNoNumberLeavesTheBar();
     void rangeOfOneValueShowsGrey();
     void offlineGreysTheBar();
     void pollsOnlyShownAndOnline();
@@ -221,6 +223,33 @@ void TestWMeter::peakHoldsThenFalls()
     // A level above the falling peak takes it.
     deliver(pMeter, -9.0);
     QVERIFY(qAbs(peakPoint(pMeter) - pointOf(-9.0)) < 1e-9);
+}
+
+void TestWMeter::replyThatIsNoNumberLeavesTheBar_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::newRow("sync error") << "SYNC_ERROR";
+    QTest::newRow("whole level list") << "GL 1 [a,b,c,d,e]";
+    QTest::newRow("empty") << "";
+}
+
+// A reply that is no number gives no level: the bar and its peak stay.
+void TestWMeter::replyThatIsNoNumberLeavesTheBar()
+{
+    QFETCH(QString, reply);
+    MeterRig rig;
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), {}));
+    QVERIFY(pMeter);
+    deliver(pMeter, -10.0);
+    const Bar before = barOf(pMeter);
+    const double peak = peakPoint(pMeter);
+    pMeter->transform()->setReplyText(reply);
+    const Bar after = barOf(pMeter);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(after.stops[i], before.stops[i]);
+        QCOMPARE(after.colours[i], before.colours[i]);
+    }
+    QCOMPARE(peakPoint(pMeter), peak);
 }
 
 // With no device value for 2.5 s the shown peak sinks a dB each time, and

@@ -46,6 +46,7 @@ private slots:
     void arxPictures_data();
     void arxPictures();
     void picturesLoad();
+    void replyThatIsNoNumberKeepsThePicture();
     void opacityIsClamped_data();
     void opacityIsClamped();
     void readsWhatItWrites();
@@ -110,6 +111,23 @@ void TestWMeterImage::arxPictures()
     QTest::ignoreMessage(QtDebugMsg, "No output meter data available for arx channel 2");
     pMeter->onArxWebSocketUpdate(outputs({1.0}));
     QCOMPARE(pMeter->picture(), picture);
+}
+
+// A reply that is no number (the sync-error text, a whole level list)
+// gives no level: the picture stays.
+void TestWMeterImage::replyThatIsNoNumberKeepsThePicture()
+{
+    MeterRig rig;
+    HNode *pNode = rig.addBlock({QStringLiteral("title=Input 1"), "label=Level"});
+    pNode->setTypenum(QStringLiteral("2"));
+    WMeterImage *pMeter = MeterRig::bind<WMeterImage>(rig.addMeter("meterimage", pNode, {}));
+    QVERIFY(pMeter);
+    deliver(pMeter, -40.0);
+    QCOMPARE(pMeter->picture(), WMeterImage::GreenPicture);
+    for (const char *reply : {"SYNC_ERROR", "GL 1 [a,b,c,d,e]", ""}) {
+        pMeter->transform()->setReplyText(QString::fromLatin1(reply));
+        QCOMPARE(pMeter->picture(), WMeterImage::GreenPicture);
+    }
 }
 
 // The four pictures are in the resources where the item looks for them.

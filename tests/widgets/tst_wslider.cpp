@@ -16,6 +16,7 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QQmlComponent>
 #include <QQmlContext>
 #include <QRegularExpression>
@@ -32,10 +33,10 @@ const Leaves kGainRange = {{"index1", "1"},  {"minimum", "-60"}, {"maximum", "12
                            {"transform", "strV"}};
 
 Leaves range(const QString &minimum, const QString &maximum, const QString &step,
-             const QString &units = QString())
+             const QString &units = QString(), const QString &transform = QStringLiteral("strV"))
 {
     Leaves leaves = {{"index1", "1"}, {"minimum", minimum}, {"maximum", maximum}, {"step", step},
-                     {"transform", "strV"}};
+                     {"transform", transform}};
     if (!units.isEmpty())
         leaves.append({"units", units});
     return leaves;
@@ -79,6 +80,7 @@ private slots:
     void sendsPositionTimesStep();
     void dragSendsOnlyTheLastValue();
     void dragStopsAtTheEnds();
+    void longDragSendsAlongTheWay();
     void replyIsShown_data();
     void replyIsShown();
     void deviceValueIsNeverSentBack();
@@ -175,6 +177,9 @@ void TestWSlider::rangeFromBinding_data()
 
     QTest::newRow("half-dB steps") << range("-60", "12", "0.5") << -120.0 << 24.0 << false << 0;
     QTest::newRow("tiny step counts as 1") << range("-60", "12", "0.01") << -60.0 << 12.0 << false << 0;
+    // The threshold itself is a step; just below it is not.
+    QTest::newRow("step 0.02 is kept") << range("-60", "12", "0.02") << -3000.0 << 600.0 << false << 0;
+    QTest::newRow("step 0.019 counts as 1") << range("-60", "12", "0.019") << -60.0 << 12.0 << false << 0;
     QTest::newRow("no step counts as 1") << range("0", "100", "") << 0.0 << 100.0 << false << 0;
     QTest::newRow("bipolar") << range("-10", "10", "1") << -10.0 << 10.0 << true << 0;
     // A first value outside the range starts at the top.
@@ -315,6 +320,45 @@ void TestWSlider::dragStopsAtTheEnds()
     QTRY_COMPARE(pKnob->y() + pKnob->height(), pSlider->item()->height());
 }
 
+// The send delay is one single-shot timer that a move starts only when it
+// is not running: a drag that never pauses as long sends along the way, at
+// most once per delay.
+void TestWSlider::longDragSendsAlongTheWay()
+{
+    FaderRig rig;
+    WSlider *pSlider = FaderRig::bind(rig.addFader("Level", rig.addBlock(kMusicGain), kGainRange));
+    QVERIFY(pSlider);
+    const QTimer *pTimer = pSlider->sendDelayTimer();
+    QCOMPARE(pTimer->interval(), 20);
+    QCOMPARE(WSlider::sendDelayInterval, 20);
+    QVERIFY(pTimer->isSingleShot());
+
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> sends;
+    connect(pTimer, &QTimer::timeout, this, [&]() { sends.append(clock.elapsed()); });
+    int moves = 0;
+    while (clock.elapsed() < 1000) {
+        // A few moves at once, then a pause shorter than the delay.
+        for (int i = 0; i < 3; ++i)
+            dragItemTo(pSlider, -100 + (moves++ % 120));
+        QTest::qWait(5);
+    }
+    const qint64 elapsed = clock.elapsed();
+    const auto sent = rig.protocol.sentTexts().size();
+    qint64 closest = elapsed;
+    for (qsizetype i = 1; i < sends.size(); ++i)
+        closest = qMin(closest, sends.at(i) - sends.at(i - 1));
+    const QString figures = QStringLiteral("%1 sent in %2 ms, %3 moves, closest %4 ms apart")
+                                .arg(sent).arg(elapsed).arg(moves).arg(closest);
+    // Sent during the drag, not once at its end ...
+    QVERIFY2(sent >= 4, qPrintable(figures));
+    QCOMPARE(sends.size(), sent);
+    // ... never closer than the delay, nor ten times as far apart.
+    QVERIFY2(closest >= 15, qPrintable(figures));
+    QVERIFY2(sent * 150 >= elapsed, qPrintable(figures));
+}
+
 void TestWSlider::replyIsShown_data()
 {
     QTest::addColumn<Leaves>("binding");
@@ -327,6 +371,14 @@ void TestWSlider::replyIsShown_data()
     QTest::newRow("far out of any range") << range("-60", "12", "0.5") << "1e300" << 24;
     QTest::newRow("not a number") << range("-60", "12", "0.5") << "nan" << 4;
     QTest::newRow("endless") << range("-60", "12", "0.5") << "inf" << 4;
+    // A get answered by an acknowledge arrives as the sync-error text: no
+    // value, nothing moves.
+    QTest::newRow("sync error") << range("-60", "12", "0.5") << "SYNC_ERROR" << 4;
+    QTest::newRow("a word") << range("-60", "12", "0.5") << "loud" << 4;
+    QTest::newRow("gain code") << range("-60", "12", "0.5", "dB", "grpV") << "6c" << -12;
+    QTest::newRow("gain off") << range("-60", "12", "0.5", "dB", "grpV") << "FF" << -120;
+    QTest::newRow("gain code, sync error") << range("-60", "12", "0.5", "dB", "grpV") << "SYNC_ERROR"
+                                           << 4;
 }
 
 void TestWSlider::replyIsShown()

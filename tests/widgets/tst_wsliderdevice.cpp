@@ -45,6 +45,7 @@ private slots:
     void initTestCase() { WWidgetFactory::registerWidgetTypes(); }
     void dragAndDeviceValues_data();
     void dragAndDeviceValues();
+    void refusedSetShowsTheDeviceValue();
 };
 
 void TestWSliderDevice::dragAndDeviceValues_data()
@@ -141,6 +142,50 @@ void TestWSliderDevice::dragAndDeviceValues()
     QTest::qWait(4 * WSlider::sendDelayInterval);
     QCOMPARE(device.commandCount(kSet), sets);
     QCOMPARE(device.value(kKey), QByteArray("-30.0"));
+    client.close();
+}
+
+// On a subscribed connection a set waits for no answer. The device
+// refuses this one and keeps its value, reporting no change: the fader is
+// asked the value once and goes back to what the device holds.
+void TestWSliderDevice::refusedSetShowsTheDeviceValue()
+{
+    SimulatedVdsDevice device;
+    device.setValueStoreEnabled(true);
+    device.setValue(kKey, "-20.0");
+    device.setResponse(kSet, SimulatedVdsDevice::Response::refuse());
+    ITcpClient client;
+    client.setAddress(QHostAddress::LocalHost);
+    client.setPort(device.port());
+    PVDSProtocol protocol;
+    protocol.setInterface(&client);
+    client.setOwner(&protocol);
+    FakeProtocolHost host;
+    protocol.setHost(&host);
+    QVERIFY(client.open());
+    QTRY_VERIFY_WITH_TIMEOUT(protocol.isSubscribed(), Patience);
+
+    FaderRig rig;
+    HNode *pNode = rig.addBlock({"title=Gain", "label=Music Gain", "level=-10 @max=12 @min=-60"});
+    pNode->setProtocol(&protocol);
+    WSlider *pSlider = FaderRig::bind(rig.addFader("Music Level", pNode, kGainRange));
+    QVERIFY(pSlider);
+    QVERIFY(rig.showWindow());
+    QTRY_COMPARE_WITH_TIMEOUT(device.subscriptions(), QList<QByteArray>{kKey}, Patience);
+    device.push(device.replyLine(kKey));
+    QTRY_COMPARE_WITH_TIMEOUT(FaderRig::itemValue(pSlider), -40, Patience);
+    QTRY_VERIFY(FaderRig::isKnobAtRest(pSlider));
+    QCOMPARE(device.commandCount(kKey), 0);
+
+    rig.release(rig.dragBy(pSlider, 20, -1.0));
+    QVERIFY(FaderRig::itemValue(pSlider) > -30);
+    QTRY_VERIFY_WITH_TIMEOUT(device.commandCount(kSet) >= 1, Patience);
+    QTRY_COMPARE_WITH_TIMEOUT(FaderRig::itemValue(pSlider), -40, Patience);
+    QCOMPARE(device.value(kKey), QByteArray("-20.0"));
+    // One read-back per refused set, nothing more.
+    QTRY_COMPARE_WITH_TIMEOUT(device.commandCount(kKey), device.commandCount(kSet), Patience);
+    QCOMPARE(client.failureCount(), 0);
+    QCOMPARE(device.connectionCount(), 1);
     client.close();
 }
 

@@ -1,7 +1,8 @@
 // simdevice: a VDS device on 127.0.0.1 that the program can connect to.
 //
 //   simdevice [--port N] [--poll] [--value KEY=VALUE ...] [--set-list LABEL ...]
-//             [--room-groups G,...] [--telephone] [--quiet]
+//             [--room-groups G,...] [--telephone] [--refuse KEY ...]
+//             [--refuse-set KEY ...] [--quiet]
 //
 // It stores what the program sets, answers gets from that store, accepts
 // the connection subscription (unless --poll) and then reports every change
@@ -28,6 +29,10 @@
 // accept and hold keys act on the call, and the typed line "ring" (or
 // "ring TIME&NUMBER&NAME") lets a call come in; "tel STATE" sets the call
 // state as it stands ("tel HANGUP", "tel ACTIVE", ...).
+//
+// --refuse makes it refuse (0x15) everything of one parameter, as a device
+// does for one it lacks; --refuse-set only the sets of one, whose value it
+// still reports.
 
 #include "SimulatedVdsDevice.h"
 #include "SimulatedVdsParameterSetList.h"
@@ -74,6 +79,28 @@ QList<QByteArray> levelsAt(double seconds, int slot)
         entries.append(QByteArray::number(qBound(-60.0, dB, 0.0), 'f', 1));
     }
     return entries;
+}
+
+// The set command of a get key: GA"x">1 is written by SA "x">1=...
+QByteArray setPrefixOf(const QByteArray &getKey)
+{
+    return "SA " + getKey.mid(2) + '=';
+}
+
+// Refuses the sets of a get key, and with everything also its gets and
+// subscriptions.
+bool addRefusal(SimulatedVdsDevice &device, const QString &entry, bool everything)
+{
+    const QByteArray key = entry.toUtf8();
+    if (!key.startsWith("GA\"") || key.size() < 5)
+        return false;
+    const SimulatedVdsDevice::Response refuse = SimulatedVdsDevice::Response::refuse();
+    device.setResponse(setPrefixOf(key), refuse);
+    if (everything) {
+        device.setResponse(key, refuse);
+        device.setResponse("SUB \"" + key + '"', refuse);
+    }
+    return true;
 }
 
 // "KEY=VALUE" split at its last "=": keys such as GA"x">1 hold none, but
@@ -186,8 +213,18 @@ int main(int argc, char **argv)
         QStringLiteral("Play the demo project's telephone block \"Tel\": dialled numbers ring and "
                        "are answered; type \"ring\" for an incoming call, \"tel STATE\" to set "
                        "the call state."));
+    const QCommandLineOption refuseOption(
+        QStringLiteral("refuse"),
+        QStringLiteral("Refuse everything of one parameter, named by its get command, e.g. "
+                       "'GA\"Mic Gain\">1': its gets, sets and subscription. Repeatable."),
+        QStringLiteral("key"));
+    const QCommandLineOption refuseSetOption(
+        QStringLiteral("refuse-set"),
+        QStringLiteral("Refuse the sets of one parameter, named by its get command; its value "
+                       "is still reported. Repeatable."),
+        QStringLiteral("key"));
     parser.addOptions({portOption, pollOption, valueOption, setListOption, quietOption, roomOption,
-                       telephoneOption});
+                       telephoneOption, refuseOption, refuseSetOption});
     parser.process(app);
 
     bool ok = false;
@@ -242,6 +279,20 @@ int main(int argc, char **argv)
                          });
     }
 
+    QList<QByteArray> refusedKeys;
+    for (const QString &entry : parser.values(refuseOption) + parser.values(refuseSetOption)) {
+        const bool everything = parser.values(refuseOption).contains(entry);
+        if (everything)
+            refusedKeys.append(entry.toUtf8());
+        if (!addRefusal(device, entry, everything)) {
+            std::fprintf(stderr, "simdevice: not a get command such as GA\"Mic Gain\">1: %s\n",
+                         qPrintable(entry));
+            return 2;
+        }
+        std::printf("simdevice: refusing %s of %s\n", everything ? "everything" : "the sets",
+                    qPrintable(entry));
+    }
+
     // The test device starts on a free port; move it to the one asked for.
     device.stopListening();
     if (!device.listen(quint16(port))) {
@@ -268,7 +319,7 @@ int main(int argc, char **argv)
         std::fflush(stdout);
     });
     QObject::connect(&device, &SimulatedVdsDevice::commandReceived, &device,
-                     [&device, quiet](const QByteArray &text) {
+                     [&device, quiet, refusedKeys](const QByteArray &text) {
                          if (!quiet && !text.startsWith("GL ")) {
                              std::printf("%8lld ms  %s\n", static_cast<long long>(device.elapsedMs()),
                                          text.constData());
@@ -278,7 +329,7 @@ int main(int argc, char **argv)
                          // right after the confirmation.
                          if (text.startsWith("SUB \"") && text.endsWith('"') && text.size() > 6) {
                              const QByteArray key = text.mid(5, text.size() - 6);
-                             if (!device.value(key).isNull()) {
+                             if (!device.value(key).isNull() && !refusedKeys.contains(key)) {
                                  QTimer::singleShot(0, &device, [&device, key]() {
                                      device.push(device.replyLine(key));
                                  });
