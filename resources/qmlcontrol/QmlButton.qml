@@ -51,7 +51,7 @@ Rectangle {
     visible: false
     enabled: !(skin && skin.editModeEnable)
     radius: skin ? skin.controlRadius : 5
-    color: hasImage && !hasText ? "transparent" : (lit ? accentColor : (skin ? skin.fieldColor : "#C0231F20"))
+    color: hasImage && !hasText ? "transparent" : (lit ? accentColor : (skin ? skin.toolBarColor : "#F6F6F6"))
     border.width: hasBorder ? 1 : 0
     border.color: hasBorder ? (checked ? accentColor : (skin ? skin.borderColor : "#A8AAAD")) : "transparent"
 
@@ -87,6 +87,7 @@ Rectangle {
         spacing: button.hasImage && label.visible ? button.height * 0.15 : 0
 
         Image {
+            id: picture
             objectName: "picture"
             visible: button.hasImage && button.shownImage !== ""
             anchors.verticalCenter: parent.verticalCenter
@@ -102,6 +103,13 @@ Rectangle {
             objectName: "label"
             visible: button.hasText && text !== ""
             anchors.verticalCenter: parent.verticalCenter
+            // A long text shrinks to the room beside the picture.
+            width: Math.max(1, button.width * 0.9 - (picture.visible ? picture.width + parent.spacing : 0))
+            height: button.height * 0.8
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+            fontSizeMode: Text.Fit
+            minimumPixelSize: 6
             text: button.shownText
             // Light on a dark accent, dark on a light one.
             color: button.lit ? (button.accentColor.hslLightness > 0.6 ? "#231F20" : "#FFFFFF")

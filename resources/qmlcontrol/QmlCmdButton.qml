@@ -35,6 +35,7 @@ Rectangle {
         spacing: button.hasImage && label.visible ? button.height * 0.15 : 0
 
         Image {
+            id: picture
             objectName: "picture"
             visible: button.hasImage && button.onImage !== ""
             anchors.verticalCenter: parent.verticalCenter
@@ -50,6 +51,13 @@ Rectangle {
             objectName: "label"
             visible: button.hasText && text !== ""
             anchors.verticalCenter: parent.verticalCenter
+            // A long text shrinks to the room beside the picture.
+            width: Math.max(1, button.width * 0.9 - (picture.visible ? picture.width + parent.spacing : 0))
+            height: button.height * 0.8
+            horizontalAlignment: Text.AlignHCenter
+            verticalAlignment: Text.AlignVCenter
+            fontSizeMode: Text.Fit
+            minimumPixelSize: 6
             text: button.text
             color: button.skin ? button.skin.textColor : "#231F20"
             // A single sign is drawn large, a word smaller.

@@ -180,7 +180,8 @@ Item {
             color: levels.skin ? levels.skin.textColor : "#231F20"
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
-            elide: Text.ElideRight
+            fontSizeMode: Text.Fit
+            minimumPixelSize: 6
             font.pixelSize: Math.max(1, height * 0.55)
         }
 
@@ -193,6 +194,8 @@ Item {
             horizontalAlignment: Text.AlignHCenter
             verticalAlignment: Text.AlignVCenter
             font.bold: true
+            fontSizeMode: Text.Fit
+            minimumPixelSize: 6
             font.pixelSize: Math.max(1, height * 0.6)
         }
     }

@@ -146,7 +146,8 @@ void TestMModelLoading::demoLoadsWithoutWarnings()
                     ++bound;
                     static const QStringList kDemoNodes = {"Music Gain", "Mic Gain",   "Mic Inputs",
                                                            "Zone Out", "In 1",       "In 2",
-                                                           "Out A",      "Out B",      "Out C", "Out D"};
+                                                           "Out A",      "Out B",      "Out C", "Out D",
+                                                           "Logic Out",  "Zone Volume"};
                     QVERIFY2(kDemoNodes.contains(pControl->node()->label()),
                              qPrintable(pControl->node()->label()));
                 }

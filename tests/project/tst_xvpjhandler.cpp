@@ -590,7 +590,8 @@ void TestXVPJHandler::demoDesign()
     QCOMPARE(pChassis->ipAddress(), QStringLiteral("127.0.0.1"));
     QCOMPARE(pChassis->controlPort(), quint16(10055));
     QCOMPARE(pChassis->chassisKey(), QStringLiteral("Chassis|||1"));
-    QCOMPARE(childLabels(pChassis), (QStringList{"Music Gain", "Mic Gain", "Mic Inputs", "Zone Out"}));
+    QCOMPARE(childLabels(pChassis), (QStringList{"Music Gain", "Mic Gain", "Mic Inputs", "Zone Out",
+                                                 "Logic Out", "Zone Volume"}));
     // The amplifier with its inputs and outputs, the meters' I/O indexes.
     HChassis *pAmplifier = chassisAt(root, 1);
     QVERIFY(pAmplifier->isArx());
