@@ -70,6 +70,8 @@ private slots:
     void shippedItem();
     void valueText_data();
     void valueText();
+    void replyClampedToTheRange_data();
+    void replyClampedToTheRange();
     void everyStepIsSentAtOnce();
     void limitIsSentAgain();
     void flashAndHoldRepeat();
@@ -131,6 +133,36 @@ void TestWLevelButtons::valueText()
     QVERIFY(pLevels);
     QCOMPARE(pLevels->valueText(position), number);
     QCOMPARE(pLevels->itemProperty("valueText").toString(), text);
+}
+
+void TestWLevelButtons::replyClampedToTheRange_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("above") << "200" << 100 << "100.0";
+    QTest::newRow("below") << "-5" << 0 << "0.0";
+    QTest::newRow("inside") << "42" << 42 << "42.0";
+}
+
+// A device value shows at its place in the range, or at the nearer limit;
+// nothing is sent for it.
+void TestWLevelButtons::replyClampedToTheRange()
+{
+    QFETCH(QString, reply);
+    QFETCH(int, value);
+    QFETCH(QString, text);
+
+    ButtonRig rig;
+    const Leaves range = {{"index1", "1"}, {"minimum", "0"}, {"maximum", "100"}, {"step", "1"},
+                          {"format", "nn.n"}, {"transform", "strV"}};
+    auto *pLevels = ButtonRig::bind<WLevelButtons>(addLevels(rig, rig.addBlock(kMusicGain), range));
+    QVERIFY(pLevels);
+    pLevels->transform()->setReplyText(reply);
+    QCOMPARE(itemValue(pLevels), value);
+    QCOMPARE(pLevels->itemProperty("valueText").toString(), text);
+    QVERIFY(rig.protocol.sends.isEmpty());
 }
 
 // No send delay, no test for an unchanged value, whatever isSendNeeded says.
