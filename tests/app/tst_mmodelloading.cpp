@@ -147,7 +147,8 @@ void TestMModelLoading::demoLoadsWithoutWarnings()
                     static const QStringList kDemoNodes = {"Music Gain", "Mic Gain",   "Mic Inputs",
                                                            "Zone Out", "In 1",       "In 2",
                                                            "Out A",      "Out B",      "Out C", "Out D",
-                                                           "Hall Scenes", "Music Source", "Tel"};
+                                                           "Hall Scenes", "Music Source", "Tel",
+                                                           "Logic Out",  "Zone Volume"};
                     QVERIFY2(kDemoNodes.contains(pControl->node()->label()),
                              qPrintable(pControl->node()->label()));
                 }

@@ -11,6 +11,7 @@
 
 #include <QQmlComponent>
 #include <QQmlEngine>
+#include <QQmlProperty>
 #include <QQuickItem>
 #include <QRegularExpression>
 
@@ -29,7 +30,9 @@ struct LinkOnItem
         QQmlComponent component(&engine);
         component.setData("import QtQuick\nItem { property int index: 0\nproperty int current: -1\n"
                           "property string text\nproperty bool hasText\nproperty bool hasImage\n"
-                          "property bool buttonMode: true }\n",
+                          "property bool buttonMode: true\nproperty string onImage\n"
+                          "property string offImage\nproperty real imageSize: 1.0\n"
+                          "property bool hasBorder: true }\n",
                           QUrl());
         pRoot.reset(qobject_cast<QQuickItem *>(component.create()));
         pLink = new WTextLink(pRoot.get());
@@ -72,6 +75,9 @@ private slots:
     void fragmentAttributesLandOnItem();
     void attributes_data();
     void attributes();
+    void pictureAndBorderAttributes_data();
+    void pictureAndBorderAttributes();
+    void pictureLinkOnTheShippedItem();
     void clickSendsTheIndex_data();
     void clickSendsTheIndex();
     void clickWhileReplyIsShownSendsNothing();
@@ -194,6 +200,92 @@ void TestWTextLink::attributes()
     QVERIFY(l.pLink->readAttribute(QStringLiteral("width"), QStringLiteral("60")));
     QCOMPARE(l.pRoot->width(), 60.0);
     QVERIFY(!l.pLink->readAttribute(QStringLiteral("Text"), QStringLiteral("x")));
+}
+
+void TestWTextLink::pictureAndBorderAttributes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QByteArray>("property");
+    QTest::addColumn<QVariant>("expected");
+    QTest::addColumn<bool>("hasImage");
+
+    QTest::newRow("onimage") << "onimage" << "../images/ledOn.png" << QByteArray("onImage")
+                             << QVariant(QStringLiteral("../images/ledOn.png")) << true;
+    QTest::newRow("offimage") << "offimage" << "D:/pics/off.png" << QByteArray("offImage")
+                              << QVariant(QStringLiteral("D:/pics/off.png")) << true;
+    QTest::newRow("imagesize") << "imagesize" << "0.5" << QByteArray("imageSize") << QVariant(0.5) << false;
+    QTest::newRow("hasBorder 0") << "hasBorder" << "0" << QByteArray("hasBorder") << QVariant(false) << false;
+    QTest::newRow("hasBorder 1") << "hasBorder" << "1" << QByteArray("hasBorder") << QVariant(true) << false;
+}
+
+// The button's picture and border attributes reach a text link.
+void TestWTextLink::pictureAndBorderAttributes()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QByteArray, property);
+    QFETCH(QVariant, expected);
+    QFETCH(bool, hasImage);
+
+    LinkOnItem l;
+    QVERIFY(l.pLink->readAttribute(name, value));
+    QCOMPARE(l.pRoot->property(property.constData()), expected);
+    QCOMPARE(l.pRoot->property("hasImage").toBool(), hasImage);
+}
+
+// A picture link without a border, as the shipped item draws it.
+void TestWTextLink::pictureLinkOnTheShippedItem()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral(".*")));
+    PanelFragment panel(QStringLiteral(R"(
+<Control name="Picture" type="TextLink">
+	<Property name="widget">
+		<textlink>
+			<width>80</width>
+			<height>40</height>
+			<paramidx>2</paramidx>
+			<onimage>../images/ledOn.png</onimage>
+			<offimage>../images/ledOffGreen.png</offimage>
+			<imagesize>0.5</imagesize>
+			<hasBorder>0</hasBorder>
+		</textlink>
+	</Property>
+	<Property name="attributes" />
+</Control>
+<Control name="Framed" type="TextLink">
+	<Property name="widget">
+		<textlink>
+			<text>Hi</text>
+			<hasBorder>1</hasBorder>
+		</textlink>
+	</Property>
+	<Property name="attributes" />
+</Control>)"));
+    QVERIFY(panel.isParsed());
+    auto *pLink = qobject_cast<WTextLink *>(panel.widget(QStringLiteral("Picture")));
+    QVERIFY(pLink && pLink->item());
+    QQuickItem *pItem = pLink->item();
+    QVERIFY(pItem->property("hasImage").toBool());
+    QCOMPARE(pItem->property("imageSize").toReal(), 0.5);
+    QCOMPARE(QQmlProperty::read(pItem, QStringLiteral("border.width")).toReal(), 0.0);
+    // Off until the device selects it, then on.
+    const auto shownPictures = [pItem]() {
+        QStringList sources;
+        for (const QQuickItem *pChild : pItem->childItems()) {
+            const QVariant source = pChild->property("source");
+            if (source.isValid())
+                sources.append(source.toUrl().toString());
+        }
+        return sources;
+    };
+    QCOMPARE(shownPictures(), QStringList{"../images/ledOffGreen.png"});
+    pItem->setProperty("current", 2);
+    QCOMPARE(shownPictures(), QStringList{"../images/ledOn.png"});
+
+    auto *pFramed = qobject_cast<WTextLink *>(panel.widget(QStringLiteral("Framed")));
+    QVERIFY(pFramed && pFramed->item());
+    QCOMPARE(QQmlProperty::read(pFramed->item(), QStringLiteral("border.width")).toReal(), 2.0);
 }
 
 void TestWTextLink::clickSendsTheIndex_data()

@@ -569,6 +569,39 @@ bool writeDialerKeys(ImageWriter &writer)
             drawIconOnKey(p, 44, [&](QPainter &q) { drawBackspace(q, c.glyph); });
         });
     }
+// --- Button LEDs (48 x 48) -------------------------------------------------
+// A lamp with a bezel: lit ones bright with a glow, unlit ones dark.
+
+void drawLed(QPainter &p, const QColor &colour, bool lit)
+{
+    const QPointF centre(24, 24);
+    if (lit) {
+        QColor glow = colour;
+        glow.setAlpha(70);
+        p.setPen(Qt::NoPen);
+        p.setBrush(glow);
+        p.drawEllipse(centre, 22, 22);
+    }
+    p.setPen(QPen(QColor(0x5A, 0x5C, 0x5E), 3.0));
+    p.setBrush(lit ? colour : colour.darker(260));
+    p.drawEllipse(centre, 16, 16);
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(255, 255, 255, lit ? 150 : 60));
+    p.drawEllipse(QPointF(19, 18), 6, 4);
+}
+
+bool writeLeds(ImageWriter &writer)
+{
+    const QSize size(iconSize, iconSize);
+    const QColor green(0x2E, 0xCC, 0x40);
+    const QColor red(0xE5, 0x39, 0x35);
+    bool ok = true;
+    ok &= writer.write(QStringLiteral("images/ledOn.png"), size, [&](QPainter &p) { drawLed(p, green, true); });
+    ok &= writer.write(QStringLiteral("images/ledOffGreen.png"), size,
+                       [&](QPainter &p) { drawLed(p, green, false); });
+    ok &= writer.write(QStringLiteral("images/ledRed.png"), size, [&](QPainter &p) { drawLed(p, red, true); });
+    ok &= writer.write(QStringLiteral("images/ledOffRed.png"), size,
+                       [&](QPainter &p) { drawLed(p, red, false); });
     return ok;
 }
 
@@ -728,6 +761,7 @@ int main(int argc, char **argv)
         ok &= writeAccent(writer, accent);
     ok &= writeCommon(writer);
     ok &= writeMeters(writer);
+    ok &= writeLeds(writer);
     ok &= writeDemo(writer);
     ok &= writeDialerKeys(writer);
     std::printf("imagegen: %d pictures written\n", writer.written());

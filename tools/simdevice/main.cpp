@@ -7,7 +7,8 @@
 // It stores what the program sets, answers gets from that store, accepts
 // the connection subscription (unless --poll) and then reports every change
 // of a subscribed value by itself, as a device does. Without --value it
-// holds the values of the built-in demo project's two gain blocks. Every
+// holds the values of the built-in demo project's blocks: the levels of its
+// two gain blocks and the values of its "Buttons" scene. Every
 // command it receives is printed with the time since start. A line
 // KEY=VALUE typed on its standard input changes a value on the device side,
 // as an operator at the device would; subscribers are told at once. The
@@ -61,6 +62,15 @@ const QStringList kDemoValues = {
     QStringLiteral("GA\"Music Source\">1=1"),
     QStringLiteral("GA\"Hall Scenes\">1=1"),
     QStringLiteral("GA\"Hall Scenes\">2=1"),
+    // The "Buttons" scene: the two mutes, the logic outputs with their
+    // set-all and reset-all channels, and the zone volume in percent.
+    QStringLiteral("GA\"Music Gain\">2=0"),
+    QStringLiteral("GA\"Mic Gain\">2=0"),
+    QStringLiteral("GA\"Logic Out\">1>1=0"),
+    QStringLiteral("GA\"Logic Out\">1>2=0"),
+    QStringLiteral("GA\"Logic Out\">1>5=0"),
+    QStringLiteral("GA\"Logic Out\">1>6=0"),
+    QStringLiteral("GA\"Zone Volume\">1=50"),
 };
 // The demo project's parameter-set list.
 const QStringList kDemoSetLists = {QStringLiteral("Hall Scenes")};
