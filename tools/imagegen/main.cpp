@@ -569,6 +569,9 @@ bool writeDialerKeys(ImageWriter &writer)
             drawIconOnKey(p, 44, [&](QPainter &q) { drawBackspace(q, c.glyph); });
         });
     }
+    return ok;
+}
+
 // --- Button LEDs (48 x 48) -------------------------------------------------
 // A lamp with a bezel: lit ones bright with a glow, unlit ones dark.
 
