@@ -156,6 +156,12 @@ QString panelFile(const QString &encoding)
 							<nodeCategory>Groups</nodeCategory>
 							<connection>Chassis|||30216</connection>
 						</Control>
+						<Control name="Bar Zone" type="DropList">
+							<block>Bar Select</block>
+							<nodeID>23</nodeID>
+							<nodeCategory>Groups</nodeCategory>
+							<connection>Chassis|||30216</connection>
+						</Control>
 					</Controls>
 				</Panel>
 			</Panels>
@@ -201,6 +207,7 @@ struct DeviceTree
         pOtherGroup = addGroup({"groupType=Level", "title=Group", "label=Other"});
         pZoneSelector = addGroup({"groupType=Selector", "title=Group", "label=Zone A", "nodeID=21"});
         pZoneLevel = addGroup({"groupType=Level + Mute", "title=Group", "label=Zone B", "nodeID=22"});
+        pOtherTitle = addGroup({"groupType=Selector", "title=Selector", "label=Zone C", "nodeID=23"});
     }
 
     HGroup *addGroup(const QStringList &properties)
@@ -219,6 +226,7 @@ struct DeviceTree
     HGroup *pOtherGroup = nullptr;
     HGroup *pZoneSelector = nullptr;
     HGroup *pZoneLevel = nullptr;
+    HGroup *pOtherTitle = nullptr;
 };
 } // namespace
 
@@ -361,6 +369,9 @@ void TestXControlHandler::readsThePanelFile()
     QCOMPARE(pOnly->childAt(4)->node(), tree.pZoneLevel);
     QCOMPARE(tree.pZoneLevel->typenum(), QString("1"));
     QCOMPARE(tree.pZoneLevel->label(), QString("Zone B"));
+    QCOMPARE(pOnly->childAt(5)->node(), tree.pOtherTitle);
+    QCOMPARE(tree.pOtherTitle->typenum(), QString("3"));
+    QCOMPARE(tree.pOtherTitle->label(), QString("Zone C"));
     QCOMPARE(tree.pOtherGroup->label(), QString("Other"));
 
     scenes.bind();
