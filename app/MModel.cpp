@@ -32,11 +32,6 @@ const QString kAboutBoxQml = QStringLiteral("qrc:/qml/objects/QmlAboutDialog.qml
 const QString kDeviceStatusQml =
     QStringLiteral("qrc:/qml/objects/deviceStatusObjects/QmlDeviceStatusRootView.qml");
 
-QString translated(const char *text)
-{
-    return QCoreApplication::translate("QObject", text);
-}
-
 MModel::WarningBoxRunner &warningBoxRunner()
 {
     static MModel::WarningBoxRunner runner;
@@ -333,21 +328,21 @@ bool MModel::showMenu(const QString &entry)
 {
     // The menu texts carry a tail such as "..."; the first word that
     // begins the text decides.
-    if (entry.startsWith(translated("IP Address")))
+    if (entry.startsWith(tr("IP Address")))
         return showIpAddressBox(entry);
-    if (entry.startsWith(translated("Network Status")))
+    if (entry.startsWith(tr("Network Status")))
         return showNetworkStatusBox(entry);
-    if (entry.startsWith(translated("Project Information")))
+    if (entry.startsWith(tr("Project Information")))
         return showProjectInfoBox(entry);
-    if (entry.startsWith(translated("About")))
+    if (entry.startsWith(tr("About")))
         return showAboutBox(entry);
-    if (entry.startsWith(translated("Receive")))
+    if (entry.startsWith(tr("Receive")))
         return receiveAndLoadDesign();
-    if (entry.startsWith(translated("Exit"))) {
+    if (entry.startsWith(tr("Exit"))) {
         requestExit();
         return true;
     }
-    if (entry.startsWith(translated("Device Status")))
+    if (entry.startsWith(tr("Device Status")))
         return openDeviceStatus();
     return false;
 }
@@ -366,19 +361,19 @@ bool MModel::runMessageBox(const QString &qmlFile, const QString &title, const Q
 
 bool MModel::showIpAddressBox(const QString &title)
 {
-    return runMessageBox(kMessageBoxQml, title, addressListText(), translated("OK"));
+    return runMessageBox(kMessageBoxQml, title, addressListText(), tr("OK"));
 }
 
 bool MModel::showNetworkStatusBox(const QString &title)
 {
-    return runMessageBox(kMessageBoxQml, title, networkStatusText(), translated("OK"));
+    return runMessageBox(kMessageBoxQml, title, networkStatusText(), tr("OK"));
 }
 
 bool MModel::showProjectInfoBox(const QString &title)
 {
     if (!m_pProject)
         return false;
-    return runMessageBox(kMessageBoxQml, title, m_pProject->projectInfoText(), translated("OK"));
+    return runMessageBox(kMessageBoxQml, title, m_pProject->projectInfoText(), tr("OK"));
 }
 
 bool MModel::showAboutBox(const QString &title)

@@ -4,6 +4,8 @@
 #include "app/MQmlInterface.h"
 #include "controls/CComposite.h"
 
+#include <QCoreApplication>
+
 namespace {
 const QString kScenesKind = QStringLiteral("Scenes");
 const QString kPanelsKind = QStringLiteral("Panels");
@@ -169,8 +171,10 @@ bool MNavigation::followLink(const QString &path)
     } else {
         if (m_pCurrentPanel)
             m_pCurrentPanel->setVisible(true);
-        emit linkNotFound(tr("Error - No link has been defined for this region.\n\n"
-                             "Please set a link using the properties panel.")
+        // The warning is the model's text.
+        emit linkNotFound(QCoreApplication::translate("MModel",
+                                                      "Error - No link has been defined for this region.\n\n"
+                                                      "Please set a link using the properties panel.")
                           + path);
     }
     emit reloadCanvas();

@@ -45,7 +45,7 @@ QString MNetworkInfo::addressListText(const QList<QHostAddress> &addresses)
 
 QString MNetworkInfo::mobileIpAddressText()
 {
-    return QCoreApplication::translate("QObject", "Mobile IP Address:\n\n") + addressListText();
+    return QCoreApplication::translate("MModel", "Mobile IP Address:\n\n") + addressListText();
 }
 
 QString MNetworkInfo::networkStatusText(HNode *pRoot)
@@ -56,6 +56,6 @@ QString MNetworkInfo::networkStatusText(HNode *pRoot)
             text += pChassis->label() + pTransport->stateText() + QStringLiteral("\n\n");
     }
     if (text.isEmpty())
-        return QCoreApplication::translate("QObject", "No network information available.");
+        return QCoreApplication::translate("MModel", "No network information available.");
     return text;
 }

@@ -144,7 +144,8 @@ bool MQmlInterface::shouldDisplayDeviceStatusDashboardIcon()
 void MQmlInterface::onDeviceStatusDashboardOpen()
 {
     if (m_pModel)
-        m_pModel->showMenu(QCoreApplication::translate("QObject", "Device Status"));
+        // The model's own menu word, so that the model knows it.
+        m_pModel->showMenu(QCoreApplication::translate("MModel", "Device Status"));
 }
 
 QString MQmlInterface::getVersionText()

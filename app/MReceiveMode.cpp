@@ -19,9 +19,10 @@
 #include <QTimer>
 
 namespace {
+// The receive texts are the model's.
 QString translated(const char *text)
 {
-    return QCoreApplication::translate("QObject", text);
+    return QCoreApplication::translate("MModel", text);
 }
 } // namespace
 

@@ -26,8 +26,8 @@ QString MStartupProject::checked(const QString &path)
     qWarning().noquote() << "Start-up project refused:" << file << "-" << reason;
     DQmlMessageDialog dialog;
     dialog.showMessageBox(
-        QCoreApplication::translate("QObject", "Varolin Remote"),
-        QCoreApplication::translate("QObject",
+        QCoreApplication::translate("MModel", "Varolin Remote"),
+        QCoreApplication::translate("MModel",
                                     "The stored project cannot be opened:\n%1\n\nReason: %2.\n\n"
                                     "The built-in demo project is opened instead.")
             .arg(file, reason));

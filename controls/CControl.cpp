@@ -429,10 +429,10 @@ QString CControl::pathOf(const CControl *pTarget) const
 
 void CControl::dump() const
 {
-    qDebug() << this << m_name << m_kind;
+    qDebug().noquote() << this << m_name << m_kind;
     for (const WWidget *pWidget : widgets())
         pWidget->dump();
-    qDebug() << QString(23, QLatin1Char('^'));
+    qDebug().noquote() << QString(23, QLatin1Char('^'));
 }
 
 CControl *CControl::childAt(int index) const

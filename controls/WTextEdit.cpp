@@ -36,7 +36,7 @@ bool WTextEdit::readAttribute(const QString &name, const QString &value)
 
 void WTextEdit::onTextChanged()
 {
-    qDebug() << "WTextEdit::onTextChanged: " << m_text;
+    qDebug().noquote().nospace() << "WTextEdit::onTextChanged: " << m_text;
     // Our own write of a linked value must not go back to the device.
     if (isUpdating())
         return;

@@ -289,7 +289,7 @@ bool WWidget::providesToolTip() const
 
 void WWidget::dump() const
 {
-    qDebug() << "WWidget" << m_typeName << m_pWidget.data();
+    qDebug().noquote() << "WWidget" << m_typeName << m_pWidget.data();
 }
 
 void WWidget::updateLook()
@@ -310,7 +310,7 @@ void WWidget::passLinkValue(WWidget *pSource)
 
 void WWidget::linkValue(WWidget *pSource)
 {
-    qDebug() << "WWidget::linkValue: " << this << pSource;
+    qDebug().noquote().nospace() << "WWidget::linkValue: " << this << ' ' << pSource;
 }
 
 void WWidget::setProtocol(PProtocol *pProtocol)
@@ -522,27 +522,27 @@ void WWidget::onOnlineStateChanged(bool online)
 
 void WWidget::outputValue(int value)
 {
-    qDebug() << "WWidget::outputValue: " << value << this;
+    qDebug().noquote().nospace() << "WWidget::outputValue: " << value << ' ' << this;
 }
 
 void WWidget::outputChecked(bool state)
 {
-    qDebug() << "WWidget::outputChecked: " << (state ? "true" : "false") << this;
+    qDebug().noquote().nospace() << "WWidget::outputChecked: " << (state ? "true" : "false") << ' ' << this;
 }
 
 void WWidget::outputCurrentIndex(int index)
 {
-    qDebug() << "WWidget::outputCurrentIndex: " << index << this;
+    qDebug().noquote().nospace() << "WWidget::outputCurrentIndex: " << index << ' ' << this;
 }
 
 void WWidget::outputCurrentText(const QString &text)
 {
-    qDebug() << "WWidget::outputCurrentText: " << text << this;
+    qDebug().noquote().nospace() << "WWidget::outputCurrentText: " << text << ' ' << this;
 }
 
 void WWidget::onTextChanged()
 {
-    qDebug() << "WWidget::onTextChanged: " << this;
+    qDebug().noquote().nospace() << "WWidget::onTextChanged: " << this;
 }
 
 QString WWidget::getToolTip(bool hover) const

@@ -251,7 +251,8 @@ void XControlHandler::applyVersion(const QString &text)
 void XControlHandler::processWidget(const QString &text)
 {
     if (!m_pActiveControl) {
-        qDebug() << "m_pActiveControl not defined while trying to processWidget( " << text << ")";
+        qDebug().noquote().nospace() << "m_pActiveControl not defined while trying to processWidget( " << text
+                                     << ")";
         return;
     }
     m_pActiveControl->setWidgetAttribute(grandparentElement(), parentElement(), text);

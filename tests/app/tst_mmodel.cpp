@@ -11,8 +11,51 @@
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"
 
+#include <QDir>
+#include <QFile>
 #include <QQuickItem>
 #include <memory>
+
+namespace {
+// A panel file with one scene whose one page holds a label 200 wide at the
+// left edge.
+QString writeOnePagePanel(const QString &page)
+{
+    const QString path = QDir::current().filePath(QStringLiteral("onepage.cpf"));
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(QStringLiteral(R"(<?xml version="1.0"?>
+<VDS>
+	<Scenes>
+		<Scene name="Only">
+			<Panels>
+				<Panel name="%1" type="complete">
+					<Controls>
+						<Control name="Title" type="Label">
+							<id>1</id>
+							<Property name="widget">
+								<label>
+									<x>0</x>
+									<y>0</y>
+									<width>200</width>
+									<height>100</height>
+								</label>
+							</Property>
+							<Property name="attributes" />
+						</Control>
+					</Controls>
+				</Panel>
+			</Panels>
+		</Scene>
+	</Scenes>
+</VDS>
+)")
+                   .arg(page)
+                   .toUtf8());
+    return path;
+}
+} // namespace
 
 class TestMModel : public QObject
 {
@@ -21,6 +64,7 @@ class TestMModel : public QObject
 private slots:
     void scaleFollowsTheViewHeight();
     void scaleUnchangedWithoutViewHeight();
+    void centerNeedsFlagOrToneEqPanel_data();
     void centerNeedsFlagOrToneEqPanel();
     void applySkinWritesTheInterface();
     void initializeWiresFactoryAndRoots();
@@ -53,13 +97,42 @@ void TestMModel::scaleUnchangedWithoutViewHeight()
     QVERIFY(!f.model->layoutCanvas());
 }
 
+void TestMModel::centerNeedsFlagOrToneEqPanel_data()
+{
+    QTest::addColumn<QString>("horizcenter");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<bool>("centred");
+    QTest::newRow("flag on, no page") << "1" << QString() << true;
+    QTest::newRow("flag off, no page") << "0" << QString() << false;
+    QTest::newRow("flag on") << "1" << "Main" << true;
+    QTest::newRow("flag off") << "0" << "Main" << false;
+    QTest::newRow("flag off, ToneEQ page") << "0" << "Mixer ToneEQ" << true;
+    QTest::newRow("flag off, Tone EQ page") << "0" << "Tone EQ" << false;
+}
+
+// The load ends with the refresh chain, which centres the pages in the
+// view's width; a page that is not centred keeps its label at the left.
 void TestMModel::centerNeedsFlagOrToneEqPanel()
 {
+    QFETCH(QString, horizcenter);
+    QFETCH(QString, page);
+    QFETCH(bool, centred);
     ModelFixture f;
-    QVERIFY(f.canvas.horizCenter());
-    QVERIFY(f.model->centerControls());
-    f.canvas.setAttribute("horizcenter", "0");
-    QVERIFY(!f.model->centerControls());
+    f.canvas.setAttribute("horizcenter", horizcenter);
+    if (!page.isEmpty()) {
+        const QString path = writeOnePagePanel(page);
+        QVERIFY(!path.isEmpty());
+        f.model->loadProject(path);
+        QVERIFY(f.model->currentPanel());
+        QCOMPARE(f.model->currentPanel()->name(), page);
+        const QRectF b = f.model->currentPanel()->childAt(0)->bounds();
+        QVERIFY(b.width() > 0);
+        if (centred)
+            QCOMPARE(qRound(2 * b.x() + b.width()), qRound(f.viewItem.width()));
+        else
+            QCOMPARE(b.x(), 0.0);
+    }
+    QCOMPARE(f.model->centerControls(), centred);
 }
 
 void TestMModel::applySkinWritesTheInterface()

@@ -49,6 +49,15 @@ QByteArray resourceBytes(const QString &path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+// The one-fader panel as the design tool writes it, with its file version.
+QByteArray versionedPanel(const QByteArray &version)
+{
+    QByteArray panel = TestDevices::oneFaderPanel();
+    panel.replace("<VDS>\n", "<VDS>\n\t<Version>\n\t\t<appVersion>4.3.0</appVersion>\n\t\t<fileVersion>"
+                                + version + "</fileVersion>\n\t</Version>\n");
+    return panel;
+}
+
 int chassisCount(HRoot *pRoot)
 {
     int count = 0;
@@ -185,42 +194,70 @@ void TestMModelLoading::eachLoadStartsFromAnEmptyRecord()
 
 void TestMModelLoading::archiveMembers_data()
 {
+    QTest::addColumn<bool>("afterDesign");
     QTest::addColumn<bool>("withPanel");
-    QTest::addColumn<bool>("withDesign");
+    QTest::addColumn<QByteArray>("design");
     QTest::addColumn<int>("scenes");
     QTest::addColumn<int>("chassis");
+    QTest::addColumn<bool>("designKept");
+    QTest::addColumn<bool>("bound");
+    QTest::addColumn<QString>("version");
+    const QByteArray demo = resourceBytes(QFINDTESTDATA("../../resources/demo/project/Demo.vpj"));
+    const QByteArray none;
+    const QByteArray broken("<Project version=\"4.3\"><Nodes><Node");
     // The demo design holds the processor, the loudspeaker array and the ARX amplifier.
-    QTest::newRow("both members") << true << true << 1 << 3;
-    QTest::newRow("no panel member") << false << true << 0 << 3;
-    QTest::newRow("no design member") << true << false << 1 << 0;
+    QTest::newRow("both members") << false << true << demo << 1 << 3 << true << true << "2.7";
+    QTest::newRow("no panel member") << false << false << demo << 0 << 3 << true << false << "3.1";
+    QTest::newRow("no design member") << false << true << none << 1 << 0 << false << false << "2.7";
+    // After the demo project (whose own design is the same): the second
+    // design joins the devices read before instead of adding them again.
+    QTest::newRow("both members, after a design") << true << true << demo << 1 << 3 << true << true << "2.7";
+    // Without a design the devices of the one before go, and so does its path.
+    QTest::newRow("no design member, after a design") << true << true << none << 1 << 0 << false << false
+                                                     << "2.7";
+    // A design that fails forgets the path but prunes nothing: the devices
+    // read before stay, and the panel binds to them.
+    QTest::newRow("unreadable design, after a design") << true << true << broken << 1 << 3 << false << true
+                                                       << "2.7";
 }
 
 void TestMModelLoading::archiveMembers()
 {
+    QFETCH(bool, afterDesign);
     QFETCH(bool, withPanel);
-    QFETCH(bool, withDesign);
+    QFETCH(QByteArray, design);
     QFETCH(int, scenes);
     QFETCH(int, chassis);
+    QFETCH(bool, designKept);
+    QFETCH(bool, bound);
+    QFETCH(QString, version);
     ArchiveWriter writer;
     if (withPanel)
-        writer.addFile("/Site.cpf", TestDevices::oneFaderPanel());
-    if (withDesign)
-        writer.addFile("/project/Site.vpj", resourceBytes(QFINDTESTDATA("../../resources/demo/project/Demo.vpj")));
+        writer.addFile("/Site.cpf", versionedPanel("2.7"));
+    if (!design.isEmpty())
+        writer.addFile("/project/Site.vpj", design);
     writer.addFile("/image/none.png", QByteArray("x"));
     const QString path = QDir::current().filePath("site.cpz");
     QVERIFY(writer.writeTo(path));
 
     ModelFixture f;
+    if (afterDesign) {
+        f.model->loadProject(MModel::projectFilePath());
+        QCOMPARE(chassisCount(f.model->root()), 3);
+        QVERIFY(!f.model->designPath().isEmpty());
+    }
     QSignalSpy enabled(f.model.get(), &MModel::enableConnection);
     f.model->loadProject(path);
     QCOMPARE(enabled.size(), 1);
     QCOMPARE(f.model->scenes()->childCount(), scenes);
     QCOMPARE(chassisCount(f.model->root()), chassis);
-    QCOMPARE(f.model->designPath().isEmpty(), !withDesign);
+    QCOMPARE(!f.model->designPath().isEmpty(), designKept);
+    // The panel file's version differs from the program's default.
+    QCOMPARE(f.model->versionText(), version);
     if (withPanel) {
         CControl *pControl = f.model->scenes()->childAt(0)->childAt(0)->childAt(0);
-        // Without the design the chassis is missing and the control unbound.
-        QCOMPARE(pControl->node() != nullptr, withDesign);
+        // Without the chassis the control stays unbound.
+        QCOMPARE(pControl->node() != nullptr, bound);
     }
 }
 

@@ -1,8 +1,10 @@
 #include "VrTest.h"
 
+#include "MarkingTranslator.h"
 #include "ModelFixture.h"
 #include "SimulatedVdsDevice.h"
 #include "TestDevices.h"
+#include "app/DQmlMessageDialog.h"
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
 #include "controls/VModeManager.h"
@@ -11,6 +13,7 @@
 #include "devices/HRoot.h"
 #include "project/MProject.h"
 
+#include <QMessageBox>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -72,6 +75,7 @@ private slots:
 
     void mobileAddressHasItsHeading();
     void networkStatusListsDevicesWithTransports();
+    void textsAreTranslatedAsTheModels();
 };
 
 void TestMModelMenu::init()
@@ -202,6 +206,41 @@ void TestMModelMenu::networkStatusListsDevicesWithTransports()
 
     QCOMPARE(f.model->networkStatusText(), QStringLiteral("Main - Online - Running\n\n"));
     QCOMPARE(f.model->getInterface()->getNetworkStatusString(), f.model->networkStatusText());
+}
+
+// The menu words, the boxes' texts and the warnings are the model's, in
+// its own context: a translation for the model reaches all of them.
+void TestMModelMenu::textsAreTranslatedAsTheModels()
+{
+    MarkingTranslator translator("MModel");
+    ModelFixture f;
+
+    ShownBox shown;
+    QVERIFY(runEntry(f, QStringLiteral("[Network Status]..."), &shown));
+    QVERIFY(shown.shown);
+    QCOMPARE(shown.text.toString(), QStringLiteral("[No network information available.]"));
+    QCOMPARE(shown.button.toString(), QStringLiteral("[OK]"));
+    QVERIFY(!runEntry(f, QStringLiteral("Network Status..."), &shown));
+    QVERIFY(f.model->mobileIpAddressText().startsWith(QStringLiteral("[Mobile IP Address:\n\n]")));
+
+    QStringList warnings;
+    MModel::setWarningBoxRunner([&warnings](QMessageBox &box) {
+        warnings.append(box.windowTitle() + "|" + box.text());
+        return int(QMessageBox::Ok);
+    });
+    f.model->followLink(QStringLiteral("..\\Nowhere"));
+    MModel::setWarningBoxRunner(nullptr);
+    QCOMPARE(warnings.size(), 1);
+    QVERIFY2(warnings.first().startsWith("[Warning]|[Error - No link"), qPrintable(warnings.first()));
+
+    QStringList boxes;
+    DQmlMessageDialog::setMessageBoxRunner([&boxes](QMessageBox &box) {
+        boxes.append(box.windowTitle());
+        return int(QMessageBox::Ok);
+    });
+    f.model->showReceiveFailure(QStringLiteral("failed"));
+    DQmlMessageDialog::setMessageBoxRunner(nullptr);
+    QCOMPARE(boxes, QStringList{"[Receive Control Panel...]"});
 }
 
 VR_TEST_MAIN(TestMModelMenu)

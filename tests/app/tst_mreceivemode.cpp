@@ -15,6 +15,7 @@
 #include <QMessageBox>
 #include <QSettings>
 #include <QSignalSpy>
+#include <QTcpServer>
 
 namespace {
 
@@ -98,8 +99,10 @@ void TestMReceiveMode::receivedProjectIsStoredThenLoaded()
     const QByteArray panel = TestDevices::oneFaderPanel();
     ScriptedSender sender;
     sender.writeInChunks(panel, 100).close();
+    QString boxTitle;
     QString boxText;
     rig.mode.setWaitHook([&](QMessageBox *pBox) {
+        boxTitle = pBox ? pBox->windowTitle() : QString();
         boxText = pBox ? pBox->text() : QString();
         QVERIFY(!rig.connections.pollingTimer()->isActive());
         sender.start(rig.mode.receiveServer()->serverPort());
@@ -116,6 +119,7 @@ void TestMReceiveMode::receivedProjectIsStoredThenLoaded()
         QCOMPARE(announced.size(), 0);
     }));
     QCOMPARE(loads, 1);
+    QCOMPARE(boxTitle, QString("Receive Control Panel..."));
     QCOMPARE(boxText, QString("Mobile IP Address:\n\n192.0.2.7\n"));
     QCOMPARE(target, QDir::current().filePath("designs") + "/download.cpn");
     QVERIFY(!rig.mode.isReceiving());
@@ -129,22 +133,38 @@ void TestMReceiveMode::receivedProjectIsStoredThenLoaded()
 void TestMReceiveMode::cancelResumesPollingAsItWas_data()
 {
     QTest::addColumn<bool>("polling");
-    QTest::newRow("polling before") << true;
-    QTest::newRow("stopped before") << false;
+    QTest::addColumn<bool>("portTaken");
+    QTest::newRow("polling before") << true << false;
+    QTest::newRow("stopped before") << false << false;
+    // Another program listens on the port: no box, no wait.
+    QTest::newRow("port in use") << true << true;
 }
 
 // Nothing is loaded; polling is as it was before the receive.
 void TestMReceiveMode::cancelResumesPollingAsItWas()
 {
     QFETCH(bool, polling);
+    QFETCH(bool, portTaken);
     Rig rig;
+    QTcpServer other;
+    if (portTaken) {
+        QVERIFY(other.listen(QHostAddress::LocalHost, 0));
+        rig.mode.setPort(other.serverPort());
+        QTest::ignoreMessage(QtWarningMsg, "Failed to open receive mode server.");
+    }
     if (polling)
         rig.connections.pollingTimer()->start(MConnections::PollingIntervalMs);
-    rig.mode.setWaitHook([](QMessageBox *pBox) { pressCancel(pBox); });
+    bool waited = false;
+    rig.mode.setWaitHook([&waited](QMessageBox *pBox) {
+        waited = true;
+        pressCancel(pBox);
+    });
     QSignalSpy announced(&rig.connections, &MConnections::changedStatusIndicator);
     int loads = 0;
 
     QVERIFY(!rig.mode.receiveAndLoad([&] { ++loads; }));
+    QCOMPARE(waited, !portTaken);
+    QCOMPARE(rig.mode.receiveServer(), nullptr);
     QCOMPARE(loads, 0);
     QCOMPARE(rig.connections.pollingTimer()->isActive(), polling);
     QVERIFY(rig.connections.isPollingActive());

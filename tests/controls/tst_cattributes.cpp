@@ -1,7 +1,11 @@
 #include "VrTest.h"
 
+#include "NodeProperties.h"
 #include "controls/CAttributes.h"
 #include "controls/CControl.h"
+#include "devices/HChassis.h"
+#include "devices/HDXRLink.h"
+#include "devices/HDante.h"
 
 class TestCAttributes : public QObject
 {
@@ -17,7 +21,8 @@ private slots:
     void numbersAndTexts();
     void actionsOnlyEverSet();
     void firstElementStays();
-    void channelLabelAndPinWithoutNode();
+    void channelLabelAndPin_data();
+    void channelLabelAndPin();
     void defaultIndex1();
 };
 
@@ -138,18 +143,63 @@ void TestCAttributes::firstElementStays()
     QCOMPARE(attributes.set(), QString("On"));
 }
 
-void TestCAttributes::channelLabelAndPinWithoutNode()
+void TestCAttributes::channelLabelAndPin_data()
 {
+    QTest::addColumn<QString>("node");
+    QTest::addColumn<QString>("index1");
+    QTest::addColumn<QStringList>("pins");
+    QTest::addColumn<int>("pin");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<QString>("label");
+    // Without a node a negative pin and a short label keep what was there.
+    QTest::newRow("no node, defaults") << "" << "1" << QStringList{"-1"} << -1 << QStringList{"x"} << "";
+    QTest::newRow("no node") << "" << "1" << QStringList{"4", "-1"} << 4 << QStringList{"Mic 1", "x"}
+                             << "Mic 1";
+    // The node's pin and label of the channel index1 stand in.
+    QTest::newRow("network-audio card") << "dante" << "2" << QStringList{"4", "-1"} << 7
+                                        << QStringList{"Mic 1", "x"} << "Ch B";
+    QTest::newRow("network-audio card, given") << "dante" << "2" << QStringList{"3"} << 3
+                                               << QStringList{"Mic 1"} << "Mic 1";
+    QTest::newRow("network-audio card, empty label") << "dante" << "1" << QStringList{"-2"} << 5
+                                                     << QStringList{""} << "Ch A";
+    QTest::newRow("channel past the card") << "dante" << "3" << QStringList{"-1"} << -1
+                                           << QStringList{"x"} << "";
+    QTest::newRow("link card") << "link" << "2" << QStringList{"-1"} << -1 << QStringList{"x"}
+                               << "Link A-Booth";
+}
+
+void TestCAttributes::channelLabelAndPin()
+{
+    QFETCH(QString, node);
+    QFETCH(QString, index1);
+    QFETCH(QStringList, pins);
+    QFETCH(int, pin);
+    QFETCH(QStringList, labels);
+    QFETCH(QString, label);
+    // The card sits in its device, which owns it.
+    HChassis device;
+    HNode *pNode = nullptr;
+    if (node == "dante") {
+        pNode = new HDante(QStringLiteral("Dante 16"), HAudioIO::Input);
+        NodeProperties::read(*pNode, {"label=Network", "label1=Ch A", "label2=Ch B", "cardPin1=5", "cardPin2=7"});
+    } else if (node == "link") {
+        pNode = new HDXRLink;
+        NodeProperties::read(*pNode, {"label=Link A", "label1=Stage", "label2=Booth"});
+    }
+    if (pNode)
+        device.addChild(pNode);
     CControl control;
+    control.setNode(pNode);
     CAttributes &attributes = control.attributes();
     QCOMPARE(attributes.owner(), &control);
-    attributes.setAttribute("list", "cardPin", "-1");
     QCOMPARE(attributes.cardPin(), -1);
-    attributes.setAttribute("list", "cardPin", "4");
-    QCOMPARE(attributes.cardPin(), 4);
-    attributes.setAttribute("list", "channelLabel", "Mic 1");
-    attributes.setAttribute("list", "channelLabel", "x");
-    QCOMPARE(attributes.channelLabel(), QString("Mic 1"));
+    attributes.setAttribute("list", "index1", index1);
+    for (const QString &value : std::as_const(pins))
+        attributes.setAttribute("list", "cardPin", value);
+    QCOMPARE(attributes.cardPin(), pin);
+    for (const QString &value : std::as_const(labels))
+        attributes.setAttribute("list", "channelLabel", value);
+    QCOMPARE(attributes.channelLabel(), label);
 }
 
 void TestCAttributes::defaultIndex1()

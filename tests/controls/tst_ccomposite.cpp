@@ -1,9 +1,11 @@
 #include "VrTest.h"
 
+#include "FakePanelHost.h"
 #include "FakeWidgetFactory.h"
 #include "RecordingProtocol.h"
 #include "comms/TTransform.h"
 #include "comms/TTransformFactory.h"
+#include "controls/CCanvas.h"
 #include "controls/CComposite.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidget.h"
@@ -71,6 +73,17 @@ CControl *placedControl(const QString &kind, const QRectF &rect, const QString &
     pControl->endWidget(widgetType);
     return pControl;
 }
+
+// "Kind x,y,width,height widget" for placedControl; the widget type
+// defaults to a frame.
+CControl *placedControl(const QString &spec)
+{
+    const QStringList parts = spec.split(QLatin1Char(' '));
+    const QStringList numbers = parts.at(1).split(QLatin1Char(','));
+    const QRectF rect(numbers.at(0).toDouble(), numbers.at(1).toDouble(), numbers.at(2).toDouble(),
+                      numbers.at(3).toDouble());
+    return placedControl(parts.at(0), rect, parts.value(2, QStringLiteral("frame")));
+}
 } // namespace
 
 class TestCComposite : public QObject
@@ -95,6 +108,8 @@ private slots:
     void scaleGuardsZeroExtent_data();
     void scaleGuardsZeroExtent();
     void centerHorizontally();
+    void customPanelCentring_data();
+    void customPanelCentring();
     void boundsPreferTheBoundsWidget();
 };
 
@@ -340,6 +355,58 @@ void TestCComposite::centerHorizontally()
     custom.setPanelKind("custom");
     QVERIFY(custom.centerHorizontally("Controls", 800));
     QCOMPARE(pOther->bounds().x(), 0.0);
+}
+
+void TestCComposite::customPanelCentring_data()
+{
+    QTest::addColumn<bool>("withModel");
+    QTest::addColumn<QString>("horizcenter");
+    QTest::addColumn<QStringList>("controls");
+    QTest::addColumn<double>("shift");
+    const QStringList slider{"Slider 0,0,200,100"};
+    QTest::newRow("no model") << false << "1" << slider << 0.0;
+    QTest::newRow("centring off") << true << "0" << slider << 0.0;
+    QTest::newRow("centred") << true << "1" << slider << 300.0;
+    QTest::newRow("left edge counts") << true << "1" << QStringList{"Slider 100,0,200,100"} << 200.0;
+    // A background ("bounds" widget) takes no part in what is centred...
+    QTest::newRow("bounds control skipped")
+        << true << "1" << QStringList{"Slider 0,0,200,100", "Bounds 0,0,800,300 bounds"} << 300.0;
+    // ...but a dialer's own bounds widget does.
+    QTest::newRow("dialer with bounds counts")
+        << true << "1" << QStringList{"Slider 0,0,200,100", "dialer 0,0,400,100 bounds"} << 200.0;
+    // Room selectors only make the rectangle taller, never wider.
+    QTest::newRow("room selector widens nothing")
+        << true << "1" << QStringList{"Slider 100,0,200,100", "ComboSelector 0,200,800,50"} << 200.0;
+    QTest::newRow("active room combo widens nothing")
+        << true << "1" << QStringList{"Slider 100,0,200,100", "activeRoomCombo 0,200,800,50"} << 200.0;
+}
+
+// A custom panel centres the union of its controls in the width, as the
+// model's canvas asks.
+void TestCComposite::customPanelCentring()
+{
+    QFETCH(bool, withModel);
+    QFETCH(QString, horizcenter);
+    QFETCH(QStringList, controls);
+    QFETCH(double, shift);
+    CCanvas canvas;
+    canvas.setAttribute("horizcenter", horizcenter);
+    FakePanelHost host;
+    host.pCanvas = &canvas;
+    CComposite panel;
+    panel.setType("Panel");
+    for (const QString &spec : std::as_const(controls))
+        panel.addChild(placedControl(spec));
+    panel.setPanelKind("custom");
+    if (withModel)
+        panel.setModel(&host);
+    QList<double> before;
+    for (int i = 0; i < panel.childCount(); ++i)
+        before.append(panel.childAt(i)->bounds().x());
+    QVERIFY(panel.centerHorizontally("Controls", 800));
+    // Every control moves by the same amount.
+    for (int i = 0; i < panel.childCount(); ++i)
+        QCOMPARE(panel.childAt(i)->bounds().x() - before.at(i), shift);
 }
 
 void TestCComposite::boundsPreferTheBoundsWidget()

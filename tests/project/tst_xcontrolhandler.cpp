@@ -1,6 +1,7 @@
 #include "VrTest.h"
 
 #include "FakeWidgetFactory.h"
+#include "NodeProperties.h"
 #include "comms/TTransform.h"
 #include "comms/TTransformFactory.h"
 #include "controls/CCanvas.h"
@@ -9,11 +10,13 @@
 #include "controls/WWidget.h"
 #include "devices/HBlock.h"
 #include "devices/HChassis.h"
+#include "devices/HGroup.h"
 #include "devices/HRoot.h"
 #include "project/MProject.h"
 #include "project/XControlHandler.h"
 #include "project/XmlFileReader.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QStringDecoder>
@@ -141,6 +144,24 @@ QString panelFile(const QString &encoding)
 							<block>Amp Out</block>
 							<connection>Lobby Amp</connection>
 						</Control>
+						<Control name="Zone" type="DropList">
+							<block>Lobby Zone</block>
+							<nodeID>21</nodeID>
+							<nodeCategory>Groups</nodeCategory>
+							<connection>Chassis|||30216</connection>
+						</Control>
+						<Control name="Zone Level" type="Slider">
+							<block>Hall Level</block>
+							<nodeID>22</nodeID>
+							<nodeCategory>Groups</nodeCategory>
+							<connection>Chassis|||30216</connection>
+						</Control>
+						<Control name="Bar Zone" type="DropList">
+							<block>Bar Select</block>
+							<nodeID>23</nodeID>
+							<nodeCategory>Groups</nodeCategory>
+							<connection>Chassis|||30216</connection>
+						</Control>
 					</Controls>
 				</Panel>
 			</Panels>
@@ -182,12 +203,30 @@ struct DeviceTree
         pSelector->setNodeID(9);
         pSelector->setLabel("Sel");
         pChassis->addChild(pSelector);
+        // What a lookup by nodeID 0 in "Groups" would find.
+        pOtherGroup = addGroup({"groupType=Level", "title=Group", "label=Other"});
+        pZoneSelector = addGroup({"groupType=Selector", "title=Group", "label=Zone A", "nodeID=21"});
+        pZoneLevel = addGroup({"groupType=Level + Mute", "title=Group", "label=Zone B", "nodeID=22"});
+        pOtherTitle = addGroup({"groupType=Selector", "title=Selector", "label=Zone C", "nodeID=23"});
+    }
+
+    HGroup *addGroup(const QStringList &properties)
+    {
+        auto *pGroup = new HGroup;
+        NodeProperties::read(*pGroup, properties);
+        pGroup->finishParsing();
+        pChassis->addChild(pGroup);
+        return pGroup;
     }
 
     HRoot root;
     HChassis *pChassis = nullptr;
     HBlock *pGain = nullptr;
     HBlock *pSelector = nullptr;
+    HGroup *pOtherGroup = nullptr;
+    HGroup *pZoneSelector = nullptr;
+    HGroup *pZoneLevel = nullptr;
+    HGroup *pOtherTitle = nullptr;
 };
 } // namespace
 
@@ -204,6 +243,7 @@ private slots:
     void readsThePanelFile();
     void controlFilter();
     void malformedFileKeepsWhatWasRead();
+    void widgetLeafWithoutAControl();
 };
 
 void TestXControlHandler::initTestCase()
@@ -251,6 +291,7 @@ void TestXControlHandler::readsThePanelFile()
     CComposite scenes;
     scenes.setKind("Scenes");
     CCanvas canvas;
+    canvas.setAttribute("text", "Kept");
     MProject project;
     XControlHandler handler;
     handler.setRootComposite(&scenes);
@@ -264,6 +305,8 @@ void TestXControlHandler::readsThePanelFile()
     QCOMPARE(tree.pChassis->title(), QString("DXR-880"));
     QCOMPARE(canvas.skin(), QString("Dark"));
     QCOMPARE(canvas.accent(), QString("Green"));
+    // The canvas "text" leaf is written without text: it changes nothing.
+    QCOMPARE(canvas.text(), QString("Kept"));
     QCOMPARE(project.siteName(), QString("Test  Site "));
 
     QCOMPARE(scenes.childCount(), 2);
@@ -297,7 +340,9 @@ void TestXControlHandler::readsThePanelFile()
     QCOMPARE(pFader->widgets().size(), 1);
     QCOMPARE(pFader->widgets().first()->geometry(), QRectF(10, 20, 50, 200));
 
-    // nodeID 0 skips the category lookup: found by label.
+    // nodeID 0 skips the category lookup (which would find the group
+    // "Other"): found by label.
+    QVERIFY(tree.pOtherGroup->nodeID() == 0 && tree.pOtherGroup->category() == "Groups");
     QCOMPARE(pMain->childAt(2)->node(), tree.pSelector);
     // The last block name, id and category carry over.
     QCOMPARE(pMain->childAt(3)->node(), tree.pSelector);
@@ -317,6 +362,17 @@ void TestXControlHandler::readsThePanelFile()
     QCOMPARE(pAmpBlock->label(), QString("Amp Out"));
     QCOMPARE(pAmpBlock->parentNode()->label(), QString("Lobby Amp"));
     QCOMPARE(qobject_cast<HChassis *>(pAmpBlock->parentNode())->ipAddress(), QString("10.0.0.11"));
+    // A selector group ("Group", typenum 3) takes the control's block text
+    // as its label; any other group keeps its own.
+    QCOMPARE(pOnly->childAt(3)->node(), tree.pZoneSelector);
+    QCOMPARE(tree.pZoneSelector->label(), QString("Lobby Zone"));
+    QCOMPARE(pOnly->childAt(4)->node(), tree.pZoneLevel);
+    QCOMPARE(tree.pZoneLevel->typenum(), QString("1"));
+    QCOMPARE(tree.pZoneLevel->label(), QString("Zone B"));
+    QCOMPARE(pOnly->childAt(5)->node(), tree.pOtherTitle);
+    QCOMPARE(tree.pOtherTitle->typenum(), QString("3"));
+    QCOMPARE(tree.pOtherTitle->label(), QString("Zone C"));
+    QCOMPARE(tree.pOtherGroup->label(), QString("Other"));
 
     scenes.bind();
     QVERIFY(pFader->transform());
@@ -352,6 +408,22 @@ void TestXControlHandler::malformedFileKeepsWhatWasRead()
     QTest::ignoreMessage(QtWarningMsg, QRegularExpression(".*"));
     QVERIFY(!XmlFileReader::parse(path, handler));
     QCOMPARE(scenes.childCount(), 1);
+}
+
+// A widget property outside a control has no control to go to: one debug
+// line with the text, written as it stands.
+void TestXControlHandler::widgetLeafWithoutAControl()
+{
+    QBuffer file;
+    file.setData("<VDS><Canvas><Property name=\"widget\"><frame><x>10</x></frame></Property></Canvas></VDS>");
+    CComposite scenes;
+    CCanvas canvas;
+    XControlHandler handler;
+    handler.setRootComposite(&scenes);
+    handler.setCanvas(&canvas);
+    QTest::ignoreMessage(QtDebugMsg, "m_pActiveControl not defined while trying to processWidget( 10)");
+    QVERIFY(XmlFileReader::parse(file, handler));
+    QCOMPARE(scenes.childCount(), 0);
 }
 
 VR_TEST_MAIN(TestXControlHandler)
