@@ -1,6 +1,7 @@
 #include "comms/IRestAPIClient.h"
 
 #include "comms/IArxAddress.h"
+#include "comms/ReplyTags.h"
 
 #include <QDebug>
 #include <QJsonObject>
@@ -77,7 +78,7 @@ bool IRestAPIClient::postRequest(const QString &ip, const QJsonDocument &body,
     if (!url.isValid()) {
         qWarning().noquote() << "Not an amplifier address: " + ip;
         QTimer::singleShot(0, this, [this, pRequest, ip]() {
-            fail(pRequest, tr("IDS_NETWORK_ERROR") + QStringLiteral("Not an amplifier address: ") + ip);
+            fail(pRequest, ReplyTags::networkError() + QStringLiteral("Not an amplifier address: ") + ip);
         });
         return false;
     }
@@ -100,7 +101,7 @@ bool IRestAPIClient::postRequest(const QString &ip, const QJsonDocument &body,
     const std::weak_ptr<Request> pWeak = pRequest;
     connect(&pRequest->deadline, &QTimer::timeout, this, [this, pWeak]() {
         if (const std::shared_ptr<Request> pLate = pWeak.lock())
-            fail(pLate, tr("IDS_NETWORK_ERROR")
+            fail(pLate, ReplyTags::networkError()
                             + QStringLiteral("No answer within %1 ms").arg(m_transferTimeoutMs));
     });
     pRequest->deadline.start(m_transferTimeoutMs);
@@ -115,7 +116,7 @@ void IRestAPIClient::onReadyRead(const std::shared_ptr<Request> &pRequest)
     pRequest->body.append(pReply->readAll());
     if (pRequest->body.size() > MaxReplyBytes) {
         pRequest->body.clear();
-        fail(pRequest, tr("IDS_NETWORK_ERROR")
+        fail(pRequest, ReplyTags::networkError()
                            + QStringLiteral("Reply larger than %1 bytes").arg(MaxReplyBytes));
     }
 }
@@ -128,9 +129,9 @@ void IRestAPIClient::onFinished(const std::shared_ptr<Request> &pRequest)
         return;
     }
     if (pReply->error() != QNetworkReply::NoError) {
-        qWarning().noquote() << tr("IDS_NETWORK_ERROR") + QStringLiteral("API Error Response: ")
+        qWarning().noquote() << ReplyTags::networkError() + QStringLiteral("API Error Response: ")
                                     + pReply->errorString();
-        fail(pRequest, tr("IDS_NETWORK_ERROR") + pReply->errorString());
+        fail(pRequest, ReplyTags::networkError() + pReply->errorString());
         return;
     }
     onReadyRead(pRequest);
@@ -140,7 +141,7 @@ void IRestAPIClient::onFinished(const std::shared_ptr<Request> &pRequest)
     if (document.isNull() || !document.isObject()) {
         qWarning().noquote() << "Invalid JSON Response from ARX API: "
                                     + QString::fromUtf8(pRequest->body.left(1024));
-        fail(pRequest, tr("IDS_JSON_PARSING_ERROR_RECEIVED"));
+        fail(pRequest, ReplyTags::jsonParsingError());
         return;
     }
     succeed(pRequest, document);

@@ -1,6 +1,7 @@
 #include "comms/IWebSocketClient.h"
 
 #include "comms/IArxAddress.h"
+#include "comms/ReplyTags.h"
 
 #include <QDebug>
 #include <QNetworkProxy>
@@ -167,7 +168,7 @@ void IWebSocketClient::onErrorOccurred(QAbstractSocket::SocketError error)
     qDebug() << "WS: Error: " << error;
     qDebug().noquote() << "WS: Error String: " + m_socket.errorString();
     m_connected = false;
-    const QString text = tr("IDS_NETWORK_ERROR") + m_socket.errorString();
+    const QString text = ReplyTags::networkError() + m_socket.errorString();
     const QPointer<IWebSocketClient> self(this);
     if (const MessageHandler handler = m_protocolErrorHandler)
         handler(text);

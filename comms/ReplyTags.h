@@ -3,10 +3,12 @@
 #include <QCoreApplication>
 #include <QString>
 
-// The failure tags of the loudspeaker array's path. The UDP dispatcher puts
-// one in front of the expected reply it hands to its owner, the array
-// protocol takes it off again and gives it to the waiting request. Both
-// sides must translate them the same way, so they live here once.
+// The failure tags that transports put in front of what they report. The
+// UDP dispatcher puts one in front of the expected reply it hands to its
+// owner, the array protocol takes it off again and gives it to the waiting
+// request; the amplifiers' REST and WebSocket clients start their failure
+// texts with one. Every side must translate them in the one context the
+// translation file lists them under, so they live here once.
 namespace ReplyTags {
 
 // The array refused the request ("NACK ...").
@@ -25,6 +27,12 @@ inline QString unknownReceived()
 inline QString networkError()
 {
     return QCoreApplication::translate("QObject", "IDS_NETWORK_ERROR");
+}
+
+// A reply body that is not the JSON document asked for.
+inline QString jsonParsingError()
+{
+    return QCoreApplication::translate("QObject", "IDS_JSON_PARSING_ERROR_RECEIVED");
 }
 
 } // namespace ReplyTags
