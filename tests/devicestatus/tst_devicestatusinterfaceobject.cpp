@@ -6,6 +6,7 @@
 #include "devicestatus/DeviceStatusInterfaceObject.h"
 #include "devicestatus/DeviceStatusInterfaceVentraModuleObject.h"
 
+#include "amplifiers/PVentraProtocol.h"
 #include "comms/PProtocol.h"
 #include "comms/TText.h"
 
@@ -78,6 +79,7 @@ private slots:
     void rebootWithoutDeviceFailsAtOnce();
     void resetDropsRowsAndConnections();
     void answersOfAnEarlierRoundAreIgnored();
+    void arrayWithoutTransportIsUnreachable();
 };
 
 void TestDeviceStatusInterfaceObject::networkStateTable_data()
@@ -508,6 +510,27 @@ void TestDeviceStatusInterfaceObject::answersOfAnEarlierRoundAreIgnored()
     QVERIFY(!pFirst);
     for (const QPointer<TText> &pText : firstModule)
         QVERIFY(!pText);
+}
+
+// The protocol refuses the array query (no transport): the array is
+// unreachable, reported once, and its reboot fails at once.
+void TestDeviceStatusInterfaceObject::arrayWithoutTransportIsUnreachable()
+{
+    PVentraProtocol protocol;
+    Device device;
+    device.setDeviceType(QStringLiteral("Ventra"));
+    device.setProtocol(&protocol);
+    device.requestStatus();
+    QSignalSpy reported(&device, &Device::interfaceObjectDataReady);
+    QVERIFY(reported.wait(2000));
+    QCOMPARE(device.networkState(), 2);
+    QVERIFY(!reported.wait(100));
+    QCOMPARE(reported.size(), 1);
+
+    QSignalSpy rebooted(&device, &Device::deviceRebooted);
+    device.reboot();
+    QCOMPARE(rebooted.size(), 1);
+    QCOMPARE(rebooted.first().first().toBool(), false);
 }
 
 VR_TEST_MAIN(TestDeviceStatusInterfaceObject)

@@ -150,6 +150,7 @@ class TestDeviceStatusVentra : public QObject
     Q_OBJECT
 
 private slots:
+    void healthyArrayIsConnected_data();
     void healthyArrayIsConnected();
     void requestSequence_data();
     void requestSequence();
@@ -182,9 +183,19 @@ private slots:
     void deletedWithRepliesInFlight();
 };
 
+void TestDeviceStatusVentra::healthyArrayIsConnected_data()
+{
+    QTest::addColumn<bool>("ack");
+    QTest::newRow("plain answers") << false;
+    // Firmware that starts every answer with "ACK ".
+    QTest::newRow("ACK answers") << true;
+}
+
 void TestDeviceStatusVentra::healthyArrayIsConnected()
 {
+    QFETCH(bool, ack);
     ArrayRig rig;
+    rig.array.setAckPrefix(ack);
     QCOMPARE(rig.refresh(), 1);
     QCOMPARE(rig.device().networkState(), 7);
     QCOMPARE(describe(rig.device()), healthyRows());
