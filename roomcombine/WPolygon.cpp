@@ -1,5 +1,7 @@
 #include "WPolygon.h"
 
+#include "project/XmlWriter.h"
+
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -35,14 +37,177 @@ bool isNearSegment(const QPointF &point, const QPointF &a, const QPointF &b, dou
     return QPointF::dotProduct(offset, offset) <= distance * distance;
 }
 
+// Equal within a relative 1e-12, or an absolute 1e-12 next to zero.
+bool isSameCoordinate(double a, double b)
+{
+    if (a == 0.0 || b == 0.0)
+        return std::abs(a - b) <= 1e-12;
+    return std::abs(a - b) <= 1e-12 * std::min(std::abs(a), std::abs(b));
+}
+
 } // namespace
 
 WPolygon::WPolygon(QQuickItem *parent)
     : WWidget(parent)
 {
+    m_moveTimer.setSingleShot(true);
+    m_moveTimer.setInterval(VertexMoveDelayMs);
+    connect(&m_moveTimer, &QTimer::timeout, this, &WPolygon::onMoveTimeout);
 }
 
 WPolygon::~WPolygon() = default;
+
+void WPolygon::initialize(QQuickItem *pItem)
+{
+    WWidget::initialize(pItem);
+    setFlag(QQuickItem::ItemHasContents, true);
+}
+
+void WPolygon::writeAttributes(XmlWriter &writer) const
+{
+    if (!item())
+        return;
+    writer.writeStartElement(typeName());
+    writeBaseAttributes(writer);
+    writer.writeTextElement(QStringLiteral("fieldcolor"), colourText(itemProperty("fieldColor")));
+    writer.writeTextElement(QStringLiteral("bordercolor"), colourText(itemProperty("borderColor")));
+    writer.writeFloatElement(QStringLiteral("borderwidth"), double(itemProperty("borderWidth").toFloat()));
+    writer.writeTextElement(QStringLiteral("polygon"), vertexText(m_vertices));
+    writer.writeTextElement(QStringLiteral("path"), m_path);
+    writer.writeEndElement(typeName());
+}
+
+void WPolygon::placeAt(const QPointF &point, int index, bool repaint)
+{
+    m_pendingPoint = point;
+    m_pendingIndex = index;
+    m_pendingRepaint = repaint;
+    if (!m_moveTimer.isActive())
+        m_moveTimer.start();
+}
+
+void WPolygon::onMoveTimeout()
+{
+    bool changed = false;
+    if (m_pendingIndex < 0 || m_pendingIndex >= m_vertices.size()) {
+        // The outline's corner goes to the item's origin, and the item
+        // takes the outline's place and size.
+        const QRectF box = boundingBox();
+        if (box.left() != 0.0 || box.top() != 0.0) {
+            for (QPointF &vertex : m_vertices)
+                vertex -= box.topLeft();
+            if (QQuickItem *pItem = item()) {
+                pItem->setX(pItem->x() + box.left());
+                pItem->setY(pItem->y() + box.top());
+                pItem->setWidth(box.width());
+                pItem->setHeight(box.height());
+            }
+            changed = true;
+        }
+    } else {
+        QPointF &vertex = m_vertices[m_pendingIndex];
+        if (!isSameCoordinate(vertex.x(), m_pendingPoint.x())
+            || !isSameCoordinate(vertex.y(), m_pendingPoint.y())) {
+            vertex = m_pendingPoint;
+            changed = true;
+        }
+    }
+    if (!changed)
+        return;
+    publishVertices();
+    if (m_pendingRepaint)
+        repaint();
+}
+
+QString WPolygon::colourText(const QVariant &value)
+{
+    const QColor colour = value.value<QColor>();
+    if (!colour.isValid())
+        return QString();
+    return colour.name(colour.alpha() == 255 ? QColor::HexRgb : QColor::HexArgb);
+}
+
+QRectF WPolygon::boundingBox() const
+{
+    // Tiny squares, so that a box around vertices on one line is not
+    // empty, and united stays a plain union.
+    constexpr double side = 1e-6;
+    QRectF box;
+    for (const QPointF &vertex : m_vertices)
+        box = box.united(QRectF(vertex, QSizeF(side, side)));
+    return box;
+}
+
+void WPolygon::setChildColor(const QColor &colour, int childIndex, bool noRepaint)
+{
+    Q_UNUSED(colour);
+    Q_UNUSED(childIndex);
+    Q_UNUSED(noRepaint);
+}
+
+void WPolygon::updateGeometry(const QRectF &newRect, const QRectF &oldRect)
+{
+    m_geometryDirty = true;
+    repaint();
+    QQuickItem::geometryChange(newRect, oldRect);
+}
+
+void WPolygon::repaint()
+{
+    QQuickItem *pItem = item();
+    if (!pItem)
+        return;
+    // The shipped items draw on a canvas, which repaints on request only.
+    if (pItem->metaObject()->indexOfMethod("repaint()") >= 0)
+        QMetaObject::invokeMethod(pItem, "repaint");
+    else
+        pItem->update();
+}
+
+bool WPolygon::editWidget(double x, double y, int keys, int state)
+{
+    Q_UNUSED(x);
+    Q_UNUSED(y);
+    Q_UNUSED(keys);
+    Q_UNUSED(state);
+    return false;
+}
+
+void WPolygon::setFieldColor(const QColor &colour)
+{
+    Q_UNUSED(colour);
+}
+
+void WPolygon::saveVertices(const QByteArray &vertexJsonList)
+{
+    QList<QPointF> vertices;
+    if (!parseVertexJson(vertexJsonList, &vertices))
+        return;
+    m_vertices = vertices;
+    publishVertices();
+}
+
+bool WPolygon::parseVertexJson(const QByteArray &json, QList<QPointF> *pVertices)
+{
+    pVertices->clear();
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(json, &error);
+    if (error.error != QJsonParseError::NoError || !document.isArray())
+        return false;
+    const QJsonArray array = document.array();
+    QList<QPointF> vertices;
+    for (const QJsonValue &value : array) {
+        const QJsonValue x = value[QStringLiteral("x")];
+        const QJsonValue y = value[QStringLiteral("y")];
+        if (!value.isObject() || !x.isDouble() || !y.isDouble())
+            return false;
+        vertices.append(QPointF(x.toDouble(), y.toDouble()));
+    }
+    if (vertices.isEmpty())
+        return false;
+    *pVertices = vertices;
+    return true;
+}
 
 void WPolygon::layoutIn(const QRectF &parentRect)
 {

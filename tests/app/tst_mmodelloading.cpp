@@ -157,7 +157,9 @@ void TestMModelLoading::demoLoadsWithoutWarnings()
                                                            "Zone Out", "In 1",       "In 2",
                                                            "Out A",      "Out B",      "Out C", "Out D",
                                                            "Hall Scenes", "Music Source", "Tel",
-                                                           "Logic Out",  "Zone Volume"};
+                                                           "Logic Out",  "Zone Volume", "Hall Rooms",
+                                                           "[Hall-North]", "[Hall-East]", "[Hall-South]",
+                                                           "[Hall-West]"};
                     QVERIFY2(kDemoNodes.contains(pControl->node()->label()),
                              qPrintable(pControl->node()->label()));
                 }

@@ -49,7 +49,7 @@ RoomCombineRig::~RoomCombineRig()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-bool RoomCombineRig::readDesign(const QString &blockTitle)
+QString RoomCombineRig::designXml(quint16 port, const QString &blockTitle)
 {
     static const QStringList kNames = {"One", "Two", "Three", "Four"};
     QString xml = QStringLiteral("<?xml version=\"1.0\" encoding=\"Windows-1252\"?>\n"
@@ -61,7 +61,7 @@ bool RoomCombineRig::readDesign(const QString &blockTitle)
         + designProperty(QStringLiteral("nodeID"), QStringLiteral("1"))
         + designProperty(QStringLiteral("deviceType"), QStringLiteral("DXR-880"))
         + designProperty(QStringLiteral("ipAddress"), QStringLiteral("127.0.0.1"))
-        + designProperty(QStringLiteral("serialPortNumber"), QString::number(device.port()))
+        + designProperty(QStringLiteral("serialPortNumber"), QString::number(port))
         + designProperty(QStringLiteral("isMainDXR"), QStringLiteral("True"));
     xml += QStringLiteral("\t\t</Node>\n");
     for (int n = 1; n <= kNames.size(); ++n) {
@@ -82,7 +82,12 @@ bool RoomCombineRig::readDesign(const QString &blockTitle)
         + designProperty(QStringLiteral("index"), QStringLiteral("1"))
         + QStringLiteral("\t\t</RCGroup>\n\t</RCGroups>\n"
                          "\t<Assignment>\n\t\t<RCGroup id=\"1\" />\n\t</Assignment>\n</Project>\n");
+    return xml;
+}
 
+bool RoomCombineRig::readDesign(const QString &blockTitle)
+{
+    const QString xml = designXml(device.port(), blockTitle);
     const QString path = QDir::current().filePath(QStringLiteral("rooms.vpj"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))

@@ -61,6 +61,11 @@ public:
     // subscription or not. What went wrong, or empty.
     QString start(bool subscribe, const QString &blockTitle = QStringLiteral("Standard Room Combiner"));
 
+    // The design: the processor (node 1) at 127.0.0.1 on the port, four
+    // rooms of the block title in group 1 (block node ids 11 to 14, names
+    // "Hall-One" .. "Hall-Four"), the group node 30 labelled "Hall Group".
+    static QString designXml(quint16 port, const QString &blockTitle);
+
     HChassis *chassis() const { return m_pChassis; }
     HRCGroup *group() const { return m_pGroup; }
     Room &room(int number) { return m_rooms.at(size_t(number - 1)); }

@@ -593,8 +593,8 @@ void TestXVPJHandler::demoDesign()
     QCOMPARE(pChassis->chassisKey(), QStringLiteral("Chassis|||1"));
     QCOMPARE(childLabels(pChassis), (QStringList{"Music Gain", "Mic Gain", "Mic Inputs", "Zone Out",
                                                  "Music Source", "Logic Out", "Zone Volume",
-                                                 "Morning", "Conference", "Evening Concert",
-                                                 "Hall Scenes"}));
+                                                 "Hall Rooms", "Morning", "Conference",
+                                                 "Evening Concert", "Hall Scenes"}));
     // The drop lists' parameter-set list, with its sets in order.
     HNode *pScenes = root.findByCategoryAndNodeID(QStringLiteral("ParameterSetLists"), 60);
     QVERIFY(pScenes);
