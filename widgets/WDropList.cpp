@@ -147,7 +147,7 @@ bool WDropList::takeChoice(int index)
     m_currentIndex = index;
     TTransform *pTransform = transform();
     PProtocol *pProtocol = protocol();
-    if (!pTransform || !pProtocol || isUpdating())
+    if (!pTransform || !pProtocol || !isOutputEnabled())
         return true;
     const quint32 value = parameterSetList && m_index1ForQuery == 2 ? quint32(index) + 1u
                                                                       : quint32(m_values.at(index));
@@ -187,10 +187,10 @@ void WDropList::setState()
     if (index < m_items.size()) {
         // The item's handlers run inside these writes: nothing they report
         // is the operator's.
-        setUpdating(true);
+        setOutputEnabled(false);
         setItemProperty("currentIndex", int(index));
         setItemProperty("currentText", m_items.at(int(index)));
-        setUpdating(false);
+        setOutputEnabled(true);
     }
 }
 

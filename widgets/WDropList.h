@@ -19,8 +19,9 @@ class XmlWriter;
 // A list bound to a parameter-set list node (title "PSetList") numbers its
 // entries from 1 and sends a choice again even when it is already selected.
 //
-// The base's update guard is held while a reply is written into the item:
-// nothing the item reports then is sent.
+// The base's output-enabled flag is cleared while a reply is written into
+// the item, as in every widget that shows device values: nothing the item
+// reports then is sent.
 class WDropList : public WWidget
 {
     Q_OBJECT
