@@ -66,30 +66,6 @@ void pauseNs(qint64 ns)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-struct Figures
-{
-    double meanMs = 0;
-    double p99Ms = 0;
-    double maxMs = 0;
-    int count = 0;
-};
-
-Figures figuresOf(std::vector<qint64> latenciesNs)
-{
-    Figures f;
-    f.count = int(latenciesNs.size());
-    if (latenciesNs.empty())
-        return f;
-    std::sort(latenciesNs.begin(), latenciesNs.end());
-    double sum = 0;
-    for (qint64 ns : latenciesNs)
-        sum += double(ns);
-    const size_t n = latenciesNs.size();
-    f.meanMs = sum / double(n) / 1e6;
-    f.p99Ms = double(latenciesNs[std::min(n - 1, size_t(double(n) * 0.99))]) / 1e6;
-    f.maxMs = double(latenciesNs.back()) / 1e6;
-    return f;
-}
 
 class Bench
 {
@@ -161,7 +137,7 @@ public:
     }
 
     // Presses and straight sends in turn; each waits for its bytes.
-    void run(Figures *pPressed, Figures *pSent, int *pLost)
+    void run(LatencyFigures *pPressed, LatencyFigures *pSent, int *pLost)
     {
         std::vector<qint64> pressed;
         std::vector<qint64> sent;
@@ -192,8 +168,8 @@ public:
             }
             sent.push_back(m_arrivals[before].atNs - startNs);
         }
-        *pPressed = figuresOf(pressed);
-        *pSent = figuresOf(sent);
+        *pPressed = latencyFigures(pressed, 1e6);
+        *pSent = latencyFigures(sent, 1e6);
         *pLost = lost;
     }
 
@@ -237,17 +213,17 @@ int main(int argc, char **argv)
         std::printf("could not set up the button against the local device\n");
         return 0;
     }
-    Figures pressed;
-    Figures sent;
+    LatencyFigures pressed;
+    LatencyFigures sent;
     int lost = 0;
     bench.run(&pressed, &sent, &lost);
     std::printf("%-22s %6s %9s %9s %9s\n", "path", "sends", "mean ms", "p99 ms", "max ms");
-    std::printf("%-22s %6d %9.3f %9.3f %9.3f\n", "outputPressed", pressed.count, pressed.meanMs, pressed.p99Ms,
-                pressed.maxMs);
-    std::printf("%-22s %6d %9.3f %9.3f %9.3f\n", "ITcpClient::send", sent.count, sent.meanMs, sent.p99Ms,
-                sent.maxMs);
+    std::printf("%-22s %6d %9.3f %9.3f %9.3f\n", "outputPressed", pressed.count, pressed.mean, pressed.p99,
+                pressed.max);
+    std::printf("%-22s %6d %9.3f %9.3f %9.3f\n", "ITcpClient::send", sent.count, sent.mean, sent.p99,
+                sent.max);
     std::printf("\nratio press / send: mean %.2f, p99 %.2f   (lost %d, send failures %d)\n",
-                sent.meanMs > 0 ? pressed.meanMs / sent.meanMs : 0.0,
-                sent.p99Ms > 0 ? pressed.p99Ms / sent.p99Ms : 0.0, lost, bench.failures());
+                sent.mean > 0 ? pressed.mean / sent.mean : 0.0,
+                sent.p99 > 0 ? pressed.p99 / sent.p99 : 0.0, lost, bench.failures());
     return 0;
 }

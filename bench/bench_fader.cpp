@@ -55,32 +55,16 @@ void pauseNs(qint64 ns)
         QCoreApplication::processEvents(QEventLoop::AllEvents);
 }
 
-struct Figures
+struct Figures : LatencyFigures
 {
-    double meanMs = 0;
-    double p99Ms = 0;
-    double maxMs = 0;
-    double minMs = 0;
-    int count = 0;
     int lost = 0;
 };
 
 Figures figuresOf(std::vector<qint64> latenciesNs, int lost)
 {
     Figures f;
+    static_cast<LatencyFigures &>(f) = latencyFigures(std::move(latenciesNs), 1e6);
     f.lost = lost;
-    f.count = int(latenciesNs.size());
-    if (latenciesNs.empty())
-        return f;
-    std::sort(latenciesNs.begin(), latenciesNs.end());
-    double sum = 0;
-    for (qint64 ns : latenciesNs)
-        sum += double(ns);
-    const size_t n = latenciesNs.size();
-    f.meanMs = sum / double(n) / 1e6;
-    f.p99Ms = double(latenciesNs[std::min(n - 1, size_t(double(n) * 0.99))]) / 1e6;
-    f.maxMs = double(latenciesNs.back()) / 1e6;
-    f.minMs = double(latenciesNs.front()) / 1e6;
     return f;
 }
 
@@ -262,8 +246,8 @@ int main(int argc, char **argv)
             continue;
         }
         const Figures f = bench.run();
-        std::printf("%-16s %6d %9.2f %9.2f %9.2f %9.2f %6d %9d\n", mode, f.count, f.meanMs, f.p99Ms,
-                    f.maxMs, f.minMs, f.lost, bench.failures());
+        std::printf("%-16s %6d %9.2f %9.2f %9.2f %9.2f %6d %9d\n", mode, f.count, f.mean, f.p99,
+                    f.max, f.min, f.lost, bench.failures());
     }
     return 0;
 }

@@ -10,27 +10,17 @@
 // reply routed to one transform, the figure of the VDS routing benchmark.
 // It asserts nothing.
 
-#include "comms/ITcpClient.h"
-#include "comms/PProtocolHost.h"
-#include "comms/PVDSProtocol.h"
+#include "comms/PProtocol.h"
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CAttributes.h"
-#include "devices/HChassis.h"
 #include "devices/HNode.h"
-#include "devices/HNodeFactory.h"
 #include "roomcombine/HRCGroup.h"
-#include "roomcombine/HRCGroupInfo.h"
 
 #include "BenchMessages.h"
+#include "BenchRoomProcessor.h"
 #include "BenchTiming.h"
-#include "SimulatedVdsDevice.h"
-#include "SimulatedVdsRoomCombiner.h"
 
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QHostAddress>
-#include <QTcpSocket>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,56 +32,6 @@ namespace {
 constexpr int Groups = 4;
 constexpr int RoomsPerGroup = 8;
 constexpr int Rounds = 100;
-
-// The protocol asks nothing of the application here.
-class QuietHost : public PProtocolHost
-{
-public:
-    void setPollingActive(bool) override {}
-    void runReceiveDialog(PFileProtocol *, IInterface *) override {}
-    void showReceiveFailure(const QString &) override {}
-};
-
-// One bound control: its binding record and its transform.
-struct Binding
-{
-    CAttributes attributes;
-    std::unique_ptr<TTransform> transform;
-};
-
-std::unique_ptr<Binding> bind(HNode *pNode, quint32 kind, const char *transformName, int index = 0)
-{
-    auto pBinding = std::make_unique<Binding>();
-    pBinding->attributes.setAddressStruct(kind);
-    pBinding->attributes.setIndex1(index);
-    pBinding->transform.reset(TTransformFactory::createTransform(QLatin1String(transformName)));
-    pBinding->transform->setOwner(&pBinding->attributes);
-    pBinding->transform->setOwnerNode(pNode);
-    pBinding->transform->configure();
-    return pBinding;
-}
-
-struct Figures
-{
-    double meanUs = 0;
-    double p99Us = 0;
-    qsizetype n = 0;
-};
-
-Figures figures(std::vector<qint64> ns)
-{
-    Figures f;
-    f.n = qsizetype(ns.size());
-    if (ns.empty())
-        return f;
-    std::sort(ns.begin(), ns.end());
-    double sum = 0;
-    for (qint64 value : ns)
-        sum += double(value);
-    f.meanUs = sum / double(ns.size()) / 1e3;
-    f.p99Us = double(ns.at(std::min(ns.size() - 1, size_t(double(ns.size()) * 0.99)))) / 1e3;
-    return f;
-}
 
 // The two states each group's front panel alternates between.
 SimulatedVdsRoomCombiner::Sets stateOf(int round)
@@ -108,67 +48,28 @@ int main(int argc, char **argv)
     QCoreApplication app(argc, argv);
     hideAllMessages();
 
-    SimulatedVdsDevice device;
-    device.setValueStoreEnabled(true);
-    device.setSubscriptionAccepted(false);
-    device.setValue("GA\"Gain\">1", "-10.0");
-    SimulatedVdsRoomCombiner combiner(&device);
-    device.addBehaviour(&combiner);
-
-    // The processor's tree: groups 1..4, each with its eight rooms.
-    HChassis chassis;
-    HNodeFactory factory;
-    std::vector<HRCGroup *> groups;
-    for (int g = 1; g <= Groups; ++g) {
-        combiner.addGroup(g);
-        for (int r = 1; r <= RoomsPerGroup; ++r)
-            chassis.roomCombineInfo()->addRoom(r, QStringLiteral("Hall%1-Room%2").arg(g).arg(r), g, 1,
-                                               100 * g + r, {});
-        auto *pGroup = new HRCGroup;
-        pGroup->setId(QString::number(g));
-        chassis.addChild(pGroup);
-        pGroup->buildChildren(&factory, false);
-        groups.push_back(pGroup);
-    }
+    BenchRoomProcessor processor(Groups, RoomsPerGroup);
+    processor.device().setValue("GA\"Gain\">1", "-10.0");
+    const std::vector<HRCGroup *> &groups = processor.groups();
+    PProtocol *pProtocol = processor.protocol();
     HNode gainNode;
     gainNode.setLabel(QStringLiteral("Gain"));
-
-    ITcpClient client;
-    client.setAddress(QHostAddress(QHostAddress::LocalHost));
-    client.setPort(device.port());
-    PProtocol *pProtocol = chassis.protocol();
-    pProtocol->setInterface(&client);
-    client.setOwner(pProtocol);
-    QuietHost host;
-    pProtocol->setHost(&host);
     gainNode.setProtocol(pProtocol);
-    if (!client.open() || !waitFor([&]() { return client.isConnected(); }, 5000)
-        || !waitFor([&]() { return client.hasSubscriptionState(); }, 5000)) {
-        std::printf("could not connect to the local device\n");
+    if (!processor.connect())
         return 1;
-    }
-
-    QElapsedTimer clock;
-    clock.start();
-    qint64 readAtNs = -1;
-    QTcpSocket *pSocket = client.socket();
-    QObject::disconnect(pSocket, &QTcpSocket::readyRead, &client, &ITcpClient::dataReady);
-    QObject::connect(pSocket, &QTcpSocket::readyRead, &client,
-                     [&]() { readAtNs = clock.nsecsElapsed(); });
-    QObject::connect(pSocket, &QTcpSocket::readyRead, &client, &ITcpClient::dataReady);
 
     // One control per room; the last room of a group is the last to hear
     // of each report.
-    std::vector<std::unique_ptr<Binding>> rooms;
+    std::vector<std::unique_ptr<BenchBinding>> rooms;
     std::vector<qint64> lastHeardNs(Groups, -1);
     std::vector<int> heard(Groups, 0);
     for (int g = 0; g < Groups; ++g) {
         HRCGroup *pGroup = groups.at(size_t(g));
         for (int r = 0; r < pGroup->childCount(); ++r)
-            rooms.push_back(bind(pGroup->childAt(r), CAttributes::StructRawCommand, "passThrough"));
+            rooms.push_back(benchBind(pGroup->childAt(r), CAttributes::StructRawCommand, "passThrough"));
         HNode *pLast = pGroup->childAt(pGroup->childCount() - 1);
         QObject::connect(pLast, &HNode::queryResponseReady, pLast, [&, g]() {
-            lastHeardNs[size_t(g)] = clock.nsecsElapsed() - readAtNs;
+            lastHeardNs[size_t(g)] = processor.nowNs() - processor.readAtNs();
             ++heard[size_t(g)];
         });
     }
@@ -177,7 +78,7 @@ int main(int argc, char **argv)
     std::vector<qint64> roomNs;
     for (int round = 0; round < Rounds; ++round) {
         for (int g = 1; g <= Groups; ++g)
-            combiner.setCombinations(g, stateOf(round + g));
+            processor.combiner().setCombinations(g, stateOf(round + g));
         std::fill(heard.begin(), heard.end(), 0);
         for (const auto &pRoom : rooms)
             pProtocol->requestValue(pRoom->transform.get());
@@ -194,12 +95,12 @@ int main(int argc, char **argv)
     }
 
     // The floor: one reply routed to one transform.
-    std::unique_ptr<Binding> gain = bind(&gainNode, CAttributes::StructNamedIndex, "strV", 1);
+    std::unique_ptr<BenchBinding> gain = benchBind(&gainNode, CAttributes::StructNamedIndex, "strV", 1);
     std::vector<qint64> floorNs;
     int ready = 0;
     QObject::connect(gain->transform.get(), &TTransform::replyValueReady, gain->transform.get(), [&]() {
         ++ready;
-        floorNs.push_back(clock.nsecsElapsed() - readAtNs);
+        floorNs.push_back(processor.nowNs() - processor.readAtNs());
     });
     for (int round = 0; round < Rounds * Groups; ++round) {
         pProtocol->requestValue(gain->transform.get());
@@ -209,18 +110,16 @@ int main(int argc, char **argv)
         }
     }
 
-    const Figures room = figures(roomNs);
-    const Figures base = figures(floorNs);
+    const LatencyFigures room = latencyFigures(roomNs, 1e3);
+    const LatencyFigures base = latencyFigures(floorNs, 1e3);
     std::printf("%d rooms in %d groups, one control per room, %d rounds, 127.0.0.1, poll mode\n",
                 Groups * RoomsPerGroup, Groups, Rounds);
-    std::printf("GRC reply read -> last room's queryResponseReady  mean %8.1f us   p99 %8.1f us   (n = %lld)\n",
-                room.meanUs, room.p99Us, static_cast<long long>(room.n));
-    std::printf("floor: GA reply read -> replyValueReady          mean %8.1f us   p99 %8.1f us   (n = %lld)\n",
-                base.meanUs, base.p99Us, static_cast<long long>(base.n));
+    std::printf("GRC reply read -> last room's queryResponseReady  mean %8.1f us   p99 %8.1f us   (n = %d)\n",
+                room.mean, room.p99, room.count);
+    std::printf("floor: GA reply read -> replyValueReady          mean %8.1f us   p99 %8.1f us   (n = %d)\n",
+                base.mean, base.p99, base.count);
     std::printf("ratio to the floor                                mean %8.1f      p99 %8.1f\n",
-                base.meanUs > 0 ? room.meanUs / base.meanUs : 0.0,
-                base.p99Us > 0 ? room.p99Us / base.p99Us : 0.0);
-    client.close();
-    device.removeBehaviour(&combiner);
+                base.mean > 0 ? room.mean / base.mean : 0.0,
+                base.p99 > 0 ? room.p99 / base.p99 : 0.0);
     return 0;
 }

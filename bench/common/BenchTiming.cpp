@@ -36,3 +36,22 @@ bool waitFor(const std::function<bool()> &done, int timeoutMs)
     }
     return true;
 }
+
+LatencyFigures latencyFigures(std::vector<qint64> ns, double nsPerUnit)
+{
+    LatencyFigures f;
+    f.count = int(ns.size());
+    if (ns.empty())
+        return f;
+    std::sort(ns.begin(), ns.end());
+    double sum = 0;
+    for (qint64 value : ns)
+        sum += double(value);
+    const size_t n = ns.size();
+    f.mean = sum / double(n) / nsPerUnit;
+    f.median = double(ns[n / 2]) / nsPerUnit;
+    f.p99 = double(ns[std::min(n - 1, size_t(double(n) * 0.99))]) / nsPerUnit;
+    f.min = double(ns.front()) / nsPerUnit;
+    f.max = double(ns.back()) / nsPerUnit;
+    return f;
+}
