@@ -12,7 +12,8 @@ out=$(realpath -m "${1:-$root/build/screenshot.png}")
 VR_WITH_SCREENSHOT=1 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
 # VR_EXE and VR_ARGS start another program on the demo (tools/arxdemo).
-exe=${VR_EXE:-${BUILD_DIR:-$root/build}/varolinremote}
+# Taken from the current folder: the program is started in its working folder.
+exe=$(realpath -m "${VR_EXE:-${BUILD_DIR:-$root/build}/varolinremote}")
 workdir=${VR_WORKDIR:-$root/build/run}
 if [ -n "${VR_SKIN:-}" ]; then
     workdir=${VR_WORKDIR:-$root/build/run-$VR_SKIN}
@@ -40,6 +41,11 @@ xvfb-run -a -s "-screen 0 1280x1024x24" bash -c '
         xdotool mousemove "${point%,*}" "${point#*,}" click 1
         sleep 1
     done
+    # A program that is not there, or has ended, leaves only a black screen.
+    if ! kill -0 "$pid" 2>/dev/null; then
+        echo "screenshot: $VR_EXE is not running, no screenshot taken" >&2
+        exit 1
+    fi
     import -window root "$VR_OUT"
     kill "$pid"; wait "$pid" 2>/dev/null || true
 '
