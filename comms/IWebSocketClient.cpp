@@ -36,36 +36,51 @@ QString stateName(QAbstractSocket::SocketState state)
 
 IWebSocketClient::IWebSocketClient(QObject *parent)
     : QObject(parent)
-    , m_socket(QString(), QWebSocketProtocol::Version13)
 {
+}
+
+QWebSocket &IWebSocketClient::socket()
+{
+    if (m_pSocket)
+        return *m_pSocket;
+    m_pSocket = std::make_unique<QWebSocket>(QString(), QWebSocketProtocol::Version13);
+    QWebSocket &webSocket = *m_pSocket;
     // The amplifiers sit on the local network; no proxy stands between.
-    m_socket.setProxy(QNetworkProxy::NoProxy);
-    m_socket.setMaxAllowedIncomingFrameSize(MaxFrameBytes);
-    m_socket.setMaxAllowedIncomingMessageSize(MaxFrameBytes);
-    connect(&m_socket, &QWebSocket::connected, this, &IWebSocketClient::onConnected);
-    connect(&m_socket, &QWebSocket::textMessageReceived, this, &IWebSocketClient::onMesssageReceived);
-    connect(&m_socket, &QWebSocket::stateChanged, this, &IWebSocketClient::onStateChanged);
-    connect(&m_socket, &QWebSocket::disconnected, this, &IWebSocketClient::onDisconnected);
-    connect(&m_socket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
+    webSocket.setProxy(QNetworkProxy::NoProxy);
+    webSocket.setMaxAllowedIncomingFrameSize(MaxFrameBytes);
+    webSocket.setMaxAllowedIncomingMessageSize(MaxFrameBytes);
+    connect(&webSocket, &QWebSocket::connected, this, &IWebSocketClient::onConnected);
+    connect(&webSocket, &QWebSocket::textMessageReceived, this, &IWebSocketClient::onMesssageReceived);
+    connect(&webSocket, &QWebSocket::stateChanged, this, &IWebSocketClient::onStateChanged);
+    connect(&webSocket, &QWebSocket::disconnected, this, &IWebSocketClient::onDisconnected);
+    connect(&webSocket, qOverload<QAbstractSocket::SocketError>(&QWebSocket::error), this,
             &IWebSocketClient::onErrorOccurred);
-    connect(&m_socket, &QWebSocket::pong, this, &IWebSocketClient::onPong);
+    connect(&webSocket, &QWebSocket::pong, this, &IWebSocketClient::onPong);
+    return webSocket;
 }
 
 IWebSocketClient::~IWebSocketClient()
 {
     // The socket's last signals must reach neither this half-destroyed
     // client nor the listeners through it.
-    m_socket.disconnect(this);
+    if (m_pSocket)
+        m_pSocket->disconnect(this);
     m_protocolMessageHandler = nullptr;
     m_protocolErrorHandler = nullptr;
     m_modelMessageHandler = nullptr;
     m_modelErrorHandler = nullptr;
-    m_socket.abort();
+    if (m_pSocket)
+        m_pSocket->abort();
 }
 
 bool IWebSocketClient::isConnected() const
 {
-    return m_connected && m_socket.state() == QAbstractSocket::ConnectedState;
+    return m_connected && socketState() == QAbstractSocket::ConnectedState;
+}
+
+QAbstractSocket::SocketState IWebSocketClient::socketState() const
+{
+    return m_pSocket ? m_pSocket->state() : QAbstractSocket::UnconnectedState;
 }
 
 void IWebSocketClient::connectToHost(const QString &host)
@@ -84,7 +99,7 @@ void IWebSocketClient::open()
         return;
     }
     m_openRequested = true;
-    m_socket.open(m_url);
+    socket().open(m_url);
 }
 
 void IWebSocketClient::close()
@@ -93,10 +108,12 @@ void IWebSocketClient::close()
     m_openRequested = false;
     // Only an open socket has a closing handshake; one that is still
     // connecting is dropped.
-    if (m_socket.state() == QAbstractSocket::ConnectedState)
-        m_socket.close(QWebSocketProtocol::CloseCodeNormal, QString());
+    if (!m_pSocket)
+        return;
+    if (m_pSocket->state() == QAbstractSocket::ConnectedState)
+        m_pSocket->close(QWebSocketProtocol::CloseCodeNormal, QString());
     else
-        m_socket.abort();
+        m_pSocket->abort();
 }
 
 void IWebSocketClient::reconnect()
@@ -166,9 +183,9 @@ void IWebSocketClient::onErrorOccurred(QAbstractSocket::SocketError error)
 {
     qDebug() << "WS: onErrorOccurred";
     qDebug() << "WS: Error: " << error;
-    qDebug().noquote() << "WS: Error String: " + m_socket.errorString();
+    qDebug().noquote() << "WS: Error String: " + socket().errorString();
     m_connected = false;
-    const QString text = ReplyTags::networkError() + m_socket.errorString();
+    const QString text = ReplyTags::networkError() + socket().errorString();
     const QPointer<IWebSocketClient> self(this);
     if (const MessageHandler handler = m_protocolErrorHandler)
         handler(text);

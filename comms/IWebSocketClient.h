@@ -8,6 +8,7 @@
 #include <QWebSocketProtocol>
 
 #include <functional>
+#include <memory>
 
 // The WebSocket feed of one ARX amplifier, "ws://" + host + "/socket.io",
 // over which the amplifier pushes its meter readings. Every text frame goes
@@ -40,7 +41,7 @@ public:
     QUrl url() const { return m_url; }
     bool isConnected() const;
     bool isOpenRequested() const { return m_openRequested; }
-    QAbstractSocket::SocketState socketState() const { return m_socket.state(); }
+    QAbstractSocket::SocketState socketState() const;
 
     void setProtocolMessageHandler(MessageHandler handler);
     void setProtocolErrorHandler(MessageHandler handler);
@@ -63,9 +64,12 @@ public slots:
 
 private:
     void open();
+    // Made at the first open: a socket loads the TLS libraries, and most
+    // chassis never open their feed.
+    QWebSocket &socket();
 
     int m_missedPongs = 0;
-    QWebSocket m_socket;
+    std::unique_ptr<QWebSocket> m_pSocket;
     QUrl m_url;
     bool m_connected = false;
     bool m_openRequested = false;

@@ -1,10 +1,47 @@
 #include "WImage.h"
 
+#include <QDateTime>
 #include <QDebug>
+#include <QFileInfo>
+#include <QHash>
 #include <QImageReader>
 #include <QUrl>
 
 #include <algorithm>
+
+namespace {
+
+// The widths of the pictures read so far. A panel shows the same few
+// pictures in many widgets; each header is read once, and a file's again
+// only once it has changed. Resources never change.
+struct KnownWidth
+{
+    QDateTime modified;
+    qint64 size = -1;
+    int width = 0;
+};
+
+int readPictureWidth(const QString &path)
+{
+    static QHash<QString, KnownWidth> s_known;
+    const bool resource = path.startsWith(QLatin1Char(':'));
+    QDateTime modified;
+    qint64 size = -1;
+    if (!resource) {
+        const QFileInfo info(path);
+        modified = info.lastModified();
+        size = info.exists() ? info.size() : -1;
+    }
+    const auto known = s_known.constFind(path);
+    if (known != s_known.cend() && known->modified == modified && known->size == size)
+        return known->width;
+    const QSize pictureSize = QImageReader(path).size();
+    const int width = pictureSize.isValid() ? pictureSize.width() : 0;
+    s_known.insert(path, KnownWidth{modified, size, width});
+    return width;
+}
+
+} // namespace
 
 WImage::WImage(QQuickItem *parent)
     : WWidget(parent)
@@ -98,6 +135,5 @@ int WImage::pictureWidth(const QUrl &url) const
         path = QLatin1Char(':') + url.path();
     if (path.isEmpty())
         return 0;
-    const QSize size = QImageReader(path).size();
-    return size.isValid() ? size.width() : 0;
+    return readPictureWidth(path);
 }

@@ -1,6 +1,7 @@
 #include "WPanelLink.h"
 
 #include "controls/CPanelHost.h"
+#include "devices/TranslatedText.h"
 
 WPanelLink::WPanelLink(QQuickItem *parent)
     : WLabel(parent)
@@ -12,6 +13,22 @@ WPanelLink::WPanelLink(QQuickItem *parent)
 
 WPanelLink::~WPanelLink() = default;
 
+namespace {
+
+const TranslatedText &textKind()
+{
+    static const TranslatedText s_text(QT_TRANSLATE_NOOP("QObject", "Text"));
+    return s_text;
+}
+
+const TranslatedText &buttonKind()
+{
+    static const TranslatedText s_text(QT_TRANSLATE_NOOP("QObject", "Button"));
+    return s_text;
+}
+
+} // namespace
+
 bool WPanelLink::readAttribute(const QString &name, const QString &value)
 {
     if (name == QLatin1String("keepImageInBounds")) {
@@ -22,9 +39,9 @@ bool WPanelLink::readAttribute(const QString &name, const QString &value)
         if (!value.isEmpty())
             setPictureProperty("imagePath", value);
     } else if (name == QLatin1String("imagevalid")) {
-        setItemProperty("imageValid", value != QObject::tr("Text"));
+        setItemProperty("imageValid", value != textKind().text());
     } else if (name == QLatin1String("buttonmode")) {
-        setItemProperty("buttonMode", value == QObject::tr("Button"));
+        setItemProperty("buttonMode", value == buttonKind().text());
     } else if (name == QLatin1String("hasBorder")) {
         setItemProperty("hasBorder", value.toInt() != 0);
     } else {

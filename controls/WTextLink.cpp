@@ -2,6 +2,7 @@
 
 #include "comms/PProtocol.h"
 #include "comms/TTransform.h"
+#include "devices/TranslatedText.h"
 
 #include <QDebug>
 
@@ -11,6 +12,16 @@ WTextLink::WTextLink(QQuickItem *parent)
 }
 
 WTextLink::~WTextLink() = default;
+
+namespace {
+
+const TranslatedText &buttonKind()
+{
+    static const TranslatedText s_text(QT_TRANSLATE_NOOP("QObject", "Button"));
+    return s_text;
+}
+
+} // namespace
 
 void WTextLink::destroy()
 {
@@ -42,7 +53,7 @@ bool WTextLink::readAttribute(const QString &name, const QString &value)
         setItemProperty("hasText", true);
         setItemProperty("hasImage", false);
     } else if (name == QLatin1String("buttonmode")) {
-        setItemProperty("buttonMode", value == QObject::tr("Button"));
+        setItemProperty("buttonMode", value == buttonKind().text());
     } else {
         return WButton::readAttribute(name, value);
     }

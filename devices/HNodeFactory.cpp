@@ -8,6 +8,7 @@
 #include "HGroup.h"
 #include "HParameterSet.h"
 #include "HParameterSetList.h"
+#include "TranslatedText.h"
 #include "roomcombine/HRCGroup.h"
 #include "roomcombine/HRCGroupCombo.h"
 #include "roomcombine/HRCRoom.h"
@@ -84,11 +85,14 @@ HNode *HNodeFactory::createNode(const QString &className, const QString &cardTyp
     // names go through the translator like the design software's.
     if (className == QLatin1String("Group"))
         return new HGroup;
-    if (className == QObject::tr("RCGroup"))
+    static const TranslatedText s_rcGroup(QT_TRANSLATE_NOOP("QObject", "RCGroup"));
+    static const TranslatedText s_rcRoom(QT_TRANSLATE_NOOP("QObject", "RCRoom"));
+    static const TranslatedText s_rcGroupCombo(QT_TRANSLATE_NOOP("QObject", "RCGroupCombo"));
+    if (className == s_rcGroup.text())
         return new HRCGroup;
-    if (className == QObject::tr("RCRoom"))
+    if (className == s_rcRoom.text())
         return new HRCRoom;
-    if (className == QObject::tr("RCGroupCombo"))
+    if (className == s_rcGroupCombo.text())
         return new HRCGroupCombo;
     if (className == QLatin1String("ParameterSet"))
         return new HParameterSet;

@@ -43,6 +43,7 @@ private slots:
     void pushedFramesReachTheMeters();
     void deletingTheRepositoryWithFramesInFlight();
     void deletingTheClientFirst();
+    void closingBeforeTheFirstOpen();
 
 private:
     std::unique_ptr<SimulatedArxAmplifier> m_pAmplifier;
@@ -250,5 +251,22 @@ void TestIWebSocketClient::deletingTheClientFirst()
     QTRY_COMPARE_WITH_TIMEOUT(m_pAmplifier->feedClientCount(), 0, Patience);
 }
 
+// A client that never opened has no socket yet: closing it does nothing, and
+// its first open still connects.
+void TestIWebSocketClient::closingBeforeTheFirstOpen()
+{
+    IWebSocketClient client;
+    client.close();
+    QCOMPARE(client.socketState(), QAbstractSocket::UnconnectedState);
+    QVERIFY(!client.isOpenRequested());
+    QVERIFY(!client.isConnected());
+    client.connectToHost(kHost);
+    QTRY_VERIFY_WITH_TIMEOUT(client.isConnected(), Patience);
+    QCOMPARE(client.socketState(), QAbstractSocket::ConnectedState);
+    client.close();
+    QTRY_COMPARE_WITH_TIMEOUT(m_pAmplifier->feedClientCount(), 0, Patience);
+}
+
 VR_TEST_MAIN(TestIWebSocketClient)
 #include "tst_iwebsocketclient.moc"
+
