@@ -486,7 +486,7 @@ QJsonObject SimulatedArxAmplifier::readingsSlows() const
     }
     return QJsonObject{
         {QStringLiteral("ext_state"), QJsonObject{{QStringLiteral("standby"), standby ? 1 : 0},
-                                                  {QStringLiteral("mains"), 1},
+                                                  {QStringLiteral("mains"), m_mains},
                                                   {QStringLiteral("fan"), 0},
                                                   {QStringLiteral("generic_hw_fault"), 0},
                                                   {QStringLiteral("power_supply"), 0}}},

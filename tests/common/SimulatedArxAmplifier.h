@@ -123,6 +123,10 @@ public:
     void setOutputCount(int count);
     void setInputReading(int channel, const InputReading &reading);
     void setOutputRms(int channel, double volts);
+    // The power-supply condition the "slows" frames report ("mains": 0
+    // normal, 1 near overvoltage, 2 undervoltage, 3 overvoltage, 4 fuse
+    // blown). Default 1, as the amplifier on the bench reports.
+    void setMains(int mains) { m_mains = mains; }
     // Readings that move by themselves, for a person watching the meters.
     void setAnimated(bool animated) { m_animated = animated; }
     // Pushes frames at the rate (per second) to every feed client.
@@ -177,6 +181,7 @@ private:
     QList<InputReading> m_inputs;
     QList<double> m_outputs;
     bool m_animated = false;
+    int m_mains = 1;
     QTimer m_feedTimer;
     int m_ticksPerSlows = 1;
     qint64 m_tick = 0;

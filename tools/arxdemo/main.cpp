@@ -2,7 +2,7 @@
 //
 //   arxdemo [--port N] [--rate N] [--panel SCENE/PANEL] [--workdir DIR]
 //           [--reply-client-id TEXT] [--empty-values] [--numeric-bools]
-//           [--refuse-writes]
+//           [--refuse-writes] [--mains N]
 //
 // It starts the simulated ARX amplifier on 127.0.0.1 (a free port unless
 // --port), aims the program's ARX clients at that port and opens the
@@ -12,7 +12,9 @@
 // readings. The processor's meters need the simulated VDS device
 // (build/tools/simdevice/simdevice) as well. Every post to the amplifier's
 // REST endpoint is printed; the last four options make it answer as a
-// faulty amplifier would.
+// faulty amplifier would. --mains sets the power-supply condition its
+// readings report (0 normal, the default 1 near overvoltage, 2 to 4 faults),
+// which the device-status dashboard shows.
 
 #include "SimulatedArxAmplifier.h"
 #include "app/MModel.h"
@@ -67,8 +69,13 @@ int main(int argc, char **argv)
                                                 QStringLiteral("Send booleans as 0 and 1."));
     const QCommandLineOption refuseWritesOption(QStringLiteral("refuse-writes"),
                                                 QStringLiteral("Refuse every WRITE (HTTP 403)."));
+    const QCommandLineOption mainsOption(
+        QStringLiteral("mains"),
+        QStringLiteral("Power-supply condition to report: 0 normal, 1 near overvoltage (default), "
+                       "2 undervoltage, 3 overvoltage, 4 fuse blown."),
+        QStringLiteral("n"), QStringLiteral("1"));
     parser.addOptions({portOption, rateOption, panelOption, workdirOption, clientIdOption,
-                       emptyValuesOption, numericBoolsOption, refuseWritesOption});
+                       emptyValuesOption, numericBoolsOption, refuseWritesOption, mainsOption});
     parser.process(app);
 
     bool ok = false;
@@ -92,6 +99,7 @@ int main(int argc, char **argv)
     amplifier.setEmptyValues(parser.isSet(emptyValuesOption));
     amplifier.setNumericBools(parser.isSet(numericBoolsOption));
     amplifier.setRefuseWrites(parser.isSet(refuseWritesOption));
+    amplifier.setMains(parser.value(mainsOption).toInt());
     QObject::connect(&amplifier, &SimulatedArxAmplifier::postReceived, &amplifier, [&amplifier]() {
         const QJsonObject body = QJsonDocument::fromJson(amplifier.posts().last().body).object();
         const QJsonObject action =

@@ -375,6 +375,66 @@ bool writeCommon(ImageWriter &writer)
     return ok;
 }
 
+// --- Device-status pictures (96 x 96) ---------------------------------------
+// Shown beside a status device whose state needs a word: still gathering,
+// unreachable, or no status to be had. Each in its state's colour.
+
+constexpr int statusPictureSize = 96;
+
+// A ring of dots fading round the circle, as a still of a spinner.
+void drawLoadingInfo(QPainter &p)
+{
+    const QColor colour(0x63, 0xC0, 0xDF);
+    constexpr int dots = 8;
+    p.setPen(Qt::NoPen);
+    for (int i = 0; i < dots; ++i) {
+        const qreal angle = 2.0 * M_PI * i / dots - M_PI / 2.0;
+        QColor dot = colour;
+        dot.setAlphaF(0.25 + 0.75 * i / (dots - 1));
+        p.setBrush(dot);
+        p.drawEllipse(QPointF(48 + 32 * qCos(angle), 48 + 32 * qSin(angle)), 8, 8);
+    }
+}
+
+// A rounded triangle with an exclamation mark.
+void drawWarningSign(QPainter &p)
+{
+    const QColor colour(0xF5, 0xC1, 0x22);
+    QPolygonF triangle;
+    triangle << QPointF(48, 10) << QPointF(88, 82) << QPointF(8, 82);
+    p.setPen(roundPen(colour, 8.0));
+    p.setBrush(colour);
+    p.drawPolygon(triangle);
+    const QColor mark(0x23, 0x1F, 0x20);
+    p.setPen(roundPen(mark, 9.0));
+    p.drawLine(QPointF(48, 36), QPointF(48, 58));
+    p.setPen(Qt::NoPen);
+    p.setBrush(mark);
+    p.drawEllipse(QPointF(48, 72), 5, 5);
+}
+
+// A disc with a question mark.
+void drawErrorRetrievingInfo(QPainter &p)
+{
+    const QColor colour(0x79, 0x75, 0xA9);
+    p.setPen(Qt::NoPen);
+    p.setBrush(colour);
+    p.drawEllipse(QPointF(48, 48), 42, 42);
+    p.setPen(Qt::white);
+    p.setFont(font(60, true));
+    p.drawText(QRectF(0, 0, 96, 96), Qt::AlignCenter, QStringLiteral("?"));
+}
+
+bool writeDeviceStatus(ImageWriter &writer)
+{
+    const QSize size(statusPictureSize, statusPictureSize);
+    bool ok = true;
+    ok &= writer.write(QStringLiteral("images/loadingInfo.png"), size, drawLoadingInfo);
+    ok &= writer.write(QStringLiteral("images/warning.png"), size, drawWarningSign);
+    ok &= writer.write(QStringLiteral("images/errorRetrievingInfo.png"), size, drawErrorRetrievingInfo);
+    return ok;
+}
+
 // --- Meter pictures (48 x 48) ---------------------------------------------
 
 // A round lamp in the zone's colour, with a darker rim and a highlight.
@@ -763,6 +823,7 @@ int main(int argc, char **argv)
     for (const Accent &accent : accents)
         ok &= writeAccent(writer, accent);
     ok &= writeCommon(writer);
+    ok &= writeDeviceStatus(writer);
     ok &= writeMeters(writer);
     ok &= writeLeds(writer);
     ok &= writeDemo(writer);
