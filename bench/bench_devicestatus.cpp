@@ -93,6 +93,7 @@ int main(int argc, char **argv)
     SimulatedArxAmplifier amplifier;
     amplifier.setInputCount(2);
     amplifier.setOutputCount(4);
+    amplifier.setMains(0);
     amplifier.startFeed(20);
     IArxAddress::setPort(amplifier.port());
 
