@@ -468,10 +468,12 @@ void TestDQmlDeviceStatusDialog::arrayRebootThroughPopup()
     QTRY_VERIFY(rowOf(rig, QStringLiteral("Array")));
     QVERIFY(DashboardRig::click(rig.find(QStringLiteral("rebootButton"), rowOf(rig, QStringLiteral("Array")))));
     QCOMPARE(textOf(rig.find(QStringLiteral("rebootTitle"))), QStringLiteral("Reboot Array"));
+    // Timed from the answer itself, not from when the wait saw it.
+    QElapsedTimer sinceAnswer;
+    connect(&rig.dialog, &DQmlDeviceStatusDialog::deviceRebootedSuccessfully, this,
+            [&sinceAnswer]() { sinceAnswer.start(); });
     QVERIFY(DashboardRig::click(rig.find(QStringLiteral("rebootConfirmButton"))));
     QVERIFY(rebooted.wait(Patience));
-    QElapsedTimer sinceAnswer;
-    sinceAnswer.start();
     QCOMPARE(failed.count(), 0);
     QCOMPARE(array.datagramCount("REBOOT"), 1);
     QCOMPARE(textOf(rig.find(QStringLiteral("rebootText"))), QStringLiteral("The device is rebooting."));
@@ -479,11 +481,12 @@ void TestDQmlDeviceStatusDialog::arrayRebootThroughPopup()
     QCOMPARE(rig.dialog.rebootRefreshTimer().interval(), 6000);
 
     QTRY_VERIFY_WITH_TIMEOUT(!rig.find(QStringLiteral("rebootPopup"))->isVisible(), 4000);
-    QVERIFY(sinceAnswer.elapsed() >= 1900);
+    // Timers may fire a little early (coarse timers by up to 5 %).
+    QVERIFY(sinceAnswer.elapsed() >= 1800);
     QVERIFY(!rig.dialog.property("isRebootDialogOpen").toBool());
     QCOMPARE(array.datagramCount("ARRAY"), 1);
     QTRY_COMPARE_WITH_TIMEOUT(array.datagramCount("ARRAY"), 2, 9000);
-    QVERIFY(sinceAnswer.elapsed() >= 5900);
+    QVERIFY2(sinceAnswer.elapsed() >= 5600, qPrintable(QString::number(sinceAnswer.elapsed())));
     QVERIFY(completed.wait(Patience));
 }
 
