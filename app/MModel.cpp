@@ -57,6 +57,8 @@ MModel::MModel()
 
 MModel::~MModel()
 {
+    // The dashboard's devices go with the tree below.
+    m_deviceStatusDialog.closeDeviceStatusDialog();
     VModeManager::destroyInstance();
     m_pModeManager = nullptr;
     delete m_pScenes;
@@ -217,6 +219,8 @@ void MModel::loadProject(const QString &path)
 {
     if (!m_pRoot || !m_pInterface || !m_pScenes)
         return;
+    // The dashboard shows devices of the project being replaced.
+    m_deviceStatusDialog.closeDeviceStatusDialog();
     // A received project never shows the previous site's record or keeps
     // its exit PIN.
     if (m_pProject)
@@ -266,6 +270,7 @@ bool MModel::loadDesignProject(const QString &path)
         m_designPath.clear();
         return false;
     }
+    m_deviceStatusDialog.closeDeviceStatusDialog();
     if (m_designPath.isEmpty())
         m_pRoot->pruneByUse(false);
     // A design loaded before is merged with, not replaced.
@@ -280,6 +285,7 @@ bool MModel::loadDesignProject(const QString &path)
 
 void MModel::clearHardware()
 {
+    m_deviceStatusDialog.closeDeviceStatusDialog();
     if (m_pRoot)
         m_pRoot->pruneByUse(false);
     m_designPath.clear();
@@ -287,6 +293,8 @@ void MModel::clearHardware()
 
 void MModel::clearScenes()
 {
+    // Pruning the tree may delete the devices the dashboard shows.
+    m_deviceStatusDialog.closeDeviceStatusDialog();
     if (m_pScenes) {
         m_pScenes->detach();
         TTransformFactory::clearRegistry();
@@ -343,7 +351,7 @@ bool MModel::showMenu(const QString &entry)
         return true;
     }
     if (entry.startsWith(tr("Device Status")))
-        return openDeviceStatus();
+        return openDeviceStatus() != 0;
     return false;
 }
 
@@ -391,7 +399,7 @@ void MModel::requestExit()
         emit m_pInterface->showExitPasscodeDialog();
 }
 
-bool MModel::openDeviceStatus()
+int MModel::openDeviceStatus()
 {
     buildStatusDevices();
     if (m_pQmlContext) {

@@ -150,7 +150,8 @@ public:
     bool showNetworkStatusBox(const QString &title);
     bool showProjectInfoBox(const QString &title);
     bool showAboutBox(const QString &title);
-    bool openDeviceStatus();
+    // The dashboard's result (always 1).
+    int openDeviceStatus();
     // The dashboard's devices: one status object per ARX amplifier and
     // loudspeaker array, each a child of its chassis.
     void buildStatusDevices();

@@ -11,6 +11,7 @@
 #include "comms/IInterface.h"
 #include "comms/PProtocol.h"
 #include "controls/CComposite.h"
+#include "controls/VModeManager.h"
 #include "devicestatus/DeviceStatusInterfaceObject.h"
 #include "devices/HBlock.h"
 #include "devices/HChassis.h"
@@ -371,8 +372,10 @@ void TestMModelConnections::statusDevices()
     QCOMPARE(devices.at(1)->parent(), pArx);
     QVERIFY(f.model->getInterface()->shouldDisplayDeviceStatusDashboardIcon());
 
-    // The menu entry hands the list to the dashboard.
+    // The menu entry hands the list to the dashboard, over the canvas.
+    VModeManager::instance()->setCanvasItem(&f.viewItem);
     QVERIFY(f.model->showMenu(QStringLiteral("Device Status")));
+    QVERIFY(f.model->deviceStatusDialog().isShown());
     QCOMPARE(f.model->qmlContext()->contextProperty(QStringLiteral("deviceStatusController"))
                  .value<QObject *>(),
              &f.model->deviceStatusDialog());
@@ -413,8 +416,9 @@ void TestMModelConnections::shownObjectsOutliveRebuilds()
 {
     ModelFixture f;
     HChassis *pArray = addLocalArray(f.model->root());
+    VModeManager::instance()->setCanvasItem(&f.viewItem);
 
-    QVERIFY(f.model->openDeviceStatus());
+    QCOMPARE(f.model->openDeviceStatus(), 1);
     const QPointer<DeviceStatusInterfaceObject> pShown = f.model->statusDevices().value(0);
     QVERIFY(pShown);
     for (int i = 0; i < 3; ++i)
@@ -423,7 +427,7 @@ void TestMModelConnections::shownObjectsOutliveRebuilds()
     QVERIFY(pShown);
     QVERIFY(f.model->deviceStatusDialog().isShowing(pShown));
 
-    QVERIFY(f.model->openDeviceStatus());
+    QCOMPARE(f.model->openDeviceStatus(), 1);
     QVERIFY(f.model->hasStatusDevices());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!pShown);
@@ -436,16 +440,25 @@ void TestMModelConnections::statusListAfterTheDevicesWent()
 {
     ModelFixture f;
     addLocalArray(f.model->root());
-    QVERIFY(f.model->openDeviceStatus());
+    VModeManager::instance()->setCanvasItem(&f.viewItem);
+    QCOMPARE(f.model->openDeviceStatus(), 1);
+    QVERIFY(f.model->deviceStatusDialog().isShown());
     QVERIFY(f.model->hasStatusDevices());
     const QPointer<DeviceStatusInterfaceObject> pShown = f.model->statusDevices().value(0);
 
+    // The dashboard closes before the tree is pruned.
     f.model->clearScenes();
+    QVERIFY(!f.model->deviceStatusDialog().isShown());
+    QVERIFY(f.model->deviceStatusDialog().devices().isEmpty());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!pShown);
     QVERIFY(f.model->statusDevices().isEmpty());
     QVERIFY(!f.model->hasStatusDevices());
-    QVERIFY(!f.model->openDeviceStatus());
+    // Shown with nothing in it, and nothing to refresh.
+    QCOMPARE(f.model->openDeviceStatus(), 1);
+    QVERIFY(f.model->deviceStatusDialog().isShown());
+    QVERIFY(!f.model->deviceStatusDialog().isReloading());
+    QVERIFY(f.model->deviceStatusDialog().devices().isEmpty());
 }
 
 VR_TEST_MAIN(TestMModelConnections)
