@@ -29,17 +29,7 @@ void MStatusDevices::build(HNode *pRoot)
         // An amplifier whose ARX protocol was never made cannot be asked.
         if (pChassis->isArx() && !pChassis->arxProtocol())
             continue;
-        auto *pDevice = new DeviceStatusInterfaceObject(pChassis);
-        if (pChassis->isArx()) {
-            pDevice->setDeviceType(QStringLiteral("ARX"));
-            pDevice->setProtocol(pChassis->arxProtocol());
-        } else {
-            pDevice->setDeviceType(pChassis->resourceFolder());
-            pDevice->setProtocol(pChassis->protocol());
-        }
-        pDevice->setName(pChassis->label());
-        pDevice->setAddress(pChassis->ipAddress());
-        m_devices.append(pDevice);
+        m_devices.append(DeviceStatusInterfaceObject::createFor(pChassis));
     }
 }
 

@@ -45,21 +45,6 @@ constexpr int Amplifiers = 30;
 constexpr int Runs = 7;
 constexpr int Patience = 60000;
 
-DeviceStatusInterfaceObject *statusOf(HChassis *pChassis)
-{
-    auto *pDevice = new DeviceStatusInterfaceObject(pChassis);
-    if (pChassis->isArx()) {
-        pDevice->setDeviceType(QStringLiteral("ARX"));
-        pDevice->setProtocol(pChassis->arxProtocol());
-    } else {
-        pDevice->setDeviceType(pChassis->resourceFolder());
-        pDevice->setProtocol(pChassis->protocol());
-    }
-    pDevice->setName(pChassis->label());
-    pDevice->setAddress(pChassis->ipAddress());
-    return pDevice;
-}
-
 // One device's status requests, alone, until it reports.
 double aloneMs(DeviceStatusInterfaceObject *pDevice)
 {
@@ -154,8 +139,8 @@ int main(int argc, char **argv)
         Patience);
 
     // The floor: each kind alone.
-    DeviceStatusInterfaceObject *pLoneArray = statusOf(pArrayChassis);
-    DeviceStatusInterfaceObject *pLoneAmp = statusOf(amps.first());
+    DeviceStatusInterfaceObject *pLoneArray = DeviceStatusInterfaceObject::createFor(pArrayChassis);
+    DeviceStatusInterfaceObject *pLoneAmp = DeviceStatusInterfaceObject::createFor(amps.first());
     const double arrayMs = aloneMs(pLoneArray);
     const double ampMs = aloneMs(pLoneAmp);
     const double floorMs = std::max(arrayMs, ampMs);
@@ -178,9 +163,9 @@ int main(int argc, char **argv)
     dialog.setQmlFile(QStringLiteral("qrc:/qml/objects/deviceStatusObjects/QmlDeviceStatusRootView.qml"));
     dialog.setContext(engine.rootContext());
 
-    QList<DeviceStatusInterfaceObject *> devices{statusOf(pArrayChassis)};
+    QList<DeviceStatusInterfaceObject *> devices{DeviceStatusInterfaceObject::createFor(pArrayChassis)};
     for (HChassis *pChassis : std::as_const(amps))
-        devices.append(statusOf(pChassis));
+        devices.append(DeviceStatusInterfaceObject::createFor(pChassis));
 
     // The same devices asked by hand, side by side: what the simulators
     // themselves take (one simulated amplifier serves all thirty).

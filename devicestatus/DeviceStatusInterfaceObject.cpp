@@ -4,6 +4,7 @@
 #include "comms/PProtocol.h"
 #include "comms/ReplyTags.h"
 #include "comms/TText.h"
+#include "devices/HChassis.h"
 #include "devicestatus/DeviceNetworkState.h"
 #include "devicestatus/DeviceStatusArxDecoder.h"
 #include "devicestatus/DeviceStatusInterfaceFeatureDisplayObject.h"
@@ -66,6 +67,21 @@ DeviceStatusInterfaceObject::~DeviceStatusInterfaceObject()
     // object; the array's are children and go with it, an amplifier's stay
     // with their protocol.
     drop(&m_arxRequests, this, false);
+}
+
+DeviceStatusInterfaceObject *DeviceStatusInterfaceObject::createFor(HChassis *pChassis)
+{
+    auto *pDevice = new DeviceStatusInterfaceObject(pChassis);
+    if (pChassis->isArx()) {
+        pDevice->setDeviceType(QStringLiteral("ARX"));
+        pDevice->setProtocol(pChassis->arxProtocol());
+    } else {
+        pDevice->setDeviceType(pChassis->resourceFolder());
+        pDevice->setProtocol(pChassis->protocol());
+    }
+    pDevice->setName(pChassis->label());
+    pDevice->setAddress(pChassis->ipAddress());
+    return pDevice;
 }
 
 void DeviceStatusInterfaceObject::setDeviceType(const QString &type)

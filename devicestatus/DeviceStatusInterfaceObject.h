@@ -9,6 +9,7 @@
 
 class DeviceStatusInterfaceFeatureDisplayObject;
 class DeviceStatusInterfaceVentraModuleObject;
+class HChassis;
 class TText;
 
 // The status of one device as the dashboard shows it: the loudspeaker array
@@ -39,6 +40,10 @@ public:
 
     explicit DeviceStatusInterfaceObject(QObject *parent = nullptr);
     ~DeviceStatusInterfaceObject() override;
+
+    // The status object of a chassis, a child of it: its kind, protocol
+    // (the ARX one for an amplifier), label and address.
+    static DeviceStatusInterfaceObject *createFor(HChassis *pChassis);
 
     // "Ventra" and "ARX" (exact case) pick their kind; anything else is Other.
     void setDeviceType(const QString &type);

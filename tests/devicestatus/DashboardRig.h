@@ -96,17 +96,7 @@ struct DashboardRig
     // The status object of a chassis, made as the model makes it.
     static DeviceStatusInterfaceObject *statusOf(HChassis *pChassis)
     {
-        auto *pDevice = new DeviceStatusInterfaceObject(pChassis);
-        if (pChassis->isArx()) {
-            pDevice->setDeviceType(QStringLiteral("ARX"));
-            pDevice->setProtocol(pChassis->arxProtocol());
-        } else {
-            pDevice->setDeviceType(pChassis->resourceFolder());
-            pDevice->setProtocol(pChassis->protocol());
-        }
-        pDevice->setName(pChassis->label());
-        pDevice->setAddress(pChassis->ipAddress());
-        return pDevice;
+        return DeviceStatusInterfaceObject::createFor(pChassis);
     }
 
     QQuickItem *view() const { return qobject_cast<QQuickItem *>(dialog.viewItem()); }
