@@ -1,6 +1,7 @@
 #include "FloorPlanRig.h"
 
 #include "InterfaceQml.h"
+#include "QuickItemSearch.h"
 #include "RoomCombineRig.h"
 #include "comms/IInterface.h"
 #include "comms/PProtocol.h"
@@ -131,22 +132,6 @@ void collectLeaves(CControl *pParent, QList<CControl *> *pLeaves)
             pLeaves->append(pChild);
         collectLeaves(pChild, pLeaves);
     }
-}
-
-// A descendant by object name, through the visual children, where a
-// repeater puts its items.
-QQuickItem *findItem(QQuickItem *pItem, const QString &name)
-{
-    if (!pItem)
-        return nullptr;
-    if (pItem->objectName() == name)
-        return pItem;
-    const QList<QQuickItem *> children = pItem->childItems();
-    for (QQuickItem *pChild : children) {
-        if (QQuickItem *pFound = findItem(pChild, name))
-            return pFound;
-    }
-    return nullptr;
 }
 
 } // namespace
@@ -358,8 +343,8 @@ void FloorPlanRig::clickRoom(int number)
 
 bool FloorPlanRig::clickSwatch(int index)
 {
-    QQuickItem *pSwatch = findItem(qobject_cast<QQuickItem *>(selector()->widget()),
-                                   QStringLiteral("swatch%1").arg(index));
+    QQuickItem *pSwatch = findQuickItem(qobject_cast<QQuickItem *>(selector()->widget()),
+                                        QStringLiteral("swatch%1").arg(index));
     if (!pSwatch)
         return false;
     const QPointF at = pSwatch->mapToScene(QPointF(pSwatch->width() / 2, pSwatch->height() / 2));

@@ -2,6 +2,7 @@
 
 #include "FakePanelHost.h"
 #include "InterfaceQml.h"
+#include "QuickItemSearch.h"
 #include "controls/CControl.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HBlock.h"
@@ -89,22 +90,6 @@ const QByteArray kCountingItem = "import QtQuick\nItem { property int repaints: 
                                  "property color fieldColor: \"red\"\nproperty color borderColor: \"blue\"\n"
                                  "property real borderWidth: 2\n"
                                  "function repaint() { repaints = repaints + 1 } }\n";
-
-// A descendant by object name, through the visual children, where a
-// repeater puts its items.
-QQuickItem *findItem(QQuickItem *pItem, const QString &name)
-{
-    if (!pItem)
-        return nullptr;
-    if (pItem->objectName() == name)
-        return pItem;
-    const QList<QQuickItem *> children = pItem->childItems();
-    for (QQuickItem *pChild : children) {
-        if (QQuickItem *pFound = findItem(pChild, name))
-            return pFound;
-    }
-    return nullptr;
-}
 
 QString written(const WWidget *pWidget)
 {
@@ -611,10 +596,10 @@ void TestRoomWidgets::selectorSwatchesInQml()
     Shipped<WComboSelection> selector(m_engine, "qrc:/qmlcontrol/QmlComboSelector.qml");
     QVERIFY(selector.pWidget);
     selector.pWidget->setNode(group.pGroup);
-    QTRY_VERIFY(findItem(selector.pItem.get(), QStringLiteral("swatch1")));
-    QVERIFY(findItem(selector.pItem.get(), QStringLiteral("swatch0")));
-    QVERIFY(!findItem(selector.pItem.get(), QStringLiteral("swatch2")));
-    QQuickItem *pSecond = findItem(selector.pItem.get(), QStringLiteral("swatch1"));
+    QTRY_VERIFY(findQuickItem(selector.pItem.get(), QStringLiteral("swatch1")));
+    QVERIFY(findQuickItem(selector.pItem.get(), QStringLiteral("swatch0")));
+    QVERIFY(!findQuickItem(selector.pItem.get(), QStringLiteral("swatch2")));
+    QQuickItem *pSecond = findQuickItem(selector.pItem.get(), QStringLiteral("swatch1"));
     QCOMPARE(pSecond->property("color").value<QColor>(), QColor("orange"));
     QVERIFY(!pSecond->property("selected").toBool());
     selector.pWidget->selectorClicked(1);

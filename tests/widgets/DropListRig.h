@@ -1,5 +1,6 @@
 #pragma once
 
+#include "QuickItemSearch.h"
 #include "comms/TTransformFactory.h"
 #include "controls/CControl.h"
 #include "controls/VModeManager.h"
@@ -125,21 +126,7 @@ public:
     // view's entries are its visual children only.
     static QQuickItem *entry(const WDropList *pList, int index)
     {
-        return findItem(qobject_cast<QQuickItem *>(pList->popup()), QStringLiteral("entry%1").arg(index));
-    }
-
-    static QQuickItem *findItem(QQuickItem *pItem, const QString &name)
-    {
-        if (!pItem)
-            return nullptr;
-        if (pItem->objectName() == name)
-            return pItem;
-        const QList<QQuickItem *> children = pItem->childItems();
-        for (QQuickItem *pChild : children) {
-            if (QQuickItem *pFound = findItem(pChild, name))
-                return pFound;
-        }
-        return nullptr;
+        return findQuickItem(qobject_cast<QQuickItem *>(pList->popup()), QStringLiteral("entry%1").arg(index));
     }
 
     static QPointF centreOf(const QQuickItem *pItem)
