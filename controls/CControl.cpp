@@ -143,6 +143,7 @@ bool CControl::setWidgetAttribute(const QString &widgetType, const QString &name
         pWidget->setControl(this);
         pWidget->setCanvasItem(pFactory->parentItem());
         pWidget->setTypeName(widgetType);
+        pWidget->beginAttributes();
         m_pPendingWidget = pWidget;
     }
     m_pPendingWidget->readAttribute(name, value);
@@ -153,6 +154,7 @@ void CControl::endWidget(const QString &widgetType)
 {
     if (!m_pPendingWidget)
         return;
+    m_pPendingWidget->endAttributes();
     m_pPendingWidget->setTypeName(widgetType);
     m_widgets.append(m_pPendingWidget);
     m_pPendingWidget = nullptr;

@@ -1,47 +1,12 @@
 #include "WImage.h"
 
-#include <QDateTime>
+#include "controls/WBackgroundCover.h"
+#include "controls/WPictureSource.h"
+
 #include <QDebug>
-#include <QFileInfo>
-#include <QHash>
-#include <QImageReader>
 #include <QUrl>
 
 #include <algorithm>
-
-namespace {
-
-// The widths of the pictures read so far. A panel shows the same few
-// pictures in many widgets; each header is read once, and a file's again
-// only once it has changed. Resources never change.
-struct KnownWidth
-{
-    QDateTime modified;
-    qint64 size = -1;
-    int width = 0;
-};
-
-int readPictureWidth(const QString &path)
-{
-    static QHash<QString, KnownWidth> s_known;
-    const bool resource = path.startsWith(QLatin1Char(':'));
-    QDateTime modified;
-    qint64 size = -1;
-    if (!resource) {
-        const QFileInfo info(path);
-        modified = info.lastModified();
-        size = info.exists() ? info.size() : -1;
-    }
-    const auto known = s_known.constFind(path);
-    if (known != s_known.cend() && known->modified == modified && known->size == size)
-        return known->width;
-    const QSize pictureSize = QImageReader(path).size();
-    const int width = pictureSize.isValid() ? pictureSize.width() : 0;
-    s_known.insert(path, KnownWidth{modified, size, width});
-    return width;
-}
-
-} // namespace
 
 WImage::WImage(QQuickItem *parent)
     : WWidget(parent)
@@ -52,12 +17,17 @@ WImage::~WImage() = default;
 
 void WImage::initialize(QQuickItem *pItem)
 {
-    Q_UNUSED(pItem);
     m_savedX = m_savedY = m_savedWidth = m_savedHeight = kNothingSaved;
-    // Not an archive member: the QML file resolves it against its own
-    // folder to the default picture of the resources.
+    if (pItem && !m_pPictureSource)
+        m_pPictureSource = new WPictureSource(pItem, pItem->findChild<QQuickItem *>(QStringLiteral("picture")), this);
+    // Not an archive member: resolved against the QML file's own folder to
+    // the default picture of the resources.
     setImagePath("path", QStringLiteral("../images/default.png"));
     setBackgroundFillMode(-1);
+    // Only now: the QML default makes every new image a background for the
+    // moment between its parent and this -1.
+    if (pItem && !m_pCover)
+        m_pCover = new WBackgroundCover(pItem, this);
     setItemProperty("imageOpacity", 1.0);
     setItemProperty("maxCachedImageWidth", 2048);
 }
@@ -128,12 +98,5 @@ void WImage::setImageOpacity(double opacity)
 
 int WImage::pictureWidth(const QUrl &url) const
 {
-    QString path;
-    if (url.isLocalFile())
-        path = url.toLocalFile();
-    else if (url.scheme() == QLatin1String("qrc"))
-        path = QLatin1Char(':') + url.path();
-    if (path.isEmpty())
-        return 0;
-    return readPictureWidth(path);
+    return WPictureSource::pictureWidth(url);
 }

@@ -2,6 +2,9 @@
 
 #include "controls/WWidget.h"
 
+class WBackgroundCover;
+class WPictureSource;
+
 // The native half of the image widget: a picture of the project archive,
 // in its control's rectangle or, as a background, over the control area.
 class WImage : public WWidget
@@ -28,9 +31,8 @@ public:
     void setImageOpacity(double opacity);
 
     // The picture's own width, read from its file's header; 0 when the
-    // URL names no readable local or resource picture. The QML file decodes
-    // a picture at no more than this width: a larger decode would only
-    // scale it up.
+    // URL names no readable local or resource picture. A picture is decoded
+    // at no more than this width: a larger decode would only scale it up.
     Q_INVOKABLE int pictureWidth(const QUrl &url) const;
 
 private:
@@ -40,4 +42,6 @@ private:
     int m_savedY = kNothingSaved;
     int m_savedWidth = kNothingSaved;
     int m_savedHeight = kNothingSaved;
+    WPictureSource *m_pPictureSource = nullptr;
+    WBackgroundCover *m_pCover = nullptr;
 };

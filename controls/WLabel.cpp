@@ -26,7 +26,7 @@ bool WLabel::readAttribute(const QString &name, const QString &value)
             alignment = Qt::AlignHCenter;
         else if (value.compare(QLatin1String("right"), Qt::CaseInsensitive) == 0)
             alignment = Qt::AlignRight;
-        setItemProperty("horizontalAlignment", alignment);
+        writeAlignment(alignment);
     } else if (name == QLatin1String("face")) {
         // Wraps the text the item holds now, so a face before the text is
         // lost and two faces nest.
@@ -37,7 +37,7 @@ bool WLabel::readAttribute(const QString &name, const QString &value)
         };
         for (const auto &face : kFaces) {
             if (value == QLatin1String(face.face)) {
-                setItemProperty("text", QLatin1String(face.open) + itemText() + QLatin1String(face.close));
+                writeText(QLatin1String(face.open) + currentText() + QLatin1String(face.close));
                 break;
             }
         }
@@ -83,8 +83,58 @@ void WLabel::setText(const QString &text)
 
 void WLabel::setRichText(const QString &text)
 {
-    setItemProperty("text", text);
-    setItemProperty("textFormat", int(Qt::RichText));
+    writeText(text);
+    if (m_holdingBack)
+        m_heldRichText = true;
+    else
+        setItemProperty("textFormat", int(Qt::RichText));
+}
+
+void WLabel::beginAttributes()
+{
+    m_holdingBack = true;
+}
+
+void WLabel::endAttributes()
+{
+    if (!m_holdingBack)
+        return;
+    m_holdingBack = false;
+    // The format first: a text set while the format is still automatic
+    // would be laid out as plain text before the rich layout.
+    if (m_heldRichText)
+        setItemProperty("textFormat", int(Qt::RichText));
+    if (m_heldAlignment)
+        setItemProperty("horizontalAlignment", m_alignment);
+    if (m_heldText)
+        setItemProperty("text", m_text);
+    m_heldText = m_heldRichText = m_heldAlignment = false;
+    m_text.clear();
+}
+
+QString WLabel::currentText() const
+{
+    return m_heldText ? m_text : itemText();
+}
+
+void WLabel::writeText(const QString &text)
+{
+    if (!m_holdingBack) {
+        setItemProperty("text", text);
+        return;
+    }
+    m_text = text;
+    m_heldText = true;
+}
+
+void WLabel::writeAlignment(int alignment)
+{
+    if (!m_holdingBack) {
+        setItemProperty("horizontalAlignment", alignment);
+        return;
+    }
+    m_alignment = alignment;
+    m_heldAlignment = true;
 }
 
 void WLabel::properties()

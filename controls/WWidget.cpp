@@ -75,6 +75,14 @@ void WWidget::writeBaseAttributes(XmlWriter &writer) const
     writer.writeFloatElement(QStringLiteral("heightfract"), m_heightFraction);
 }
 
+void WWidget::beginAttributes()
+{
+}
+
+void WWidget::endAttributes()
+{
+}
+
 bool WWidget::readAttribute(const QString &name, const QString &value)
 {
     if (!item())

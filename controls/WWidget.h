@@ -53,6 +53,11 @@ public:
     virtual void writeAttributes(XmlWriter &writer) const;
     // One attribute of the widget's element; true when it was handled.
     virtual bool readAttribute(const QString &name, const QString &value);
+    // The panel reader brackets the attributes of a widget's element with
+    // these two. In between, a widget may hold item writes back and make
+    // them once at the end, where each write would cost a new layout.
+    virtual void beginAttributes();
+    virtual void endAttributes();
     // Scales y and height; x and width are multiplied when multiply is set
     // and divided otherwise. A zero factor leaves the item where it is.
     virtual void scale(float factor, bool multiply);

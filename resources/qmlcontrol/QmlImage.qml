@@ -21,36 +21,13 @@ Item {
     z: isBackground ? 0 : 1
     visible: false
 
-    // A background covers the parent item; the kept geometry comes back
-    // when the image returns to its rectangle.
-    states: State {
-        when: imageItem.isBackground && imageItem.parent !== null
-        PropertyChanges {
-            target: imageItem
-            x: 0
-            y: 0
-            width: imageItem.parent ? imageItem.parent.width : 0
-            height: imageItem.parent ? imageItem.parent.height : 0
-        }
-    }
-
-    // The picture is decoded at maxCachedImageWidth, but never wider than
-    // the picture itself: fitted or cropped, a wider decode would only scale
-    // it up. A new picture's width is set while the image has no source, so
-    // that no load starts at a width it does not keep.
-    function showPicture() {
-        const width = Math.min(maxCachedImageWidth,
-                               nativeImage.pictureWidth(Qt.resolvedUrl(path)) || maxCachedImageWidth)
-        if (String(picture.source) !== path)
-            picture.source = ""
-        picture.sourceSize.width = width
-        picture.source = path
-    }
-    onPathChanged: showPicture()
-    onMaxCachedImageWidthChanged: showPicture()
+    // The native WImage places a background over the parent item and feeds
+    // the picture its source and decode width: a panel holds many images,
+    // and doing either in script here cost more than the rest of the item.
 
     Image {
         id: picture
+        objectName: "picture"
         anchors.fill: parent
         asynchronous: true
         opacity: imageItem.imageOpacity

@@ -5,6 +5,7 @@
 #include "controls/WFrame.h"
 #include "controls/WImage.h"
 #include "controls/WLabel.h"
+#include "controls/WDelegate.h"
 #include "controls/WPanelLink.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HNode.h"
@@ -16,6 +17,7 @@
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QSignalSpy>
 #include <QXmlStreamReader>
 
 #include <memory>
@@ -69,6 +71,8 @@ private slots:
     void labelFaceWrapsTheCurrentText();
     void labelAlignment_data();
     void labelAlignment();
+    void labelReadByThePanelReader_data();
+    void labelReadByThePanelReader();
     void panelLinkAttributes();
     void panelLinkClickAsksTheHost();
     void savedWidgetReadsBackTheSame_data();
@@ -326,6 +330,66 @@ void TestPassiveWidgets::labelAlignment()
     QVERIFY(pLabel);
     QVERIFY(pLabel->readAttribute("align", value));
     QCOMPARE(pLabel->itemProperty("horizontalAlignment").toInt(), alignment);
+}
+
+void TestPassiveWidgets::labelReadByThePanelReader_data()
+{
+    QTest::addColumn<QByteArray>("fragment");
+    QTest::addColumn<QString>("shown");
+    // Each fragment starts with a geometry leaf, which makes the widget
+    // without touching its text.
+    QTest::newRow("text, then alignment") << QByteArray("<label><x>1</x><text>Hi</text><align>center</align></label>")
+                                          << "Hi";
+    QTest::newRow("face after the text") << QByteArray("<label><x>1</x><text>Hi</text><face>bold</face>"
+                                                       "<align>right</align><face>italic</face></label>")
+                                         << "<i><b>Hi</b></i>";
+    QTest::newRow("face before the text") << QByteArray("<label><x>1</x><face>italic</face><text>Hi</text></label>")
+                                          << "Hi";
+    QTest::newRow("face alone") << QByteArray("<label><x>1</x><face>underline</face></label>") << "<u></u>";
+    QTest::newRow("alignment alone") << QByteArray("<label><x>1</x><align>right</align></label>") << "";
+    QTest::newRow("two texts") << QByteArray("<label><x>1</x><text>A</text><height>30</height><text>B</text></label>")
+                               << "B";
+}
+
+// The panel reader hands a label its attributes one by one; the label ends
+// up as if each had been applied at once, but sets its text only once.
+void TestPassiveWidgets::labelReadByThePanelReader()
+{
+    QFETCH(QByteArray, fragment);
+    QFETCH(QString, shown);
+    const QList<QPair<QString, QString>> attributes = widgetAttributes(fragment);
+
+    auto *pReaderFactory = new WWidgetFactory;
+    pReaderFactory->setParentItem(m_pParent.get());
+    pReaderFactory->setContext(m_pEngine->rootContext());
+    WDelegate::instance()->setFactory(pReaderFactory);
+    CControl control;
+    QVERIFY(control.setWidgetAttribute("label", attributes.first().first, attributes.first().second));
+    QQuickItem *pItem = m_pParent->childItems().last();
+    QSignalSpy textSet(pItem, SIGNAL(textChanged(QString)));
+    for (qsizetype i = 1; i < attributes.size(); ++i)
+        QVERIFY(control.setWidgetAttribute("label", attributes.at(i).first, attributes.at(i).second));
+    control.endWidget("label");
+    WDelegate::instance()->setFactory(nullptr);
+    QCOMPARE(control.widgets().size(), 1);
+    auto *pRead = qobject_cast<WLabel *>(control.widgets().first());
+    QVERIFY(pRead);
+    QVERIFY(textSet.count() <= 1);
+
+    WLabel *pAtOnce = make<WLabel>("label");
+    QVERIFY(pAtOnce);
+    pAtOnce->setControl(&control);
+    QVERIFY(read(pAtOnce, fragment));
+    pAtOnce->setControl(nullptr);
+    QCOMPARE(pRead->itemText(), shown);
+    QCOMPARE(pAtOnce->itemText(), shown);
+    for (const char *property : {"textFormat", "horizontalAlignment", "height"})
+        QCOMPARE(pRead->itemProperty(property), pAtOnce->itemProperty(property));
+
+    // Once the element has ended, a new text shows at once.
+    pRead->setText(QStringLiteral("Later"));
+    QCOMPARE(pRead->itemText(), QString("Later"));
+    QCOMPARE(pRead->itemProperty("textFormat").toInt(), int(Qt::RichText));
 }
 
 void TestPassiveWidgets::panelLinkAttributes()

@@ -7,6 +7,7 @@
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QSignalSpy>
 #include <QUrl>
 
 #include <memory>
@@ -26,6 +27,8 @@ private slots:
     void decodedWidth_data();
     void decodedWidth();
     void newPictureTakesItsOwnWidth();
+    void sameWidthLoadsNothingAgain();
+    void backgroundFollowsItsParent();
 
 private:
     WImage *makeImage();
@@ -160,3 +163,57 @@ void TestWImagePicture::newPictureTakesItsOwnWidth()
 
 VR_TEST_MAIN(TestWImagePicture)
 #include "tst_wimagepicture.moc"
+
+void TestWImagePicture::sameWidthLoadsNothingAgain()
+{
+    WImage *pImage = makeImage();
+    QVERIFY(pImage);
+    QQuickItem *pPicture = picture(pImage);
+    QVERIFY(pPicture);
+    QTRY_COMPARE(pPicture->property("status").toInt(), 1);
+    QSignalSpy sourceSet(pPicture, SIGNAL(sourceChanged(QUrl)));
+
+    // The 96-pixel default is decoded at 96 under any larger decode width.
+    QVERIFY(pImage->readAttribute("maxCachedImageWidth", "4096"));
+    QVERIFY(pImage->readAttribute("path", "../images/default.png"));
+    QCOMPARE(sourceSet.count(), 0);
+
+    QVERIFY(pImage->readAttribute("maxCachedImageWidth", "50"));
+    QTRY_COMPARE(pPicture->property("status").toInt(), 1);
+    QCOMPARE(int(pPicture->implicitWidth()), 50);
+    QCOMPARE(pPicture->property("source").toUrl(), QUrl("qrc:/images/default.png"));
+}
+
+void TestWImagePicture::backgroundFollowsItsParent()
+{
+    WImage *pImage = makeImage();
+    QVERIFY(pImage);
+    QQuickItem *pItem = pImage->item();
+    // Made with a parent and the QML default fill mode, it is no background.
+    QCOMPARE(pItem->size(), QSizeF(200, 200));
+    QVERIFY(pImage->readAttribute("x", "10"));
+    QVERIFY(pImage->readAttribute("y", "20"));
+    QVERIFY(pImage->readAttribute("width", "300"));
+    QVERIFY(pImage->readAttribute("height", "150"));
+
+    QVERIFY(pImage->readAttribute("backgroundFillMode", "0"));
+    QCOMPARE(pItem->position(), QPointF(0, 0));
+    QCOMPARE(pItem->size(), QSizeF(800, 450));
+    QCOMPARE(pItem->z(), 0.0);
+    m_pParent->setSize(QSizeF(1024, 600));
+    QCOMPARE(pItem->size(), QSizeF(1024, 600));
+
+    QQuickItem other;
+    other.setSize(QSizeF(320, 240));
+    pItem->setParentItem(&other);
+    QCOMPARE(pItem->size(), QSizeF(320, 240));
+    pItem->setParentItem(m_pParent.get());
+    QCOMPARE(pItem->size(), QSizeF(1024, 600));
+
+    QVERIFY(pImage->readAttribute("backgroundFillMode", "-1"));
+    QCOMPARE(pItem->position(), QPointF(10, 20));
+    QCOMPARE(pItem->size(), QSizeF(300, 150));
+    QCOMPARE(pItem->z(), 1.0);
+    m_pParent->setSize(QSizeF(800, 450));
+    QCOMPARE(pItem->size(), QSizeF(300, 150));
+}
