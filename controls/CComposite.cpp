@@ -3,6 +3,7 @@
 #include "comms/TTransformFactory.h"
 #include "controls/CCanvas.h"
 #include "controls/CPanelHost.h"
+#include "controls/WAttributeBatch.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidget.h"
 #include "project/XControlHandler.h"
@@ -413,7 +414,14 @@ bool CComposite::loadControlsFile(HNode *pDeviceRoot, HNode *pDefaultNode, const
     handler.setControlFilter(filter);
     handler.setProject(pModel->project());
     handler.setCanvas(pModel->canvas());
-    if (!XmlFileReader::parse(path, handler))
+    bool read = false;
+    {
+        // Held-back widget writes are made once the whole file is read,
+        // and before the controls bind, whether or not the file was whole.
+        WAttributeBatch batch;
+        read = XmlFileReader::parse(path, handler);
+    }
+    if (!read)
         return false;
     bind();
     linkTransform(0);

@@ -3,6 +3,7 @@
 #include "comms/PProtocol.h"
 #include "comms/TTransform.h"
 #include "comms/TTransformFactory.h"
+#include "controls/WAttributeBatch.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidget.h"
 #include "controls/WWidgetFactory.h"
@@ -154,7 +155,7 @@ void CControl::endWidget(const QString &widgetType)
 {
     if (!m_pPendingWidget)
         return;
-    m_pPendingWidget->endAttributes();
+    WAttributeBatch::endAttributes(m_pPendingWidget);
     m_pPendingWidget->setTypeName(widgetType);
     m_widgets.append(m_pPendingWidget);
     m_pPendingWidget = nullptr;

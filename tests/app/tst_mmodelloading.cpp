@@ -8,6 +8,8 @@
 #include "app/MQmlInterface.h"
 #include "comms/TTransform.h"
 #include "controls/CComposite.h"
+#include "controls/CControl.h"
+#include "controls/WLabel.h"
 #include "controls/WDelegate.h"
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"
@@ -85,6 +87,8 @@ private slots:
     void archiveMembers();
     void missingFileStillEnablesConnection();
     void clearScenesEmptiesBothTrees();
+    void labelsShowTheirTextOnceTheFileIsRead_data();
+    void labelsShowTheirTextOnceTheFileIsRead();
 };
 
 void TestMModelLoading::init()
@@ -301,3 +305,49 @@ void TestMModelLoading::clearScenesEmptiesBothTrees()
 
 VR_TEST_MAIN(TestMModelLoading)
 #include "tst_mmodelloading.moc"
+
+void TestMModelLoading::labelsShowTheirTextOnceTheFileIsRead_data()
+{
+    QTest::addColumn<bool>("cutShort");
+    QTest::newRow("whole file") << false;
+    // The reader stops inside the third control: the two labels before it
+    // still show what they read.
+    QTest::newRow("file cut short") << true;
+}
+
+void TestMModelLoading::labelsShowTheirTextOnceTheFileIsRead()
+{
+    QFETCH(bool, cutShort);
+    QByteArray panel = R"(<?xml version="1.0"?>
+<VDS><Scenes><Scene name="Only"><Panels><Panel name="Page"><Controls>
+<Control name="A" type="Passive"><Property name="widget"><label><x>1</x><text>Hall</text><face>bold</face><align>center</align></label></Property></Control>
+<Control name="B" type="Passive"><Property name="widget"><label><x>1</x><align>right</align><text>Lobby</text></label></Property></Control>
+<Control name="C" type="Passive"><Property name="widget"><label><x>1</x><text>Stage</text></label></Property></Control>
+</Controls></Panel></Panels></Scene></Scenes></VDS>
+)";
+    if (cutShort)
+        panel.truncate(panel.indexOf("<text>Stage"));
+    QVERIFY(writeFile("labels.cpf", panel));
+    ModelFixture f;
+    f.model->loadProject(QDir::current().filePath("labels.cpf"));
+    QVERIFY(f.model->scenes()->childAt(0));
+    const CControl *pPanel = f.model->scenes()->childAt(0)->childAt(0);
+    QVERIFY(pPanel);
+
+    const struct { const char *text; int alignment; } expected[] = {
+        {"<b>Hall</b>", Qt::AlignHCenter},
+        {"Lobby", Qt::AlignRight},
+        {"Stage", Qt::AlignLeft},
+    };
+    const int read = cutShort ? 2 : 3;
+    QVERIFY(pPanel->childCount() >= read);
+    for (int i = 0; i < read; ++i) {
+        const QList<WWidget *> widgets = pPanel->childAt(i)->widgets();
+        QCOMPARE(widgets.size(), 1);
+        auto *pLabel = qobject_cast<WLabel *>(widgets.first());
+        QVERIFY(pLabel);
+        QCOMPARE(pLabel->itemText(), QString(expected[i].text));
+        QCOMPARE(pLabel->itemProperty("textFormat").toInt(), int(Qt::RichText));
+        QCOMPARE(pLabel->itemProperty("horizontalAlignment").toInt(), expected[i].alignment);
+    }
+}
