@@ -6,8 +6,7 @@
 // same resource, fitted into the same cells. The window is shown and has
 // drawn once before the clock starts, so both figures hold only the item
 // creation and the frame; the two sides take turns. Prints medians of 15
-// runs of each and their ratio;
-// asserts nothing.
+// runs of each and their ratio; asserts nothing.
 
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
