@@ -62,3 +62,25 @@ void IMessageDispatcher::dropReplies()
     while (m_pReplySemaphore->tryAcquire()) {
     }
 }
+
+void IMessageDispatcher::onMessageQueued()
+{
+    wake();
+}
+
+bool IMessageDispatcher::hasWork() const
+{
+    return m_state != Idle || (m_pQueueSemaphore && m_pQueueSemaphore->available() > 0);
+}
+
+void IMessageDispatcher::scheduleTick()
+{
+    if (m_processing && hasWork())
+        m_dispatchTimer.start();
+}
+
+void IMessageDispatcher::wake()
+{
+    if (m_processing && !m_dispatchTimer.isActive())
+        m_dispatchTimer.start();
+}

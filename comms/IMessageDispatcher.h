@@ -18,6 +18,11 @@ class QSemaphore;
 // A dispatcher is a thread object whose thread is started but left idle:
 // the object stays on the thread that made it, so its timers and slots run
 // there, and the shared lists are only ever counted with tryAcquire().
+//
+// The dispatch tick runs only while there is work: a message in flight or
+// waiting to be written again, or one queued. Once all is done it stands
+// still, and the queueing side wakes it (onMessageQueued) for the next
+// message, which goes out one tick later.
 class IMessageDispatcher : public QThread
 {
     Q_OBJECT
@@ -45,6 +50,11 @@ public:
     const QTimer *replyTimer() const { return &m_replyTimer; }
     const QTimer *dispatchTimer() const { return &m_dispatchTimer; }
 
+public slots:
+    // A message was added to the queue: a tick that stands still starts
+    // again; a running one keeps its rhythm.
+    void onMessageQueued();
+
 protected:
     explicit IMessageDispatcher(QObject *parent);
 
@@ -53,6 +63,12 @@ protected:
     // goes to Idle.
     void clearQueues();
     void dropReplies();
+    // Whether another tick has anything to do.
+    virtual bool hasWork() const;
+    // At the end of a step: the next tick, unless all is done.
+    void scheduleTick();
+    // Starts the tick unless it runs already.
+    void wake();
 
     QPointer<PProtocol> m_pOwner;
     QList<IInterface::Message> *m_pQueue = nullptr;

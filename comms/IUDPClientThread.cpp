@@ -84,8 +84,7 @@ void IUDPClientThread::step()
             takeNextMessage();
         break;
     }
-    if (m_processing)
-        m_dispatchTimer.start();
+    scheduleTick();
 }
 
 void IUDPClientThread::clear()
