@@ -22,7 +22,8 @@ class QSemaphore;
 // The dispatch tick runs only while there is work: a message in flight or
 // waiting to be written again, or one queued. Once all is done it stands
 // still, and the queueing side wakes it (onMessageQueued) for the next
-// message, which goes out one tick later.
+// message. That message goes out at once (a zero timer, so never inside
+// the call that queued it) and the tick keeps its rhythm from there.
 class IMessageDispatcher : public QThread
 {
     Q_OBJECT
@@ -49,6 +50,7 @@ public:
     // The timers, for a look at their settings.
     const QTimer *replyTimer() const { return &m_replyTimer; }
     const QTimer *dispatchTimer() const { return &m_dispatchTimer; }
+    const QTimer *wakeTimer() const { return &m_wakeTimer; }
 
 public slots:
     // A message was added to the queue: a tick that stands still starts
@@ -83,4 +85,6 @@ protected:
     QTimer m_replyTimer;
     // Single shot; each dispatcher connects it to its onDispatch().
     QTimer m_dispatchTimer;
+    // The step a wake asks for at once; a step that runs stops it.
+    QTimer m_wakeTimer;
 };

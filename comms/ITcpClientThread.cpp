@@ -10,6 +10,7 @@ ITcpClientThread::ITcpClientThread(QObject *parent)
     : IMessageDispatcher(parent)
 {
     connect(&m_dispatchTimer, &QTimer::timeout, this, &ITcpClientThread::onDispatch);
+    connect(&m_wakeTimer, &QTimer::timeout, this, &ITcpClientThread::onDispatch);
     m_clock.start();
 }
 
@@ -35,6 +36,7 @@ void ITcpClientThread::onQuitMessageProcessing()
 {
     m_processing = false;
     m_dispatchTimer.stop();
+    m_wakeTimer.stop();
     m_replyTimer.stop();
     clear();
 }

@@ -344,9 +344,9 @@ void TestITcpClientThread::tickStandsStillOnceAllIsDone()
     QCOMPARE(rig.failures.size(), writes == 1 ? 0 : writes);
 }
 
-// After a while of idling, a queued message wakes the tick at its usual
-// interval; the message goes out, its reply is read, and the messages
-// queued behind it follow one tick apart, in order.
+// After a while of idling, a queued message wakes the dispatcher: it goes
+// out at once, its reply is read, the tick runs at its usual interval
+// again, and the messages queued behind it follow one tick apart, in order.
 void TestITcpClientThread::messageQueuedToAnIdleDispatcherIsSent()
 {
     Rig rig;
@@ -356,12 +356,20 @@ void TestITcpClientThread::messageQueuedToAnIdleDispatcherIsSent()
     QSignalSpy ticks(pTick, &QTimer::timeout);
     QVERIFY(!ticks.wait(20 * ITcpClientThread::DispatchIntervalMs));
 
+    // The message leaves at the wake, before the first tick of the rhythm.
+    // Written inside a tick, the tick has fired; written at the wake, it is
+    // still pending.
+    QStringList sends;
+    QObject::connect(rig.client.dispatcher(), &ITcpClientThread::sendMessage, &rig.client,
+                     [&sends, pTick] { sends << (pTick->isActive() ? "before the tick" : "at a tick"); },
+                     Qt::DirectConnection);
     rig.send(GetGain, IInterface::SendWaitReply, GetGainReply);
     QVERIFY(pTick->isActive());
     QCOMPARE(pTick->interval(), ITcpClientThread::DispatchIntervalMs);
     QTRY_COMPARE_WITH_TIMEOUT(rig.protocol.lines, QList<QByteArray>{"GA \"Gain1\">2=-6.0"},
                               Patience);
     QCOMPARE(rig.device.commandCount(GetGain), 1);
+    QCOMPARE(sends.value(0), QString("before the tick"));
     QTRY_VERIFY_WITH_TIMEOUT(!pTick->isActive(), Patience);
 
     // Idle again; then several at once.
