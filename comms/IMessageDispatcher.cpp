@@ -12,6 +12,8 @@ IMessageDispatcher::IMessageDispatcher(QObject *parent)
     m_replyTimer.setInterval(200);
     m_dispatchTimer.setSingleShot(true);
     m_dispatchTimer.setInterval(DispatchIntervalMs);
+    m_wakeTimer.setSingleShot(true);
+    m_wakeTimer.setInterval(0);
 }
 
 IMessageDispatcher::~IMessageDispatcher()
@@ -61,4 +63,29 @@ void IMessageDispatcher::dropReplies()
     m_pReplies->clear();
     while (m_pReplySemaphore->tryAcquire()) {
     }
+}
+
+void IMessageDispatcher::onMessageQueued()
+{
+    wake();
+}
+
+bool IMessageDispatcher::hasWork() const
+{
+    return m_state != Idle || (m_pQueueSemaphore && m_pQueueSemaphore->available() > 0);
+}
+
+void IMessageDispatcher::scheduleTick()
+{
+    m_wakeTimer.stop();
+    if (m_processing && hasWork())
+        m_dispatchTimer.start();
+}
+
+void IMessageDispatcher::wake()
+{
+    if (!m_processing || m_dispatchTimer.isActive())
+        return;
+    m_dispatchTimer.start();
+    m_wakeTimer.start();
 }

@@ -18,6 +18,12 @@ class QSemaphore;
 // A dispatcher is a thread object whose thread is started but left idle:
 // the object stays on the thread that made it, so its timers and slots run
 // there, and the shared lists are only ever counted with tryAcquire().
+//
+// The dispatch tick runs only while there is work: a message in flight or
+// waiting to be written again, or one queued. Once all is done it stands
+// still, and the queueing side wakes it (onMessageQueued) for the next
+// message. That message goes out at once (a zero timer, so never inside
+// the call that queued it) and the tick keeps its rhythm from there.
 class IMessageDispatcher : public QThread
 {
     Q_OBJECT
@@ -44,6 +50,12 @@ public:
     // The timers, for a look at their settings.
     const QTimer *replyTimer() const { return &m_replyTimer; }
     const QTimer *dispatchTimer() const { return &m_dispatchTimer; }
+    const QTimer *wakeTimer() const { return &m_wakeTimer; }
+
+public slots:
+    // A message was added to the queue: a tick that stands still starts
+    // again; a running one keeps its rhythm.
+    void onMessageQueued();
 
 protected:
     explicit IMessageDispatcher(QObject *parent);
@@ -53,6 +65,12 @@ protected:
     // goes to Idle.
     void clearQueues();
     void dropReplies();
+    // Whether another tick has anything to do.
+    virtual bool hasWork() const;
+    // At the end of a step: the next tick, unless all is done.
+    void scheduleTick();
+    // Starts the tick unless it runs already.
+    void wake();
 
     QPointer<PProtocol> m_pOwner;
     QList<IInterface::Message> *m_pQueue = nullptr;
@@ -67,4 +85,6 @@ protected:
     QTimer m_replyTimer;
     // Single shot; each dispatcher connects it to its onDispatch().
     QTimer m_dispatchTimer;
+    // The step a wake asks for at once; a step that runs stops it.
+    QTimer m_wakeTimer;
 };

@@ -33,6 +33,7 @@ ITcpClient::ITcpClient(QObject *parent)
     connect(this, &ITcpClient::quitMessageProcessing, m_pDispatcher,
             &ITcpClientThread::onQuitMessageProcessing);
     connect(this, &ITcpClient::replyReady, m_pDispatcher, &ITcpClientThread::onReplyReady);
+    connect(this, &ITcpClient::messageQueued, m_pDispatcher, &ITcpClientThread::onMessageQueued);
     connect(m_pDispatcher, &ITcpClientThread::sendMessage, this, &ITcpClient::onSendMessage,
             Qt::DirectConnection);
     connect(m_pDispatcher, &ITcpClientThread::messageError, this,
@@ -184,6 +185,7 @@ int ITcpClient::send(const char *data, int length, int messageType, const char *
     message.timeoutMs = timeoutMs;
     m_queue.append(message);
     m_queueSemaphore.release();
+    emit messageQueued();
     return 0;
 }
 

@@ -114,6 +114,8 @@ signals:
     void startMessageProcessing();
     void quitMessageProcessing();
     void replyReady();
+    // A message was queued; wakes the dispatcher's tick.
+    void messageQueued();
     // The first connection after open is up (not sent after a reconnect).
     void connectionActive();
 

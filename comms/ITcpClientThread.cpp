@@ -10,6 +10,7 @@ ITcpClientThread::ITcpClientThread(QObject *parent)
     : IMessageDispatcher(parent)
 {
     connect(&m_dispatchTimer, &QTimer::timeout, this, &ITcpClientThread::onDispatch);
+    connect(&m_wakeTimer, &QTimer::timeout, this, &ITcpClientThread::onDispatch);
     m_clock.start();
 }
 
@@ -18,6 +19,8 @@ void ITcpClientThread::setSubscribed(bool subscribed)
     m_subscribed = subscribed;
     if (!subscribed)
         m_unanswered.clear();
+    else if (m_pReplySemaphore && m_pReplySemaphore->available() > 0)
+        wake(); // what came meanwhile is now the device's own report
 }
 
 ITcpClientThread::~ITcpClientThread() = default;
@@ -33,14 +36,19 @@ void ITcpClientThread::onQuitMessageProcessing()
 {
     m_processing = false;
     m_dispatchTimer.stop();
+    m_wakeTimer.stop();
     m_replyTimer.stop();
     clear();
 }
 
 void ITcpClientThread::onReplyReady()
 {
-    if (m_state != WaitingForReply)
+    if (m_state != WaitingForReply) {
+        // Subscribed, the device reports by itself; the next tick reads it.
+        if (m_subscribed)
+            wake();
         return;
+    }
     m_dispatchTimer.stop();
     m_replyTimer.stop();
     if (m_processing)
@@ -74,8 +82,13 @@ void ITcpClientThread::step()
             checkReplies(); // what the device reports by itself
         break;
     }
-    if (m_processing)
-        m_dispatchTimer.start();
+    scheduleTick();
+}
+
+bool ITcpClientThread::hasWork() const
+{
+    return IMessageDispatcher::hasWork()
+        || (m_subscribed && m_pReplySemaphore && m_pReplySemaphore->available() > 0);
 }
 
 void ITcpClientThread::clear()

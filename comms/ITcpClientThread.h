@@ -42,6 +42,10 @@ public slots:
     void onReplyReady();
     void onDispatch();
 
+protected:
+    // Subscribed, the device's own reports are work too.
+    bool hasWork() const override;
+
 private:
     void step();
     void clear();

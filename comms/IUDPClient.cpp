@@ -18,6 +18,7 @@ IUDPClient::IUDPClient(QObject *parent)
     connect(this, &IUDPClient::quitMessageProcessing, m_pDispatcher,
             &IUDPClientThread::onQuitMessageProcessing);
     connect(this, &IUDPClient::replyReady, m_pDispatcher, &IUDPClientThread::onReplyReady);
+    connect(this, &IUDPClient::messageQueued, m_pDispatcher, &IUDPClientThread::onMessageQueued);
     connect(m_pDispatcher, &IUDPClientThread::messageError, this,
             &IUDPClient::onMessageSendError);
     m_pDispatcher->start(QThread::InheritPriority);
@@ -104,6 +105,7 @@ int IUDPClient::send(const char *data, int length, int messageType, const char *
     message.timeoutMs = timeoutMs;
     m_queue.append(message);
     m_queueSemaphore.release();
+    emit messageQueued();
     return 0;
 }
 

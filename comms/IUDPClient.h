@@ -74,6 +74,8 @@ signals:
     void startMessageProcessing();
     void quitMessageProcessing();
     void replyReady();
+    // A request was queued; wakes the dispatcher's tick.
+    void messageQueued();
     // Never emitted: there is no connection to become active.
     void connectionActive();
 

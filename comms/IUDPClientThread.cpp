@@ -23,6 +23,7 @@ IUDPClientThread::IUDPClientThread(IUDPClient *pClient)
     , m_pClient(pClient)
 {
     connect(&m_dispatchTimer, &QTimer::timeout, this, &IUDPClientThread::onDispatch);
+    connect(&m_wakeTimer, &QTimer::timeout, this, &IUDPClientThread::onDispatch);
 }
 
 IUDPClientThread::~IUDPClientThread() = default;
@@ -46,6 +47,7 @@ void IUDPClientThread::onQuitMessageProcessing()
     dropped.append(*m_pQueue);
     m_processing = false;
     m_dispatchTimer.stop();
+    m_wakeTimer.stop();
     m_replyTimer.stop();
     clear();
     for (const IInterface::Message &message : std::as_const(dropped))
@@ -84,8 +86,7 @@ void IUDPClientThread::step()
             takeNextMessage();
         break;
     }
-    if (m_processing)
-        m_dispatchTimer.start();
+    scheduleTick();
 }
 
 void IUDPClientThread::clear()

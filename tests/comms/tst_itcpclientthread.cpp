@@ -83,6 +83,10 @@ private slots:
     void subscribedLateReplyIsNoFailure();
     void failedWriteCountsAsAttempt();
     void messagesQueuedOfflineAreDropped();
+    void tickStandsStillOnceAllIsDone_data();
+    void tickStandsStillOnceAllIsDone();
+    void messageQueuedToAnIdleDispatcherIsSent();
+    void subscribedReportBesideAMessageIsRead();
 };
 
 void TestITcpClientThread::acknowledgedAfterOneWrite()
@@ -255,8 +259,10 @@ void TestITcpClientThread::failedWriteCountsAsAttempt()
     QSignalSpy failures(&dispatcher, &ITcpClientThread::messageError);
     dispatcher.onStartMessageProcessing();
 
+    // Queued as a client does: counted, then announced.
     queue.append({IInterface::SendWaitAck, SetGain + '\r', QByteArray(), 200});
     queueSemaphore.release();
+    dispatcher.onMessageQueued();
     QTRY_COMPARE_WITH_TIMEOUT(failures.size(), 3, Patience);
     QCOMPARE(writes, 3);
     QCOMPARE(dispatcher.state(), int(ITcpClientThread::Idle));
@@ -264,6 +270,7 @@ void TestITcpClientThread::failedWriteCountsAsAttempt()
     // The next message is dealt with normally.
     queue.append({IInterface::SendNoReply, "MARK\r", QByteArray(), 200});
     queueSemaphore.release();
+    dispatcher.onMessageQueued();
     QTRY_COMPARE_WITH_TIMEOUT(dispatcher.state(), int(ITcpClientThread::Idle), Patience);
     QTRY_COMPARE_WITH_TIMEOUT(writes, 4, Patience);
     QCOMPARE(failures.size(), 3);
@@ -279,6 +286,153 @@ void TestITcpClientThread::messagesQueuedOfflineAreDropped()
     rig.client.dispatcher()->onStartMessageProcessing();
     QVERIFY(rig.sync());
     QCOMPARE(rig.device.commandCount(SetGain), 0);
+}
+
+void TestITcpClientThread::tickStandsStillOnceAllIsDone_data()
+{
+    QTest::addColumn<QByteArray>("command");
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QByteArray>("expected");
+    QTest::addColumn<Response>("response");
+    QTest::addColumn<bool>("subscribed");
+    QTest::addColumn<int>("writes");
+
+    const Response answer = Response::answer("GA \"Gain1\">2=-6.0\r");
+    QTest::newRow("acknowledged") << SetGain << int(IInterface::SendWaitAck) << QByteArray()
+                                  << Response::acknowledge() << false << 1;
+    QTest::newRow("answered") << GetGain << int(IInterface::SendWaitReply)
+                              << QByteArray(GetGainReply) << answer << false << 1;
+    QTest::newRow("no reply awaited") << SetGain << int(IInterface::SendNoReply) << QByteArray()
+                                      << Response::silent() << false << 1;
+    QTest::newRow("refused, given up") << SetGain << int(IInterface::SendWaitAck) << QByteArray()
+                                       << Response::refuse() << false << 3;
+    QTest::newRow("unanswered, given up") << GetGain << int(IInterface::SendWaitReply)
+                                          << QByteArray(GetGainReply) << Response::silent()
+                                          << false << 3;
+    QTest::newRow("subscribed, answered") << GetGain << int(IInterface::SendWaitReply)
+                                          << QByteArray(GetGainReply) << answer << true << 1;
+}
+
+// An idle dispatcher does not tick: with nothing queued, nothing in flight
+// and nothing to write again, its tick stops, and stays stopped.
+void TestITcpClientThread::tickStandsStillOnceAllIsDone()
+{
+    QFETCH(QByteArray, command);
+    QFETCH(int, type);
+    QFETCH(QByteArray, expected);
+    QFETCH(Response, response);
+    QFETCH(bool, subscribed);
+    QFETCH(int, writes);
+
+    Rig rig;
+    rig.device.setResponse(command.left(2), response);
+    QVERIFY(rig.open());
+    rig.client.setSubscribed(subscribed);
+    const ITcpClientThread *pDispatcher = rig.client.dispatcher();
+    const QTimer *pTick = pDispatcher->dispatchTimer();
+    QVERIFY(pDispatcher->isProcessing());
+    QVERIFY(!pTick->isActive()); // connected, nothing queued yet
+
+    rig.send(command, type, expected.constData());
+    QVERIFY(pTick->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.device.commandCount(command), writes, Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(!pTick->isActive(), Patience);
+    QCOMPARE(pDispatcher->state(), int(ITcpClientThread::Idle));
+    QSignalSpy ticks(pTick, &QTimer::timeout);
+    QVERIFY(!ticks.wait(20 * ITcpClientThread::DispatchIntervalMs));
+    QCOMPARE(rig.device.commandCount(command), writes);
+    QCOMPARE(rig.failures.size(), writes == 1 ? 0 : writes);
+}
+
+// After a while of idling, a queued message wakes the dispatcher: it goes
+// out at once, its reply is read, the tick runs at its usual interval
+// again, and the messages queued behind it follow one tick apart, in order.
+void TestITcpClientThread::messageQueuedToAnIdleDispatcherIsSent()
+{
+    Rig rig;
+    rig.device.setResponse("GA", Response::answer("GA \"Gain1\">2=-6.0\r"));
+    QVERIFY(rig.open());
+    const QTimer *pTick = rig.client.dispatcher()->dispatchTimer();
+    QSignalSpy ticks(pTick, &QTimer::timeout);
+    QVERIFY(!ticks.wait(20 * ITcpClientThread::DispatchIntervalMs));
+
+    // The message leaves at the wake, before the first tick of the rhythm.
+    // Written inside a tick, the tick has fired; written at the wake, it is
+    // still pending.
+    QStringList sends;
+    QObject::connect(rig.client.dispatcher(), &ITcpClientThread::sendMessage, &rig.client,
+                     [&sends, pTick] { sends << (pTick->isActive() ? "before the tick" : "at a tick"); },
+                     Qt::DirectConnection);
+    rig.send(GetGain, IInterface::SendWaitReply, GetGainReply);
+    QVERIFY(pTick->isActive());
+    QCOMPARE(pTick->interval(), ITcpClientThread::DispatchIntervalMs);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.protocol.lines, QList<QByteArray>{"GA \"Gain1\">2=-6.0"},
+                              Patience);
+    QCOMPARE(rig.device.commandCount(GetGain), 1);
+    QCOMPARE(sends.value(0), QString("before the tick"));
+    QTRY_VERIFY_WITH_TIMEOUT(!pTick->isActive(), Patience);
+
+    // Idle again; then several at once.
+    ticks.clear();
+    QVERIFY(!ticks.wait(20 * ITcpClientThread::DispatchIntervalMs));
+    const QList<QByteArray> sets = {"SA \"Gain1\">2=-1.0", "SA \"Gain1\">2=-2.0",
+                                    "SA \"Gain1\">2=-3.0"};
+    for (const QByteArray &set : sets)
+        rig.send(set, IInterface::SendWaitAck);
+    rig.send(GetGain, IInterface::SendWaitReply, GetGainReply);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.protocol.lines.size(), 2, Patience);
+    QCOMPARE(rig.protocol.lines.last(), QByteArray("GA \"Gain1\">2=-6.0"));
+    const QList<QByteArray> texts = rig.device.commandTexts();
+    QCOMPARE(texts.mid(texts.size() - 4), sets + QList<QByteArray>{GetGain});
+    QList<qint64> times;
+    for (const SimulatedVdsDevice::Command &command : rig.device.commands())
+        times.append(command.atMs);
+    times = times.mid(times.size() - 4);
+    for (int i = 1; i < times.size(); ++i) {
+        const qint64 gap = times.at(i) - times.at(i - 1);
+        QVERIFY2(gap >= ITcpClientThread::DispatchIntervalMs / 2,
+                 qPrintable(QStringLiteral("messages %1 ms apart").arg(gap)));
+    }
+    QCOMPARE(rig.failures.size(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(!pTick->isActive(), Patience);
+}
+
+// Subscribed, a report of the device that waits beside a queued message is
+// read at a later tick, though the message leaves nothing in flight; and
+// what came before the subscription is read once it holds.
+void TestITcpClientThread::subscribedReportBesideAMessageIsRead()
+{
+    QList<IInterface::Message> queue;
+    QSemaphore queueSemaphore;
+    QList<QByteArray> replies;
+    QSemaphore replySemaphore;
+    RecordingProtocol owner;
+    ITcpClientThread dispatcher;
+    dispatcher.setSharedQueues(&queue, &queueSemaphore, &replies, &replySemaphore);
+    dispatcher.setOwner(&owner);
+    QList<QByteArray> written;
+    connect(&dispatcher, &ITcpClientThread::sendMessage, this,
+            [&written](const QByteArray &bytes, uint &bytesWritten) {
+                written.append(bytes);
+                bytesWritten = uint(bytes.size());
+            });
+    dispatcher.onStartMessageProcessing();
+    replies.append("GA \"Gain1\">2=-1.0");
+    replySemaphore.release();
+    dispatcher.setSubscribed(true);
+    QTRY_COMPARE_WITH_TIMEOUT(owner.lines, QList<QByteArray>{"GA \"Gain1\">2=-1.0"}, Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(!dispatcher.dispatchTimer()->isActive(), Patience);
+    owner.lines.clear();
+
+    replies.append("GA \"Gain1\">2=-3.0");
+    replySemaphore.release();
+    queue.append({IInterface::SendNoReply, SetGain + '\r', QByteArray(), 200});
+    queueSemaphore.release();
+    dispatcher.onMessageQueued();
+    QTRY_COMPARE_WITH_TIMEOUT(written, QList<QByteArray>{SetGain + '\r'}, Patience);
+    QTRY_COMPARE_WITH_TIMEOUT(owner.lines, QList<QByteArray>{"GA \"Gain1\">2=-3.0"}, Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(!dispatcher.dispatchTimer()->isActive(), Patience);
+    dispatcher.onQuitMessageProcessing();
 }
 
 VR_TEST_MAIN(TestITcpClientThread)

@@ -75,6 +75,7 @@ private slots:
     void failureCountWrapsAfterTwelve();
     void closingEndsEveryRequest();
     void requestSentFromAnAnswerGoesOut();
+    void tickStandsStillOnceAllIsDone();
 };
 
 void TestIUDPClient::transportWithoutConnectionState()
@@ -416,6 +417,31 @@ void TestIUDPClient::requestSentFromAnAnswerGoesOut()
              (QStringList{"STATUS 1 1", ReplyTags::networkError() + batch, "GCP"}));
     QTRY_VERIFY_WITH_TIMEOUT(!client.dispatcher()->isProcessing(), Patience);
     QCOMPARE(array.datagramCount(), 2);
+}
+
+// A request that waits for nothing leaves the dispatcher processing but
+// idle: its tick stops until the next request, which is answered.
+void TestIUDPClient::tickStandsStillOnceAllIsDone()
+{
+    Rig rig;
+    QVERIFY(rig.client.open());
+    const QTimer *pTick = rig.client.dispatcher()->dispatchTimer();
+    rig.send("GCP\r", IInterface::SendNoReply, "GCP");
+    QVERIFY(pTick->isActive());
+    QCOMPARE(pTick->interval(), IUDPClientThread::DispatchIntervalMs);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.array.datagramCount("GCP"), 1, Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(!pTick->isActive(), Patience);
+    QVERIFY(rig.client.dispatcher()->isProcessing());
+    QSignalSpy ticks(pTick, &QTimer::timeout);
+    QVERIFY(!ticks.wait(20 * IUDPClientThread::DispatchIntervalMs));
+
+    rig.send("GCP\r", IInterface::SendWaitReply, "GCP");
+    QVERIFY(pTick->isActive());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.owner.lines, QList<QByteArray>{"GCP 1"}, Patience);
+    QCOMPARE(rig.array.datagramCount("GCP"), 2);
+    QVERIFY(rig.settled());
+    QVERIFY(!pTick->isActive());
+    QCOMPARE(rig.failures.size(), 0);
 }
 
 VR_TEST_MAIN(TestIUDPClient)
