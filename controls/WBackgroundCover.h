@@ -18,8 +18,6 @@ class WBackgroundCover : public QObject
 public:
     explicit WBackgroundCover(QQuickItem *pItem, QObject *parent = nullptr);
 
-    bool isCovering() const { return m_covering; }
-
 public slots:
     void update();
 

@@ -4,7 +4,6 @@
 #include "controls/WPictureSource.h"
 
 #include <QDebug>
-#include <QUrl>
 
 #include <algorithm>
 
@@ -94,9 +93,4 @@ void WImage::setBackgroundFillMode(int mode)
 void WImage::setImageOpacity(double opacity)
 {
     setItemProperty("imageOpacity", std::clamp(opacity, 0.01, 1.0));
-}
-
-int WImage::pictureWidth(const QUrl &url) const
-{
-    return WPictureSource::pictureWidth(url);
 }

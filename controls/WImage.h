@@ -30,10 +30,6 @@ public:
     void setBackgroundFillMode(int mode);
     void setImageOpacity(double opacity);
 
-    // The picture's own width, read from its file's header; 0 when the
-    // URL names no readable local or resource picture. A picture is decoded
-    // at no more than this width: a larger decode would only scale it up.
-    Q_INVOKABLE int pictureWidth(const QUrl &url) const;
 
 private:
     static constexpr int kNothingSaved = -999;

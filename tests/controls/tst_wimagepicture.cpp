@@ -1,6 +1,7 @@
 #include "VrTest.h"
 
 #include "controls/WImage.h"
+#include "controls/WPictureSource.h"
 #include "controls/WWidgetFactory.h"
 #include "project/UArchive.h"
 
@@ -97,8 +98,7 @@ void TestWImagePicture::pictureWidth()
 {
     QFETCH(QUrl, url);
     QFETCH(int, width);
-    WImage image;
-    QCOMPARE(image.pictureWidth(url), width);
+    QCOMPARE(WPictureSource::pictureWidth(url), width);
 }
 
 void TestWImagePicture::decodedWidth_data()
