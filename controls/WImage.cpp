@@ -1,6 +1,7 @@
 #include "WImage.h"
 
 #include "controls/WBackgroundCover.h"
+#include "controls/WDimensionsAid.h"
 #include "controls/WPictureSource.h"
 
 #include <QDebug>
@@ -27,6 +28,8 @@ void WImage::initialize(QQuickItem *pItem)
     // moment between its parent and this -1.
     if (pItem && !m_pCover)
         m_pCover = new WBackgroundCover(pItem, this);
+    if (pItem && !m_pDimensionsAid)
+        m_pDimensionsAid = new WDimensionsAid(pItem, this);
     setItemProperty("imageOpacity", 1.0);
     setItemProperty("maxCachedImageWidth", 2048);
 }

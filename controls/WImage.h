@@ -3,6 +3,7 @@
 #include "controls/WWidget.h"
 
 class WBackgroundCover;
+class WDimensionsAid;
 class WPictureSource;
 
 // The native half of the image widget: a picture of the project archive,
@@ -40,4 +41,5 @@ private:
     int m_savedHeight = kNothingSaved;
     WPictureSource *m_pPictureSource = nullptr;
     WBackgroundCover *m_pCover = nullptr;
+    WDimensionsAid *m_pDimensionsAid = nullptr;
 };

@@ -22,7 +22,9 @@ class XmlWriter;
 // The native half of a panel widget. Each widget type has a QML file whose
 // root item draws it and which declares one item of this class (object name
 // "widget") as a child; the native side keeps the root item and works
-// through its properties, it never draws itself.
+// through its properties, it never draws itself. The files declare it among
+// the root's resources, not its visual children: an item that draws nothing
+// would still cost the scene its share of every frame.
 class WWidget : public QQuickItem
 {
     Q_OBJECT

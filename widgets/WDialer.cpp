@@ -104,9 +104,9 @@ WDialer::~WDialer()
 void WDialer::componentComplete()
 {
     WWidget::componentComplete();
-    // Declared as the root's child: the root is the item that emits the
-    // operator's keys.
-    if (QQuickItem *pRoot = parentItem())
+    // Declared as the root's (non-visual) child: the root is the item that
+    // emits the operator's keys.
+    if (auto *pRoot = qobject_cast<QQuickItem *>(parent()))
         connectItem(pRoot);
 }
 

@@ -43,7 +43,7 @@ Rectangle {
         elide: Text.ElideRight
     }
 
-    WActiveCombo {
+    resources: WActiveCombo {
         id: nativeCombo
         objectName: "widget"
     }

@@ -10,7 +10,7 @@ Rectangle {
     color: "transparent"
     border.color: "transparent"
 
-    WFrame {
+    resources: WFrame {
         objectName: "widget"
     }
 }

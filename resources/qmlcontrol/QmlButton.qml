@@ -140,7 +140,7 @@ Rectangle {
         onCanceled: core.outputReleased()
     }
 
-    WButton {
+    resources: WButton {
         id: core
         objectName: "widget"
     }

@@ -81,7 +81,7 @@ Rectangle {
         }
     }
 
-    WCmdButton {
+    resources: WCmdButton {
         id: core
         objectName: "widget"
     }

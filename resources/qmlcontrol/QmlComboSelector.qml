@@ -47,7 +47,7 @@ Item {
         }
     }
 
-    WComboSelection {
+    resources: WComboSelection {
         id: nativeSelector
         objectName: "widget"
     }

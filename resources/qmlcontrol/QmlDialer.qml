@@ -297,7 +297,7 @@ Item {
         onClicked: dialer.addCallOrFlash()
     }
 
-    WDialer {
+    resources: WDialer {
         id: core
         objectName: "widget"
     }

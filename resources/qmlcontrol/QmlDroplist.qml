@@ -77,7 +77,7 @@ Rectangle {
         onClicked: droplist.openPopup()
     }
 
-    WDropList {
+    resources: WDropList {
         id: core
         objectName: "widget"
     }

@@ -183,7 +183,7 @@ Item {
         onCanceled: fader.dragMode = false
     }
 
-    WSlider {
+    resources: WSlider {
         id: core
         objectName: "widget"
     }

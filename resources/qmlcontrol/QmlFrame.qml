@@ -28,7 +28,7 @@ Rectangle {
         anchors.fill: parent
     }
 
-    WFrame {
+    resources: WFrame {
         objectName: "widget"
     }
 }

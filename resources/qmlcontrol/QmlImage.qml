@@ -36,31 +36,31 @@ Item {
         fillMode: imageItem.isBackground ? imageItem.backgroundFillMode : Image.PreserveAspectFit
     }
 
-    // The measuring aid exists only while the path asks for it: most panels
-    // hold many pictures and none of them shows it.
-    Loader {
-        anchors.centerIn: parent
-        active: imageItem.showsDimensions
-        sourceComponent: Column {
-            spacing: 4
+    // The measuring aid, made by the native WImage only while the path asks
+    // for it: most panels hold many pictures and none of them shows it.
+    resources: [
+        Component {
+            Column {
+                anchors.centerIn: parent
+                spacing: 4
 
-            Text { text: "Width = " + picture.paintedWidth }
-            Text { text: "Height = " + picture.paintedHeight }
-            Text {
-                text: "The aspect ratio is "
-                      + (picture.paintedHeight > 0 ? (picture.paintedWidth / picture.paintedHeight).toFixed(3) : "0.000")
+                Text { text: "Width = " + picture.paintedWidth }
+                Text { text: "Height = " + picture.paintedHeight }
+                Text {
+                    text: "The aspect ratio is "
+                          + (picture.paintedHeight > 0 ? (picture.paintedWidth / picture.paintedHeight).toFixed(3) : "0.000")
+                }
+                Text {
+                    text: "The inverted aspect ratio is "
+                          + (picture.paintedWidth > 0 ? (picture.paintedHeight / picture.paintedWidth).toFixed(3) : "0.000")
+                }
+                Text { text: "The rectangle below is " + 100 + " x " + 100 + " pixels" }
+                Rectangle { width: 100; height: 100; color: "black" }
             }
-            Text {
-                text: "The inverted aspect ratio is "
-                      + (picture.paintedWidth > 0 ? (picture.paintedHeight / picture.paintedWidth).toFixed(3) : "0.000")
-            }
-            Text { text: "The rectangle below is " + 100 + " x " + 100 + " pixels" }
-            Rectangle { width: 100; height: 100; color: "black" }
+        },
+        WImage {
+            id: nativeImage
+            objectName: "widget"
         }
-    }
-
-    WImage {
-        id: nativeImage
-        objectName: "widget"
-    }
+    ]
 }

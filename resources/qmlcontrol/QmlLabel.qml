@@ -23,7 +23,7 @@ Text {
     font.pixelSize: Math.max(1, autoSize ? height * 0.5 : height * 0.5 * textScale)
     verticalAlignment: Text.AlignVCenter
 
-    WLabel {
+    resources: WLabel {
         objectName: "widget"
     }
 }

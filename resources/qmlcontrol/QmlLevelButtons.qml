@@ -211,7 +211,7 @@ Item {
         height: upButton.height
     }
 
-    WLevelButtons {
+    resources: WLevelButtons {
         id: core
         objectName: "widget"
     }

@@ -66,7 +66,7 @@ Item {
         markerPoint: meter.markerLevelPoint
     }
 
-    WMeter {
+    resources: WMeter {
         id: core
         objectName: "widget"
     }

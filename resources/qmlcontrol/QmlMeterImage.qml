@@ -46,7 +46,7 @@ Item {
         font.pixelSize: 11
     }
 
-    WMeterImage {
+    resources: WMeterImage {
         objectName: "widget"
     }
 }

@@ -25,14 +25,18 @@ Rectangle {
     radius: height * 0.125
     border.color: hasBorder && skin ? skin.linkInActive : "transparent"
 
-    Image {
-        visible: link.imageValid
+    // Made only for a link that shows a picture: most links show their
+    // text, and a panel holds many of them.
+    Loader {
+        active: link.imageValid
         anchors.centerIn: parent
-        width: link.keepImageInBounds ? parent.width : parent.height * link.imageSize
-        height: link.keepImageInBounds ? parent.height : parent.height * link.imageSize
-        fillMode: Image.PreserveAspectFit
-        source: link.imageValid ? link.imagePath : ""
-        asynchronous: true
+        sourceComponent: Image {
+            width: link.keepImageInBounds ? link.width : link.height * link.imageSize
+            height: link.keepImageInBounds ? link.height : link.height * link.imageSize
+            fillMode: Image.PreserveAspectFit
+            source: link.imagePath
+            asynchronous: true
+        }
     }
 
     Text {
@@ -49,7 +53,7 @@ Rectangle {
         onClicked: nativeLink.selectPanel()
     }
 
-    WPanelLink {
+    resources: WPanelLink {
         id: nativeLink
         objectName: "widget"
     }

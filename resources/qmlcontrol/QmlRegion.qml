@@ -66,7 +66,7 @@ Item {
         }
     }
 
-    WRegion {
+    resources: WRegion {
         id: nativeRegion
         objectName: "widget"
     }

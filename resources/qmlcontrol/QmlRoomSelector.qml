@@ -116,7 +116,7 @@ Item {
         }
     }
 
-    WRoomSelection {
+    resources: WRoomSelection {
         id: nativeRoom
         objectName: "widget"
     }

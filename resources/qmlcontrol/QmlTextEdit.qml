@@ -27,7 +27,7 @@ Rectangle {
         font.pixelSize: Math.max(1, edit.textSize)
     }
 
-    WTextEdit {
+    resources: WTextEdit {
         objectName: "widget"
     }
 }

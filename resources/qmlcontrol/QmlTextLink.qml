@@ -71,7 +71,7 @@ Rectangle {
         }
     }
 
-    WTextLink {
+    resources: WTextLink {
         id: nativeLink
         objectName: "widget"
     }

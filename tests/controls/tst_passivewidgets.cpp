@@ -74,6 +74,8 @@ private slots:
     void labelReadByThePanelReader_data();
     void labelReadByThePanelReader();
     void panelLinkAttributes();
+    void panelLinkDrawsItsPictureOrItsText_data();
+    void panelLinkDrawsItsPictureOrItsText();
     void panelLinkClickAsksTheHost();
     void savedWidgetReadsBackTheSame_data();
     void savedWidgetReadsBackTheSame();
@@ -412,6 +414,54 @@ void TestPassiveWidgets::panelLinkAttributes()
     // Without a control a click has no model to ask and does nothing.
     pLink->selectPanel();
     QTest::qWait(20);
+}
+
+void TestPassiveWidgets::panelLinkDrawsItsPictureOrItsText_data()
+{
+    QTest::addColumn<bool>("imageValid");
+    QTest::addColumn<bool>("keepInBounds");
+    QTest::addColumn<QRectF>("picture"); // in the link's coordinates; null: none drawn
+
+    QTest::newRow("text") << false << false << QRectF();
+    // Centring lands on whole pixels.
+    QTest::newRow("centred square of height x imageSize") << true << false << QRectF(33, 5, 10, 10);
+    QTest::newRow("kept in bounds") << true << true << QRectF(0, 0, 75, 20);
+}
+
+// The link draws either its picture or its text, never both.
+void TestPassiveWidgets::panelLinkDrawsItsPictureOrItsText()
+{
+    QFETCH(bool, imageValid);
+    QFETCH(bool, keepInBounds);
+    QFETCH(QRectF, picture);
+
+    WPanelLink *pLink = make<WPanelLink>("panellink");
+    QVERIFY(pLink);
+    QQuickItem *pItem = pLink->item();
+    QVERIFY(read(pLink, "<panellink><width>75</width><height>20</height><text>Mics</text></panellink>"));
+    pItem->setProperty("imageSize", 0.5);
+    pItem->setProperty("imagePath", QStringLiteral("qrc:/images/default.png"));
+    pItem->setProperty("keepImageInBounds", keepInBounds);
+    pItem->setProperty("imageValid", imageValid);
+    pItem->setVisible(true);
+
+    QQuickItem *pPicture = nullptr;
+    QQuickItem *pText = nullptr;
+    const QList<QQuickItem *> descendants = pItem->findChildren<QQuickItem *>();
+    for (QQuickItem *pChild : descendants) {
+        if (pChild->inherits("QQuickImage") && pChild->isVisible())
+            pPicture = pChild;
+        else if (pChild->inherits("QQuickText") && pChild->isVisible())
+            pText = pChild;
+    }
+    QCOMPARE(bool(pPicture), !picture.isNull());
+    QCOMPARE(bool(pText), picture.isNull());
+    if (pPicture) {
+        QCOMPARE(pPicture->mapRectToItem(pItem, QRectF(0, 0, pPicture->width(), pPicture->height())), picture);
+        QCOMPARE(pPicture->property("source").toUrl(), QUrl("qrc:/images/default.png"));
+    } else {
+        QCOMPARE(pText->property("text").toString(), QString("Mics"));
+    }
 }
 
 // A click has the application follow the link's path, after the jump

@@ -5,10 +5,12 @@
 #include "controls/WWidgetFactory.h"
 #include "project/UArchive.h"
 
+#include <QImage>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QUrl>
 
 #include <memory>
@@ -30,6 +32,7 @@ private slots:
     void newPictureTakesItsOwnWidth();
     void sameWidthLoadsNothingAgain();
     void backgroundFollowsItsParent();
+    void dimensionsAidFollowsThePath();
 
 private:
     WImage *makeImage();
@@ -161,9 +164,6 @@ void TestWImagePicture::newPictureTakesItsOwnWidth()
     QCOMPARE(int(pPicture->implicitWidth()), 96);
 }
 
-VR_TEST_MAIN(TestWImagePicture)
-#include "tst_wimagepicture.moc"
-
 void TestWImagePicture::sameWidthLoadsNothingAgain()
 {
     WImage *pImage = makeImage();
@@ -217,3 +217,49 @@ void TestWImagePicture::backgroundFollowsItsParent()
     m_pParent->setSize(QSizeF(800, 450));
     QCOMPARE(pItem->size(), QSizeF(300, 150));
 }
+
+namespace {
+
+// The texts drawn under the item, in the order of its visual tree.
+QStringList textsUnder(QQuickItem *pItem)
+{
+    QStringList texts;
+    const QList<QQuickItem *> children = pItem->childItems();
+    for (QQuickItem *pChild : children) {
+        if (pChild->inherits("QQuickText"))
+            texts.append(pChild->property("text").toString());
+        texts += textsUnder(pChild);
+    }
+    return texts;
+}
+
+} // namespace
+
+// A path that asks for it shows the picture's painted size and ratios over
+// the picture; any other path shows nothing of it.
+void TestWImagePicture::dimensionsAidFollowsThePath()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(QStringLiteral("pixelDimensions.png"));
+    QImage picture(96, 48, QImage::Format_RGB32);
+    picture.fill(Qt::darkGreen);
+    QVERIFY(picture.save(file));
+
+    WImage *pImage = makeImage();
+    QVERIFY(pImage);
+    QQuickItem *pItem = pImage->item();
+    QVERIFY(textsUnder(pItem).isEmpty());
+
+    const QStringList aid{"Width = 200", "Height = 100", "The aspect ratio is 2.000",
+                          "The inverted aspect ratio is 0.500", "The rectangle below is 100 x 100 pixels"};
+    for (int round = 0; round < 2; ++round) {
+        QVERIFY(pImage->readAttribute(QStringLiteral("path"), QUrl::fromLocalFile(file).toString()));
+        QTRY_COMPARE(textsUnder(pItem), aid);
+        QVERIFY(pImage->readAttribute(QStringLiteral("path"), QStringLiteral("../images/default.png")));
+        QVERIFY(textsUnder(pItem).isEmpty());
+    }
+}
+
+VR_TEST_MAIN(TestWImagePicture)
+#include "tst_wimagepicture.moc"

@@ -271,6 +271,11 @@ void TestWWidgetFactory::shippedFiles()
     QCOMPARE(pWidget->item()->parentItem(), m_pParent.get());
     QVERIFY(!pWidget->item()->isVisible());
     QCOMPARE(pWidget->objectName(), QStringLiteral("widget"));
+    // The native half draws nothing, so it stays out of the scene: the
+    // root's child, not one of its visual children.
+    QCOMPARE(pWidget->parent(), pWidget->item());
+    QVERIFY(!pWidget->parentItem());
+    QVERIFY(!pWidget->item()->childItems().contains(pWidget));
 }
 
 void TestWWidgetFactory::delegateIdsAreConsecutive()
