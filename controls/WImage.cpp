@@ -1,7 +1,7 @@
 #include "WImage.h"
 
 #include "controls/WBackgroundCover.h"
-#include "controls/WDimensionsAid.h"
+#include "controls/WOnDemandItem.h"
 #include "controls/WPictureSource.h"
 
 #include <QDebug>
@@ -29,7 +29,7 @@ void WImage::initialize(QQuickItem *pItem)
     if (pItem && !m_pCover)
         m_pCover = new WBackgroundCover(pItem, this);
     if (pItem && !m_pDimensionsAid)
-        m_pDimensionsAid = new WDimensionsAid(pItem, this);
+        m_pDimensionsAid = new WOnDemandItem(pItem, "showsDimensions", this);
     setItemProperty("imageOpacity", 1.0);
     setItemProperty("maxCachedImageWidth", 2048);
 }

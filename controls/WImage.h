@@ -3,7 +3,7 @@
 #include "controls/WWidget.h"
 
 class WBackgroundCover;
-class WDimensionsAid;
+class WOnDemandItem;
 class WPictureSource;
 
 // The native half of the image widget: a picture of the project archive,
@@ -41,5 +41,6 @@ private:
     int m_savedHeight = kNothingSaved;
     WPictureSource *m_pPictureSource = nullptr;
     WBackgroundCover *m_pCover = nullptr;
-    WDimensionsAid *m_pDimensionsAid = nullptr;
+    // The measuring aid, while the path asks for it.
+    WOnDemandItem *m_pDimensionsAid = nullptr;
 };

@@ -1,6 +1,7 @@
 #include "WPanelLink.h"
 
 #include "controls/CPanelHost.h"
+#include "controls/WOnDemandItem.h"
 #include "devices/TranslatedText.h"
 
 WPanelLink::WPanelLink(QQuickItem *parent)
@@ -12,6 +13,13 @@ WPanelLink::WPanelLink(QQuickItem *parent)
 }
 
 WPanelLink::~WPanelLink() = default;
+
+void WPanelLink::initialize(QQuickItem *pItem)
+{
+    WLabel::initialize(pItem);
+    if (pItem && !m_pPicture)
+        m_pPicture = new WOnDemandItem(pItem, "imageValid", this);
+}
 
 namespace {
 

@@ -4,6 +4,8 @@
 
 #include <QTimer>
 
+class WOnDemandItem;
+
 // The native half of the panel-link widget: a text or picture that the
 // operator clicks to open another scene or panel.
 class WPanelLink : public WLabel
@@ -14,6 +16,7 @@ public:
     explicit WPanelLink(QQuickItem *parent = nullptr);
     ~WPanelLink() override;
 
+    void initialize(QQuickItem *pItem) override;
     bool readAttribute(const QString &name, const QString &value) override;
     void setState() override;
     bool providesToolTip() const override { return true; }
@@ -30,4 +33,6 @@ private:
     // The switch rebuilds the canvas and may delete this link, so it runs
     // from the event loop, after the click has been handled.
     QTimer m_jumpTimer;
+    // The picture, while the link shows one instead of its text.
+    WOnDemandItem *m_pPicture = nullptr;
 };

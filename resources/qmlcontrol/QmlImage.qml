@@ -36,9 +36,10 @@ Item {
         fillMode: imageItem.isBackground ? imageItem.backgroundFillMode : Image.PreserveAspectFit
     }
 
-    // The measuring aid, made by the native WImage only while the path asks
-    // for it: most panels hold many pictures and none of them shows it.
     resources: [
+        // The measuring aid: made by the native WImage only while the path
+        // asks for it, since most panels hold many pictures and none of them
+        // shows it.
         Component {
             Column {
                 anchors.centerIn: parent

@@ -25,20 +25,6 @@ Rectangle {
     radius: height * 0.125
     border.color: hasBorder && skin ? skin.linkInActive : "transparent"
 
-    // Made only for a link that shows a picture: most links show their
-    // text, and a panel holds many of them.
-    Loader {
-        active: link.imageValid
-        anchors.centerIn: parent
-        sourceComponent: Image {
-            width: link.keepImageInBounds ? link.width : link.height * link.imageSize
-            height: link.keepImageInBounds ? link.height : link.height * link.imageSize
-            fillMode: Image.PreserveAspectFit
-            source: link.imagePath
-            asynchronous: true
-        }
-    }
-
     Text {
         visible: !link.imageValid
         anchors.centerIn: parent
@@ -53,8 +39,23 @@ Rectangle {
         onClicked: nativeLink.selectPanel()
     }
 
-    resources: WPanelLink {
-        id: nativeLink
-        objectName: "widget"
-    }
+    resources: [
+        // The picture: made by the native WPanelLink only while the link
+        // shows one, since most links show their text and a panel holds
+        // many of them.
+        Component {
+            Image {
+                anchors.centerIn: parent
+                width: link.keepImageInBounds ? link.width : link.height * link.imageSize
+                height: link.keepImageInBounds ? link.height : link.height * link.imageSize
+                fillMode: Image.PreserveAspectFit
+                source: link.imagePath
+                asynchronous: true
+            }
+        },
+        WPanelLink {
+            id: nativeLink
+            objectName: "widget"
+        }
+    ]
 }

@@ -445,23 +445,28 @@ void TestPassiveWidgets::panelLinkDrawsItsPictureOrItsText()
     pItem->setProperty("imageValid", imageValid);
     pItem->setVisible(true);
 
-    QQuickItem *pPicture = nullptr;
-    QQuickItem *pText = nullptr;
-    const QList<QQuickItem *> descendants = pItem->findChildren<QQuickItem *>();
-    for (QQuickItem *pChild : descendants) {
-        if (pChild->inherits("QQuickImage") && pChild->isVisible())
-            pPicture = pChild;
-        else if (pChild->inherits("QQuickText") && pChild->isVisible())
-            pText = pChild;
-    }
+    const auto shown = [pItem](const char *className) -> QQuickItem * {
+        const QList<QQuickItem *> descendants = pItem->findChildren<QQuickItem *>();
+        for (QQuickItem *pChild : descendants) {
+            if (pChild->inherits(className) && pChild->isVisible())
+                return pChild;
+        }
+        return nullptr;
+    };
+    QQuickItem *pPicture = shown("QQuickImage");
+    QQuickItem *pText = shown("QQuickText");
     QCOMPARE(bool(pPicture), !picture.isNull());
     QCOMPARE(bool(pText), picture.isNull());
     if (pPicture) {
         QCOMPARE(pPicture->mapRectToItem(pItem, QRectF(0, 0, pPicture->width(), pPicture->height())), picture);
         QCOMPARE(pPicture->property("source").toUrl(), QUrl("qrc:/images/default.png"));
-    } else {
-        QCOMPARE(pText->property("text").toString(), QString("Mics"));
+        // Back to the text: the picture goes.
+        pItem->setProperty("imageValid", false);
+        QVERIFY(!shown("QQuickImage"));
+        pText = shown("QQuickText");
+        QVERIFY(pText);
     }
+    QCOMPARE(pText->property("text").toString(), QString("Mics"));
 }
 
 // A click has the application follow the link's path, after the jump
