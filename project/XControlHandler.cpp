@@ -166,6 +166,22 @@ bool XControlHandler::endElement(const QString &, const QString &localName, cons
 
 QString XControlHandler::normalizeText(const QString &text)
 {
+    // Most texts of a panel file are plain values ("30", "#336699", "Label
+    // 1"): with nothing to collapse and no marker to undo, they stand as
+    // they are, without the copies below.
+    bool plain = true;
+    bool blank = true;
+    for (const QChar c : text) {
+        if (c == QLatin1Char(' '))
+            continue;
+        if (c.isSpace() || c == QLatin1Char('&')) {
+            plain = false;
+            break;
+        }
+        blank = false;
+    }
+    if (plain)
+        return blank ? QString() : text;
     if (text.trimmed().isEmpty())
         return QString();
     if (!text.contains(QLatin1Char(' ')))

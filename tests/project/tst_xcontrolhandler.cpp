@@ -266,6 +266,11 @@ void TestXControlHandler::normalizeText_data()
     QTest::newRow("blanks only") << "   " << "";
     QTest::newRow("tabs inside") << "a\t\tb" << "a b";
     QTest::newRow("empty") << "" << "";
+    QTest::newRow("plain value") << "#336699" << "#336699";
+    QTest::newRow("no-break space") << QString::fromUtf8("a\u00a0\u00a0b") << "a b";
+    QTest::newRow("marker text alone") << "a&sp;b" << "a&sp;b";
+    QTest::newRow("marker text beside a blank") << "a &sp;b" << "a  b";
+    QTest::newRow("ampersand") << "R&D 1" << "R&D 1";
 }
 
 void TestXControlHandler::normalizeText()
