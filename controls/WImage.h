@@ -31,7 +31,6 @@ public:
     void setBackgroundFillMode(int mode);
     void setImageOpacity(double opacity);
 
-
 private:
     static constexpr int kNothingSaved = -999;
 
