@@ -96,6 +96,10 @@ void WWidgetFactory::registerWidgetTypes()
         return;
     s_registered = true;
 
+    // The shipped QML's units, compiled at build time. Named here so that
+    // the linker keeps them in every program that makes widgets.
+    Q_INIT_RESOURCE(qmlcache_vrengine);
+
     registerType<WWidget>("WWidget");
     registerType<WButton>("WButton");
     registerType<WCmdButton>("WCmdButton");

@@ -8,12 +8,14 @@
 #include "controls/WWidgetFactory.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QPointer>
 #include <QQmlContext>
 #include <QQmlEngine>
 #include <QQuickItem>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QUrl>
 
 #include <memory>
@@ -54,6 +56,7 @@ private slots:
     void tableResources();
     void shippedFiles_data();
     void shippedFiles();
+    void shippedFilesComeCompiled();
     void delegateIdsAreConsecutive();
 
 private:
@@ -276,6 +279,36 @@ void TestWWidgetFactory::shippedFiles()
     QCOMPARE(pWidget->parent(), pWidget->item());
     QVERIFY(!pWidget->parentItem());
     QVERIFY(!pWidget->item()->childItems().contains(pWidget));
+}
+
+// The widget files are compiled when the program is built: the engine
+// takes their units from the program and never compiles them itself, so it
+// writes none of them to its disk cache. A file of the test's own shows that
+// the cache is written for what the engine does compile.
+void TestWWidgetFactory::shippedFilesComeCompiled()
+{
+    const QString cacheFolder =
+        QStandardPaths::writableLocation(QStandardPaths::CacheLocation) + QStringLiteral("/qmlcache");
+    QDir(cacheFolder).removeRecursively();
+    const auto cachedUnits = [&cacheFolder] {
+        return QDir(cacheFolder).entryList({QStringLiteral("*.qmlc")}, QDir::Files).size();
+    };
+
+    QQmlEngine engine;
+    int files = 0;
+    QDirIterator shipped(QStringLiteral(":/qmlcontrol"), {QStringLiteral("*.qml")}, QDir::Files);
+    while (shipped.hasNext()) {
+        const QString path = shipped.next();
+        QQmlComponent component(&engine, QUrl(QStringLiteral("qrc") + path));
+        QVERIFY2(component.isReady(), qPrintable(path + QLatin1Char(' ') + component.errorString()));
+        ++files;
+    }
+    QVERIFY(files >= 19);
+    QCOMPARE(cachedUnits(), 0);
+
+    QQmlComponent own(&engine, QUrl(writeQml(QStringLiteral("Own.qml"), "import QtQuick\nItem { width: 2 * 3 }\n")));
+    QVERIFY(own.isReady());
+    QTRY_COMPARE(cachedUnits(), 1);
 }
 
 void TestWWidgetFactory::delegateIdsAreConsecutive()
