@@ -96,11 +96,6 @@ void WWidgetFactory::registerWidgetTypes()
         return;
     s_registered = true;
 
-    // The shipped QML's units, compiled at build time. The library registers
-    // them as it loads; naming them here keeps that true should it ever be
-    // linked statically, where the linker would leave them out.
-    Q_INIT_RESOURCE(qmlcache_vrengine);
-
     registerType<WWidget>("WWidget");
     registerType<WButton>("WButton");
     registerType<WCmdButton>("WCmdButton");

@@ -26,7 +26,7 @@ vr_add_resource_folder(vr_qmlcontrol qmlcontrol /qmlcontrol)
 # an engine of another Qt version refuses the compiled units and compiles
 # the sources as before. Qt's own qt_add_qml_module would need the private
 # QML headers; qmlcachegen's output needs only public ones.
-# WWidgetFactory::registerWidgetTypes() links the units in and registers them.
+# The loader registers the units with the QML engine as the library loads.
 set(_qmlcache ${_gen}/qmlcache)
 set(_qmlcache_units)
 set(_qmlcache_paths)
