@@ -6,8 +6,8 @@
 
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"
+#include "devices/ParseProjectXml.h"
 #include "project/MProject.h"
-#include "project/ParseProjectXml.h"
 #include "project/XmlFileReader.h"
 #include "project/XmlHandler.h"
 

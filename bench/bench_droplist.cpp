@@ -7,8 +7,8 @@
 // delegates holding the same 5,000 strings, made by a click in the same
 // window; the two alternate, run after run. It asserts nothing.
 
-#include "comms/TTransformFactory.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "controls/VModeManager.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"

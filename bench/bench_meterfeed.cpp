@@ -8,12 +8,12 @@
 // asserts nothing.
 
 #include "amplifiers/ArxModelRepository.h"
-#include "controls/WWidgetFactory.h"
 #include "comms/IArxAddress.h"
 #include "comms/IWebSocketClient.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "controls/WDelegate.h"
+#include "controls/WWidgetFactory.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HAudioIO.h"
 #include "devices/HChassis.h"

@@ -6,7 +6,6 @@
 #include "controls/WPanelLink.h"
 #include "controls/WRegion.h"
 #include "controls/WTextEdit.h"
-#include "controls/WTextLink.h"
 #include "controls/WWidget.h"
 #include "roomcombine/WActiveCombo.h"
 #include "roomcombine/WComboSelection.h"
@@ -19,6 +18,7 @@
 #include "widgets/WMeter.h"
 #include "widgets/WMeterImage.h"
 #include "widgets/WSlider.h"
+#include "widgets/WTextLink.h"
 
 #include <QDebug>
 #include <QQmlComponent>

@@ -1,10 +1,10 @@
 #pragma once
 
 #include "HComposite.h"
+#include "HRCGroupInfo.h"
 #include "amplifiers/ArxModelRepository.h"
 #include "amplifiers/ArxRestApiRepository.h"
 #include "comms/IWebSocketClient.h"
-#include "roomcombine/HRCGroupInfo.h"
 
 #include <QTimer>
 
