@@ -17,6 +17,7 @@
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -256,7 +257,7 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     hideAllMessages();
-    WWidgetFactory::registerWidgetTypes();
+    EngineTypes::registerAll();
 
     Bench bench;
     if (!bench.setUp()) {

@@ -24,6 +24,7 @@
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 #include "SimulatedVdsDevice.h"
 
 #include <QElapsedTimer>
@@ -228,7 +229,7 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     hideAllMessages();
-    WWidgetFactory::registerWidgetTypes();
+    EngineTypes::registerAll();
 
     const double floorMs = WSlider::sendDelayInterval;
     const double ceilingMs = WSlider::sendDelayInterval + ITcpClientThread::DispatchIntervalMs;

@@ -23,6 +23,7 @@
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 #include "SimulatedArxAmplifier.h"
 
 #include <QElapsedTimer>
@@ -67,7 +68,7 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     hideAllMessages();
-    WWidgetFactory::registerWidgetTypes();
+    EngineTypes::registerAll();
 
     SimulatedArxAmplifier amplifier;
     amplifier.setOutputCount(Meters);
