@@ -518,7 +518,8 @@ QString WWidget::chassisTitle()
 
 bool WWidget::isArxChassis()
 {
-    return chassisTitle().contains(QLatin1String("arx"), Qt::CaseInsensitive);
+    const HChassis *pChassis = chassis();
+    return pChassis && pChassis->deviceFamily() == HChassis::Family::ArxAmplifier;
 }
 
 ArxRestApiRepository *WWidget::arxRestRepository()
