@@ -3,6 +3,7 @@
 #include "FolderSettings.h"
 #include "UArchive.h"
 #include "UArchiveHeaderRecord.h"
+#include "UArchiveMemberDevice.h"
 #include "UArchiveReader.h"
 
 #include <QDebug>
@@ -62,12 +63,22 @@ bool UArchiveHeader::load(QIODevice &device)
     return true;
 }
 
-bool UArchiveHeader::check(QIODevice &device, QString *pReason, QStringList *pNames) const
+bool UArchiveHeader::check(QIODevice &device, QString *pReason, QStringList *pNames,
+                           const ContentCheck &contentCheck) const
 {
     UArchiveReader reader(device);
     Records records;
     QString reason;
-    const bool ok = readHeader(reader, records, &reason) && checkContents(reader, records, &reason);
+    bool ok = readHeader(reader, records, &reason) && checkContents(reader, records, &reason);
+    if (ok && contentCheck.check) {
+        for (const auto &pRecord : records) {
+            if (pRecord->nameContains(contentCheck.fragment)) {
+                UArchiveMemberDevice content(reader, *pRecord);
+                ok = contentCheck.check(pRecord->name(), content, &reason);
+                break;
+            }
+        }
+    }
     if (pReason)
         *pReason = reason;
     if (ok && pNames) {

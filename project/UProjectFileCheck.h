@@ -2,14 +2,23 @@
 
 #include <QString>
 
+class QIODevice;
+
 // Tells whether a file can stand as the program's project: a project
 // archive whose table is sound, whose every member unpacks within its
-// bounds to its declared length and which holds a panel file, or a bare
-// panel file that is well-formed XML. Used before a received file replaces
+// bounds to its declared length and whose panel member is a panel file, or
+// a bare panel file. A panel file must be well-formed XML whose document
+// element holds the parts of a panel (scenes, canvas, connections, project
+// or version); it is read through to its end by the panel reader's own
+// parser, without building anything. Used before a received file replaces
 // the stored project, so a cut, foreign or broken file never does, and on
 // the project chosen at start.
 class UProjectFileCheck
 {
 public:
     static bool isLoadable(const QString &filePath, QString *pReason);
+
+    // Reads one panel file through; what names it in the reason, e.g.
+    // "the panel file \"/Demo.cpf\"".
+    static bool isPanelFile(QIODevice &content, const QString &what, QString *pReason);
 };
