@@ -12,6 +12,7 @@
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QObject>
+#include <QSet>
 #include <QStandardPaths>
 
 namespace {
@@ -135,6 +136,18 @@ bool UArchiveHeader::readHeader(UArchiveReader &reader, Records &records, QStrin
         if (!pRecord->read(reader, pReason))
             return false;
         records.push_back(std::move(pRecord));
+    }
+    // Unpacked, the later of two members of one path would overwrite the
+    // earlier, while extractedPath answers the earlier one's name: what was
+    // checked would not be what is loaded.
+    QSet<QString> paths;
+    for (const auto &pRecord : records) {
+        const QString key = UArchiveHeaderRecord::pathKey(pRecord->name());
+        if (paths.contains(key)) {
+            *pReason = QStringLiteral("the archive names the member \"%1\" twice").arg(pRecord->name());
+            return false;
+        }
+        paths.insert(key);
     }
     quint64 total = 0;
     for (const auto &pRecord : records) {

@@ -152,3 +152,12 @@ bool UArchiveHeaderRecord::isSafeName(const QString &name)
     }
     return true;
 }
+
+QString UArchiveHeaderRecord::pathKey(const QString &name)
+{
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+    return name.toCaseFolded();
+#else
+    return name;
+#endif
+}

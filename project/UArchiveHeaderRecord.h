@@ -55,6 +55,10 @@ public:
     // components other than "." and "..", and holds no "\", ":" or control
     // characters.
     static bool isSafeName(const QString &name);
+    // Two member names give the same key when unpacking them would write
+    // one file: the names as they are where file names keep their case,
+    // case-folded where the file system folds it.
+    static QString pathKey(const QString &name);
 
 private:
     Q_DISABLE_COPY(UArchiveHeaderRecord)

@@ -1,6 +1,7 @@
 #include "UProjectFileCheck.h"
 
 #include "UArchive.h"
+#include "UArchiveHeaderRecord.h"
 #include "XmlFileReader.h"
 #include "XmlHandler.h"
 
@@ -67,6 +68,25 @@ bool UProjectFileCheck::isPanelFile(QIODevice &content, const QString &what, QSt
     return false;
 }
 
+bool UProjectFileCheck::isUnpackedAsFile(const QString &panel, const QStringList &names,
+                                         QString *pReason)
+{
+    // Every member's folders are made before the first member is written:
+    // a member below the panel's path leaves a folder where its file goes.
+    const QString folder = UArchiveHeaderRecord::pathKey(panel) + QLatin1Char('/');
+    for (const QString &name : names) {
+        if (UArchiveHeaderRecord::pathKey(name).startsWith(folder)) {
+            if (pReason) {
+                *pReason = QStringLiteral("the panel file \"%1\" cannot be unpacked: \"%2\" needs a "
+                                          "folder of that name")
+                               .arg(panel, name);
+            }
+            return false;
+        }
+    }
+    return true;
+}
+
 bool UProjectFileCheck::isLoadable(const QString &filePath, QString *pReason)
 {
     if (UArchive::isArchive(filePath)) {
@@ -81,11 +101,13 @@ bool UProjectFileCheck::isLoadable(const QString &filePath, QString *pReason)
         QStringList names;
         if (!UArchive::checkArchive(filePath, pReason, &names, panelCheck))
             return false;
-        if (!names.filter(QStringLiteral(".cpf")).isEmpty())
-            return true;
-        if (pReason)
-            *pReason = QStringLiteral("the archive holds no panel file");
-        return false;
+        const QStringList panels = names.filter(panelCheck.fragment);
+        if (panels.isEmpty()) {
+            if (pReason)
+                *pReason = QStringLiteral("the archive holds no panel file");
+            return false;
+        }
+        return isUnpackedAsFile(panels.first(), names, pReason);
     }
 
     QFile file(filePath);

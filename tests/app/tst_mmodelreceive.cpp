@@ -426,6 +426,20 @@ void TestMModelReceive::pushedArchiveIsCheckedWhole_data()
     QTest::newRow("panel member without a panel root")
         << withPanel(designAt(port)) << false
         << panelNot + "holds no panel: its document element <Project> has none of" << none;
+
+    // Unpacked, the later of two members of one name overwrites the earlier.
+    QTest::newRow("panel member named twice")
+        << archiveOf({panel, design, image, {"/Demo.cpf", "Not the panel that was checked."}}) << false
+        << unusable + "the archive names the member \"/Demo.cpf\" twice" << none;
+    QTest::newRow("image named twice")
+        << archiveOf({panel, design, image, image}) << false
+        << unusable + "the archive names the member \"/image/Demo.png\" twice" << none;
+    // Every member's folders are made first: the panel file could not be written.
+    QTest::newRow("panel member named as a folder")
+        << archiveOf({panel, design, {"/Demo.cpf/Demo.png", image.bytes}}) << false
+        << unusable + "the panel file \"/Demo.cpf\" cannot be unpacked: \"/Demo.cpf/Demo.png\" needs a folder "
+                      "of that name"
+        << none;
 }
 
 // A pushed archive replaces the stored project only when it is whole: the

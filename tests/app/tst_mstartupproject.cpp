@@ -212,6 +212,11 @@ void TestMStartupProject::refusedProjectOpensTheDemo_data()
     QTest::newRow("panel member without a panel root")
         << "download.cpn" << withPanel("<?xml version=\"1.0\"?><Project version=\"4.3\"><Nodes/></Project>")
         << "the panel file \"/Stored.cpf\" holds no panel: its document element <Project> has none of";
+    ArchiveWriter twice;
+    twice.addFile(QStringLiteral("/Stored.cpf"), stored);
+    twice.addFile(QStringLiteral("/Stored.cpf"), "Not the panel that was checked.");
+    QTest::newRow("panel member named twice") << "download.cpn" << twice.toByteArray()
+                                              << "the archive names the member \"/Stored.cpf\" twice";
 }
 
 // Whatever is wrong with the stored project, the program starts on the

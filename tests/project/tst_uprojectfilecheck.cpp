@@ -88,6 +88,8 @@ private slots:
     void panelMember();
     void barePanelFile_data();
     void barePanelFile();
+    void memberNames_data();
+    void memberNames();
     void memberIsReadAsItUnpacks();
 
 private:
@@ -202,6 +204,53 @@ void TstUProjectFileCheck::barePanelFile()
     }
     QVERIFY(!loadable);
     QVERIFY2(reason.startsWith(refusal), qPrintable(reason));
+}
+
+void TstUProjectFileCheck::memberNames_data()
+{
+    QTest::addColumn<QStringList>("names"); // each holds the demo's panel file
+    QTest::addColumn<QString>("refusal");   // empty: the archive is taken
+
+    QTest::newRow("panel named twice") << QStringList({"/Demo.cpf", "/image/a.png", "/Demo.cpf"})
+                                       << "the archive names the member \"/Demo.cpf\" twice";
+    QTest::newRow("image named twice") << QStringList({"/Demo.cpf", "/image/a.png", "/image/a.png"})
+                                       << "the archive names the member \"/image/a.png\" twice";
+    QTest::newRow("panel named as a folder")
+        << QStringList({"/Demo.cpf", "/Demo.cpf/a.png"})
+        << "the panel file \"/Demo.cpf\" cannot be unpacked: \"/Demo.cpf/a.png\" needs a folder of that name";
+    QTest::newRow("a name that starts like the panel's") << QStringList({"/Demo.cpf", "/Demo.cpfx"})
+                                                         << QString();
+    QTest::newRow("the panel's name as a folder elsewhere")
+        << QStringList({"/Demo.cpf", "/image/Demo.cpf/a.png"}) << QString();
+    // One file where the file system folds case, two where it does not.
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+    const QString caseRefusal = QStringLiteral("the archive names the member \"/demo.CPF\" twice");
+#else
+    const QString caseRefusal;
+#endif
+    QTest::newRow("names differing in case") << QStringList({"/Demo.cpf", "/demo.CPF"}) << caseRefusal;
+}
+
+// Two members that unpacking would write to one path are refused, like
+// a panel member that another member's folder would stand in for.
+void TstUProjectFileCheck::memberNames()
+{
+    QFETCH(QStringList, names);
+    QFETCH(QString, refusal);
+
+    ArchiveWriter writer;
+    for (const QString &name : std::as_const(names))
+        writer.addFile(name, sourceFile(QStringLiteral("Demo.cpf")));
+    const QString path = inputPath(QStringLiteral("names.cpz"));
+    QVERIFY(writer.writeTo(path));
+    QString reason;
+    const bool loadable = UProjectFileCheck::isLoadable(path, &reason);
+    if (refusal.isEmpty()) {
+        QVERIFY2(loadable, qPrintable(reason));
+        return;
+    }
+    QVERIFY(!loadable);
+    QCOMPARE(reason, refusal);
 }
 
 // A member handed to a content check reads, in reads of any size, exactly
