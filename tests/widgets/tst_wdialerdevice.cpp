@@ -96,6 +96,21 @@ public:
 };
 
 
+// A caller comes in as the block reports it: the identity and the state,
+// in either order. (Subscribed, the identity of a call after the first is
+// reported by itself, usually before the state: the dialer then has nothing
+// to ask.)
+void ringIn(SimulatedVdsTelephone &telephone, const QByteArray &identity, bool identityFirst)
+{
+    const QByteArray state = telephone.state() == "ACTIVE" ? "ACTIVE_INCOMING" : "INCOMING";
+    if (identityFirst) {
+        telephone.ringIn(identity);
+        return;
+    }
+    telephone.setState(state);
+    telephone.setIdentity(identity);
+}
+
 // The key on screen, once the dialer's item shows it.
 bool keyShown(const WDialer *pDialer, const QString &name)
 {
@@ -119,6 +134,10 @@ private slots:
     void incomingCall();
     void blockGoesAway_data();
     void blockGoesAway();
+    void everyCallerIsShown_data();
+    void everyCallerIsShown();
+    void flashSwapsTheCallInProgress_data();
+    void flashSwapsTheCallInProgress();
     void conferenceStaysOnAFlash();
     void callKeyByState_data();
     void callKeyByState();
@@ -275,6 +294,99 @@ void TestWDialerDevice::blockGoesAway()
     QSignalSpy repeated(pDialer, &WDialer::statusTextChanged);
     QVERIFY(repeated.wait(within));
     QTRY_COMPARE(pDialer->statusText(), WDialer::noConnectionText());
+}
+
+void TestWDialerDevice::everyCallerIsShown_data()
+{
+    QTest::addColumn<bool>("subscribe");
+    QTest::addColumn<bool>("identityFirst");
+    QTest::newRow("poll mode") << false << true;
+    QTest::newRow("subscribe mode") << true << true;
+    QTest::newRow("poll mode, state first") << false << false;
+    QTest::newRow("subscribe mode, state first") << true << false;
+}
+
+// Three calls one after the other, each hung up by its caller: each
+// caller's name and number show while the call rings.
+void TestWDialerDevice::everyCallerIsShown()
+{
+    QFETCH(bool, subscribe);
+    QFETCH(bool, identityFirst);
+    TelephoneLine line(subscribe);
+    WDialer *pDialer = line.start();
+    QVERIFY(pDialer);
+
+    const struct
+    {
+        QByteArray identity;
+        QString name;
+        QString number;
+    } calls[] = {
+        {"10:42&5551234567&Pat Lee", "Pat Lee", "(555) 123-4567"},
+        {"10:50&5559876543&Sam Roe", "Sam Roe", "(555) 987-6543"},
+        {"11:05&5551112222&Kim Ash", "Kim Ash", "(555) 111-2222"},
+    };
+    for (const auto &call : calls) {
+        ringIn(line.telephone, call.identity, identityFirst);
+        QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_Incoming, Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(pDialer->idString(), call.name, Patience);
+        QCOMPARE(pDialer->displayText(), call.number);
+        QCOMPARE(pDialer->statusText(), QStringLiteral("Incoming"));
+        line.telephone.setState("HANGUP");
+        QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_HangUp, Patience);
+        QCOMPARE(pDialer->idString(), QString());
+    }
+}
+
+void TestWDialerDevice::flashSwapsTheCallInProgress_data()
+{
+    QTest::addColumn<bool>("subscribe");
+    QTest::addColumn<bool>("identityFirst");
+    QTest::newRow("poll mode") << false << true;
+    QTest::newRow("subscribe mode") << true << true;
+    QTest::newRow("subscribe mode, state first") << true << false;
+}
+
+// A call taken, then a second one while it lasts: the waiting caller
+// shows, a flash takes that call, and the next flashes swap between the
+// two parties, the call in progress first.
+void TestWDialerDevice::flashSwapsTheCallInProgress()
+{
+    QFETCH(bool, subscribe);
+    QFETCH(bool, identityFirst);
+    TelephoneLine line(subscribe);
+    line.telephone.setLineSimulation(true);
+    WDialer *pDialer = line.start();
+    QVERIFY(pDialer);
+    DialerRig &rig = *line.rig;
+
+    ringIn(line.telephone, "10:42&5551234567&Pat Lee", identityFirst);
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->idString(), QStringLiteral("Pat Lee"), Patience);
+    QVERIFY(keyShown(pDialer, QStringLiteral("accept")));
+    rig.click(pDialer, QStringLiteral("accept"));
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_Active, Patience);
+    QCOMPARE(pDialer->idString(), QStringLiteral("Pat Lee"));
+
+    ringIn(line.telephone, "10:50&5559876543&Sam Roe", identityFirst);
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_ActiveIncoming, Patience);
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->idString(), QStringLiteral("Sam Roe"), Patience);
+    QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 987-6543"));
+    // Taken with a flash.
+    QVERIFY(keyShown(pDialer, QStringLiteral("accept")));
+    rig.click(pDialer, QStringLiteral("accept"));
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_Active, Patience);
+    QCOMPARE(actionsOf(line.device), QList<QByteArray>({"MA \"Tel\">4", "MA \"Tel\">1=!"}));
+    QCOMPARE(pDialer->idString(), QStringLiteral("Sam Roe"));
+
+    QVERIFY(keyShown(pDialer, QStringLiteral("add")));
+    rig.click(pDialer, QStringLiteral("add"));
+    QCOMPARE(pDialer->idString(), QStringLiteral("Pat Lee"));
+    QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 123-4567"));
+    rig.click(pDialer, QStringLiteral("add"));
+    QCOMPARE(pDialer->idString(), QStringLiteral("Sam Roe"));
+    QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 987-6543"));
+    QTRY_COMPARE_WITH_TIMEOUT(actionsOf(line.device).size(), 4, Patience);
+    QCOMPARE(actionsOf(line.device).mid(2), QList<QByteArray>({"MA \"Tel\">1=!", "MA \"Tel\">1=!"}));
 }
 
 // A flash on a single call adds a conference, which the display names; a
