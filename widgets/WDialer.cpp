@@ -460,6 +460,8 @@ void WDialer::setDialerState(DialerState state)
 
     const DialerState oldState = m_state;
     m_state = state;
+    const QString reported = m_reportedIdentity;
+    m_reportedIdentity.clear();
 
     bool askIdentity = false;
     bool settled = false;
@@ -499,8 +501,6 @@ void WDialer::setDialerState(DialerState state)
         }
     }
 
-    const QString reported = m_reportedIdentity;
-    m_reportedIdentity.clear();
     if (askIdentity) {
         setReadSubIndex(2);
         m_toggleTimer.start();

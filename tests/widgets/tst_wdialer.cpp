@@ -566,9 +566,14 @@ void TestWDialer::identityReportedBeforeTheCall()
     rig.replyState(pDialer, "ACTIVE_INCOMING");
     QCOMPARE(pDialer->idString(), QStringLiteral("Sam Roe"));
     QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 987-6543"));
-    rig.replyState(pDialer, "HANGUP");
 
     // A report that no ringing call follows is dropped.
+    rig.replyState(pDialer, "HOLD");
+    rig.replyIdentity(pDialer, "10:55&5554443333&Lee Fox");
+    rig.replyState(pDialer, "ACTIVE");
+    rig.replyState(pDialer, "ACTIVE_INCOMING");
+    QCOMPARE(pDialer->idString(), QStringLiteral("UNKNOWN"));
+    rig.replyState(pDialer, "HANGUP");
     rig.replyIdentity(pDialer, "11:05&5551112222&Kim Ash");
     rig.replyState(pDialer, "DIALING");
     rig.replyState(pDialer, "HANGUP");
