@@ -95,19 +95,17 @@ public:
     std::unique_ptr<DialerRig> rig;
 };
 
-
 // A caller comes in as the block reports it: the identity and the state,
 // in either order. (Subscribed, the identity of a call after the first is
 // reported by itself, usually before the state: the dialer then has nothing
 // to ask.)
 void ringIn(SimulatedVdsTelephone &telephone, const QByteArray &identity, bool identityFirst)
 {
-    const QByteArray state = telephone.state() == "ACTIVE" ? "ACTIVE_INCOMING" : "INCOMING";
     if (identityFirst) {
         telephone.ringIn(identity);
         return;
     }
-    telephone.setState(state);
+    telephone.setState(telephone.state() == "ACTIVE" ? "ACTIVE_INCOMING" : "INCOMING");
     telephone.setIdentity(identity);
 }
 

@@ -300,6 +300,8 @@ void TestWDropListDevice::replySelectsItsEntryAndSendsNothing()
     QTRY_COMPARE_WITH_TIMEOUT(m_pLink->sets(), QList<QByteArray>{setOf("Zone 2 Gain", "5")}, Patience);
 }
 
+namespace {
+
 // Whether the entry is drawn marked: in the accent colour (the list's own
 // when no skin is loaded) at its left edge, beside its text.
 bool isDrawnMarked(const QImage &window, const QQuickItem *pEntry)
@@ -307,6 +309,8 @@ bool isDrawnMarked(const QImage &window, const QQuickItem *pEntry)
     const QPointF at = pEntry->mapToScene(QPointF(2, pEntry->height() / 2));
     return window.pixelColor(at.toPoint()) == QColor(QStringLiteral("#1D98D5"));
 }
+
+} // namespace
 
 // The pop-up of a list whose device value matches no entry opens with no
 // entry marked; once one is chosen, that one alone is.
