@@ -9,6 +9,7 @@
 
 #include <QDebug>
 #include <QSet>
+#include <QTimer>
 
 namespace {
 
@@ -361,11 +362,11 @@ bool PVentraProtocol::onDataReceived(const QByteArray &data, const QString &expe
         if (found.isEmpty()) {
             qDebug() << "some thing went wrong!! ideally it should never happen";
         } else if (found.trimmed() != own && isWaiting(found)) {
-            // The line answers another request of this message; the one at
-            // its own position still ends, without a reply of its own.
+            // A batch answered out of order: the line answers another
+            // request of this message. The one at the line's position may
+            // still get its own line further on in the same answer.
+            endUnansweredOnceRead();
             routeReplyLine(line, found, QString());
-            if (!own.isEmpty() && isWaiting(own))
-                routeReplyLine(QString(), own, tag);
             return true;
         }
         routeToFirstWaiting(line, prefixes, tag);
@@ -397,6 +398,45 @@ bool PVentraProtocol::onDataReceived(const QByteArray &data, const QString &expe
     else
         qDebug() << "some thing went wrong!! ideally it should never happen";
     return true;
+}
+
+void PVentraProtocol::endUnansweredOnceRead()
+{
+    if (m_isEndScheduled || m_messages.isEmpty())
+        return;
+    // The transport hands over every line of one answer before the event
+    // loop turns again: what of this message is still waiting then will
+    // get no line.
+    QList<Pending> waiting;
+    for (const QList<Pending> &message : std::as_const(m_messages)) {
+        if (!message.isEmpty()) {
+            waiting = message;
+            break;
+        }
+    }
+    if (waiting.isEmpty())
+        return;
+    m_isEndScheduled = true;
+    QTimer::singleShot(0, this, [this, waiting]() {
+        m_isEndScheduled = false;
+        for (const Pending &pInfo : waiting) {
+            if (takePending(pInfo))
+                answer(pInfo, QString(), ReplyTags::unknownReceived());
+        }
+    });
+}
+
+bool PVentraProtocol::takePending(const Pending &pInfo)
+{
+    for (qsizetype i = 0; i < m_messages.size(); ++i) {
+        QList<Pending> &message = m_messages[i];
+        if (message.removeOne(pInfo)) {
+            if (message.isEmpty())
+                m_messages.removeAt(i);
+            return true;
+        }
+    }
+    return false;
 }
 
 void PVentraProtocol::answerAllPending(const QString &tag)

@@ -24,7 +24,10 @@ class TText;
 // once; one they refuse (false) never is. Requests are kept per message in
 // sending order: a reply line can only answer a request of the message in
 // flight (the oldest one still waiting), and of two requests with the same
-// prefix the older one first.
+// prefix the older one first. The lines of a batch's answer may come in any
+// order: each goes to the request it answers, found by the table search,
+// and a request the answer gives no line of its own ends with
+// IDS_UNKNOWN_RECEIVED once the whole answer has been read.
 //
 // The protocol does not own the TTexts; one that goes before its answer is
 // simply skipped. It keeps no values, polls nothing and never pauses the
@@ -99,6 +102,11 @@ private:
     bool routeReplyLine(const QString &line, const QString &prefix, const QString &tag);
     // Routes to the first of the prefixes that has a request waiting.
     bool routeToFirstWaiting(const QString &line, const QStringList &prefixes, const QString &tag);
+    // After the answer being read, ends with IDS_UNKNOWN_RECEIVED every
+    // request of the message in flight that it left waiting.
+    void endUnansweredOnceRead();
+    // Takes the request out of the records; false when it is not there.
+    bool takePending(const Pending &pInfo);
     void answerAllPending(const QString &tag);
     static void answer(const Pending &pInfo, const QString &line, const QString &tag);
 
@@ -108,4 +116,5 @@ private:
     // One list per message sent, oldest first; each holds its requests
     // still waiting, in sending order.
     QList<QList<Pending>> m_messages;
+    bool m_isEndScheduled = false;
 };

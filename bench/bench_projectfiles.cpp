@@ -1,11 +1,14 @@
 // Figures for opening project files: the archive test, unpacking an archive
-// of the size real projects reach, and running a SAX handler over a large
-// panel file. Prints medians of several runs; it asserts nothing.
+// of the size real projects reach, running a SAX handler over a large panel
+// file, and the check a project passes before it is stored or opened, beside
+// the same check without its pass over the panel member. Prints medians of
+// several runs; it asserts nothing.
 
 #include "ArchiveWriter.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
 #include "project/UArchive.h"
+#include "project/UProjectFileCheck.h"
 #include "project/XmlFileReader.h"
 #include "project/XmlHandler.h"
 
@@ -83,10 +86,42 @@ int main(int argc, char **argv)
         XmlFileReader::parse(panel, handler);
     });
 
+    // The project check reads the panel member through once more; the
+    // archive check alone is what it cost without that pass.
+    struct CheckFigures
+    {
+        double archiveMs;
+        double projectMs;
+    };
+    const auto checkFigures = [](const QString &path, int runs) {
+        return CheckFigures{medianMs(runs, [&] { UArchive::checkArchive(path, nullptr); }),
+                            medianMs(runs, [&] { UProjectFileCheck::isLoadable(path, nullptr); })};
+    };
+    const QByteArray large = panelFile(20000);
+    ArchiveWriter largePanel;
+    largePanel.addFile(QStringLiteral("/Large.cpf"), large);
+    largePanel.addFile(QStringLiteral("/project/Large.vpj"), QByteArray(200 * 1024, 'x'));
+    const QString largeArchive = dir.path() + QStringLiteral("/large-panel.cpz");
+    if (!largePanel.writeTo(largeArchive))
+        return 1;
+    const double largePanelMiB = large.size() / (1024.0 * 1024.0);
+    const CheckFigures demoCheck = checkFigures(QStringLiteral(":/data/Varolin/Demo.cpz"), 21);
+    const CheckFigures bigCheck = checkFigures(archive, 9);
+    const CheckFigures largeCheck = checkFigures(largeArchive, 9);
+
     std::printf("archive test (isArchive)                 %8.3f ms\n", testMs);
     std::printf("open + unpack, %2zu members, %6.1f MiB     %8.1f ms%s\n",
                 size_t(writer.members().size()), archiveMiB, openMs, opened ? "" : "  (FAILED)");
     std::printf("open + unpack, demo archive              %8.2f ms\n", demoMs);
     std::printf("SAX pass over a %5.1f MiB panel file      %8.1f ms\n", panelMiB, parseMs);
+    const auto printCheck = [](const char *what, const CheckFigures &figures) {
+        std::printf("project check, %-26s %8.2f ms, archive check alone %8.2f ms (x%.2f)\n", what,
+                    figures.projectMs, figures.archiveMs,
+                    figures.archiveMs > 0 ? figures.projectMs / figures.archiveMs : 0.0);
+    };
+    printCheck("demo archive", demoCheck);
+    printCheck("61 members, 2000 controls", bigCheck);
+    printCheck(qPrintable(QStringLiteral("%1 MiB panel member").arg(largePanelMiB, 0, 'f', 1)),
+               largeCheck);
     return opened ? 0 : 1;
 }

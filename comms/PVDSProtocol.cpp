@@ -396,8 +396,10 @@ void PVDSProtocol::onMessageRefused(const QByteArray &message)
         if (m_unconfirmedSets.at(i).first != message)
             continue;
         const QPointer<TTransform> pTransform = m_unconfirmedSets.takeAt(i).second;
-        if (pTransform)
+        if (pTransform) {
+            emit pTransform->valueRefused();
             readBack(pTransform);
+        }
         return;
     }
 }

@@ -118,6 +118,9 @@ public:
 
 signals:
     void replyValueReady();
+    // The device refused the value last sent for this transform; what it
+    // holds instead is being read back.
+    void valueRefused();
 
 protected:
     static constexpr int MaxChainLength = 1024;

@@ -59,7 +59,8 @@ bool UArchive::open(const QString &filePath)
     return m_header.load(file);
 }
 
-bool UArchive::checkArchive(const QString &filePath, QString *pReason, QStringList *pMemberNames)
+bool UArchive::checkArchive(const QString &filePath, QString *pReason, QStringList *pMemberNames,
+                            const ContentCheck &contentCheck)
 {
     if (!isArchive(filePath)) {
         if (pReason)
@@ -73,7 +74,7 @@ bool UArchive::checkArchive(const QString &filePath, QString *pReason, QStringLi
         return false;
     }
     UArchiveHeader header;
-    return header.check(file, pReason, pMemberNames);
+    return header.check(file, pReason, pMemberNames, contentCheck);
 }
 
 QString UArchive::extractedPath(const QString &fragment) const

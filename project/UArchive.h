@@ -12,6 +12,7 @@ class UArchive
 {
 public:
     using ErrorReporter = std::function<void(const QString &message)>;
+    using ContentCheck = UArchiveHeader::ContentCheck;
 
     static UArchive &instance();
 
@@ -19,10 +20,12 @@ public:
     static bool isArchive(const QString &filePath);
 
     // True when the file is an archive whose table is sound and whose every
-    // member unpacks, within the bounds, to its declared length; writes
-    // nothing. Fills the reason when not, the member names when so.
+    // member unpacks, within the bounds, to its declared length, and the
+    // content check (when given) takes its member; writes nothing. Fills
+    // the reason when not, the member names when so.
     static bool checkArchive(const QString &filePath, QString *pReason,
-                             QStringList *pMemberNames = nullptr);
+                             QStringList *pMemberNames = nullptr,
+                             const ContentCheck &contentCheck = ContentCheck());
 
     // True when the file is a sound archive and every member was unpacked.
     // False leaves the previous project's records and files in place.

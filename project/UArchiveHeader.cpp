@@ -3,6 +3,7 @@
 #include "FolderSettings.h"
 #include "UArchive.h"
 #include "UArchiveHeaderRecord.h"
+#include "UArchiveMemberDevice.h"
 #include "UArchiveReader.h"
 
 #include <QDebug>
@@ -11,6 +12,7 @@
 #include <QFileDevice>
 #include <QFileInfo>
 #include <QObject>
+#include <QSet>
 #include <QStandardPaths>
 
 namespace {
@@ -62,12 +64,22 @@ bool UArchiveHeader::load(QIODevice &device)
     return true;
 }
 
-bool UArchiveHeader::check(QIODevice &device, QString *pReason, QStringList *pNames) const
+bool UArchiveHeader::check(QIODevice &device, QString *pReason, QStringList *pNames,
+                           const ContentCheck &contentCheck) const
 {
     UArchiveReader reader(device);
     Records records;
     QString reason;
-    const bool ok = readHeader(reader, records, &reason) && checkContents(reader, records, &reason);
+    bool ok = readHeader(reader, records, &reason) && checkContents(reader, records, &reason);
+    if (ok && contentCheck.check) {
+        for (const auto &pRecord : records) {
+            if (pRecord->nameContains(contentCheck.fragment)) {
+                UArchiveMemberDevice content(reader, *pRecord);
+                ok = contentCheck.check(pRecord->name(), content, &reason);
+                break;
+            }
+        }
+    }
     if (pReason)
         *pReason = reason;
     if (ok && pNames) {
@@ -124,6 +136,18 @@ bool UArchiveHeader::readHeader(UArchiveReader &reader, Records &records, QStrin
         if (!pRecord->read(reader, pReason))
             return false;
         records.push_back(std::move(pRecord));
+    }
+    // Unpacked, the later of two members of one path would overwrite the
+    // earlier, while extractedPath answers the earlier one's name: what was
+    // checked would not be what is loaded.
+    QSet<QString> paths;
+    for (const auto &pRecord : records) {
+        const QString key = UArchiveHeaderRecord::pathKey(pRecord->name());
+        if (paths.contains(key)) {
+            *pReason = QStringLiteral("the archive names the member \"%1\" twice").arg(pRecord->name());
+            return false;
+        }
+        paths.insert(key);
     }
     quint64 total = 0;
     for (const auto &pRecord : records) {

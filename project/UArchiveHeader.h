@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -16,6 +17,16 @@ class UArchiveHeader
 public:
     using Records = std::vector<std::unique_ptr<UArchiveHeaderRecord>>;
 
+    // A look into one member's content before an archive is taken: the
+    // first member, in table order, whose name contains the fragment (the
+    // one that extractedPath would answer) is handed over as it unpacks.
+    // False, with the reason, refuses the archive.
+    struct ContentCheck
+    {
+        QString fragment;
+        std::function<bool(const QString &name, QIODevice &content, QString *pReason)> check;
+    };
+
     UArchiveHeader();
     virtual ~UArchiveHeader();
 
@@ -28,8 +39,10 @@ public:
     // and files as they were.
     bool load(QIODevice &device);
     // Checks as load() does, but writes nothing and keeps nothing; false
-    // with the reason for a refused archive. Gives the member names.
-    bool check(QIODevice &device, QString *pReason, QStringList *pNames = nullptr) const;
+    // with the reason for a refused archive. Gives the member names. When a
+    // content check is given, it runs last, on a sound archive only.
+    bool check(QIODevice &device, QString *pReason, QStringList *pNames = nullptr,
+               const ContentCheck &contentCheck = ContentCheck()) const;
     void clear();
 
     const Records &records() const { return m_records; }

@@ -124,11 +124,16 @@ bool UArchiveHeaderRecord::matchesFileName(QString &name) const
     return true;
 }
 
-QString UArchiveHeaderRecord::localPathIfContains(const QString &fragment) const
+bool UArchiveHeaderRecord::nameContains(const QString &fragment) const
 {
     // Only the member name counts: the extraction folder's own path may hold
     // any text, such as "Demo" or ".cpf".
-    return m_name.contains(fragment) ? m_localPath : QString();
+    return m_name.contains(fragment);
+}
+
+QString UArchiveHeaderRecord::localPathIfContains(const QString &fragment) const
+{
+    return nameContains(fragment) ? m_localPath : QString();
 }
 
 bool UArchiveHeaderRecord::isSafeName(const QString &name)
@@ -146,4 +151,13 @@ bool UArchiveHeaderRecord::isSafeName(const QString &name)
             return false;
     }
     return true;
+}
+
+QString UArchiveHeaderRecord::pathKey(const QString &name)
+{
+#if defined(Q_OS_WIN) || defined(Q_OS_DARWIN)
+    return name.toCaseFolded();
+#else
+    return name;
+#endif
 }

@@ -38,6 +38,9 @@ public:
     // When the file names (after the last "/") match, sets name to this
     // member's name and answers true.
     bool matchesFileName(QString &name) const;
+    // Whether the member name contains the fragment (case-sensitive): how
+    // the loader finds its panel and design-project members.
+    bool nameContains(const QString &fragment) const;
     // The unpacked path when the member name contains the fragment, else "".
     QString localPathIfContains(const QString &fragment) const;
 
@@ -45,11 +48,17 @@ public:
     const QString &localPath() const { return m_localPath; }
     quint32 offset() const { return m_offset; }
     quint32 size() const { return m_size; }
+    // The unpacked length the stored bytes declare; known once checked.
+    quint32 declaredLength() const { return m_declared; }
 
     // A member name is safe when it starts with "/", has only non-empty
     // components other than "." and "..", and holds no "\", ":" or control
     // characters.
     static bool isSafeName(const QString &name);
+    // Two member names give the same key when unpacking them would write
+    // one file: the names as they are where file names keep their case,
+    // case-folded where the file system folds it.
+    static QString pathKey(const QString &name);
 
 private:
     Q_DISABLE_COPY(UArchiveHeaderRecord)

@@ -136,6 +136,11 @@ void HRCGroup::handleQueryResponse(const QString &reply)
     HRCGroupInfo *pInfo = groupInfo();
     if (!pInfo)
         return;
+    // The subscription's confirmation ("SUB \"GRC 1\",yes") comes the same
+    // way as the reports but tells nothing of the rooms; taken as the last
+    // report, it would let a repeat of the last one through.
+    if (!reply.startsWith(QLatin1String("GRC ")))
+        return;
     pInfo->handleCombineStateReply(reply);
     emit queryResponseReady();
 }

@@ -52,7 +52,8 @@ public:
     bool isQueryPending() const override;
     // "GRC <id>"; marks a query outstanding.
     QString stateQueryCommand() override;
-    // Takes the processor's report into the tables and tells the widgets.
+    // Takes the processor's report into the tables and tells the widgets;
+    // anything that does not begin with "GRC " is no report and is left.
     void handleQueryResponse(const QString &reply) override;
     QString roomCombineName() const override { return m_roomCombineText; }
     const QTimer &queryTimer() const { return m_queryTimer; }

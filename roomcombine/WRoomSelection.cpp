@@ -49,16 +49,24 @@ void WRoomSelection::setFillColor(const QString &colour, bool applyToNode)
 
 bool WRoomSelection::press(double x, double y)
 {
-    // With no device connected a click could only mislead: the room would
-    // change colour for a command that goes nowhere.
+    // With no device connected, or with this room's processor off line
+    // while others are connected, a click could only mislead: the room
+    // would change colour for a command that goes nowhere.
     CPanelHost *pModel = model();
     const QString indicator = pModel ? pModel->getInterfaceProperty(QStringLiteral("connectInd")).toString()
                                      : QString();
-    if (indicator.contains(QLatin1String("red")))
+    if (indicator.contains(QLatin1String("red")) || !isProcessorOnline())
         return true;
     if (containsPoint(x, y) && node())
         node()->controlClicked();
     return true;
+}
+
+bool WRoomSelection::isProcessorOnline() const
+{
+    // The protocol that sends the room's commands (onSendMessage).
+    const PProtocol *pProtocol = protocol();
+    return pProtocol && pProtocol->isOnline();
 }
 
 void WRoomSelection::setState()

@@ -36,8 +36,9 @@ public:
     // field colour.
     void setFillColor(const QString &colour, bool applyToNode);
 
-    // Ignored while no device is connected; otherwise a press inside the
-    // outline clicks the room node. Always taken.
+    // Ignored while no device is connected and while the room's own
+    // processor is off line; otherwise a press inside the outline clicks
+    // the room node. Always taken.
     bool press(double x, double y) override;
     // The room's colour from its node.
     void setState() override;
@@ -66,6 +67,8 @@ public slots:
 
 private:
     void disconnectNode();
+    // Whether the protocol that carries the room's commands can send now.
+    bool isProcessorOnline() const;
 
     QString m_fillColor = QStringLiteral("lightgray");
     bool m_isSelected = false;

@@ -93,7 +93,12 @@ void WButton::setTransform(TTransform *pTransform)
 {
     if (!pTransform)
         qDebug() << "Setting a null TTranform on WButton.";
+    TTransform *pOld = transform();
+    if (pOld && pOld != pTransform)
+        disconnect(pOld, &TTransform::valueRefused, this, &WButton::onValueRefused);
     WWidget::setTransform(pTransform);
+    if (pTransform)
+        connect(pTransform, &TTransform::valueRefused, this, &WButton::onValueRefused, Qt::UniqueConnection);
 }
 
 int WButton::actionFromText(const QString &text)
@@ -208,6 +213,12 @@ void WButton::outputReleased()
 void WButton::onPulseTimerTimeout()
 {
     setChecked(!m_checked);
+}
+
+void WButton::onValueRefused()
+{
+    // Nothing of the device's answer is the operator's own switching now.
+    m_holdOffTimer.stop();
 }
 
 void WButton::setState()

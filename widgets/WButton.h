@@ -55,7 +55,8 @@ public:
     static constexpr int pulseInterval = 200;
     // Device values are not shown this long after a press or release: the
     // device's answers to the operator's own switching would make the
-    // button flicker.
+    // button flicker. A refused set ends it: the device keeps its value,
+    // and what it reads back is shown.
     static constexpr int holdOffInterval = 5000;
 
     explicit WButton(QQuickItem *parent = nullptr);
@@ -121,6 +122,7 @@ public slots:
 
 private:
     void setChecked(bool checked);
+    void onValueRefused();
     // Writes the byte to the transform and sends it; false when nothing
     // could be sent.
     bool sendByte(quint8 value);

@@ -460,6 +460,8 @@ void WDialer::setDialerState(DialerState state)
 
     const DialerState oldState = m_state;
     m_state = state;
+    const QString reported = m_reportedIdentity;
+    m_reportedIdentity.clear();
 
     bool askIdentity = false;
     bool settled = false;
@@ -503,6 +505,11 @@ void WDialer::setDialerState(DialerState state)
         setReadSubIndex(2);
         m_toggleTimer.start();
         m_toggleCount = 0;
+        // Reported before the call rang: taken as the answer to the query.
+        if (!reported.isEmpty()) {
+            showIdentity(reported);
+            setReadSubIndex(1);
+        }
     } else if (settled) {
         m_toggleTimer.stop();
         m_savedId.clear();
@@ -538,9 +545,25 @@ void WDialer::stateReply(QString text)
     setDialerState(stateOfText(text));
 }
 
+bool WDialer::isWaitingForCaller() const
+{
+    return m_state == State_Incoming || m_state == State_ActiveIncoming || m_idString == unknownText();
+}
+
 void WDialer::identityReply(QString text)
 {
     text.remove(kQuote);
+    // Shown at once, it would take the place of the party on the line, and
+    // a waiting call would then save the new caller as the call in progress.
+    if (!isWaitingForCaller()) {
+        m_reportedIdentity = text;
+        return;
+    }
+    showIdentity(text);
+}
+
+void WDialer::showIdentity(const QString &text)
+{
     if (m_callType == QLatin1String("VoIP")) {
         setIdString(text);
         m_entry.clear();

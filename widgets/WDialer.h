@@ -178,6 +178,11 @@ private:
     void setReadSubIndex(int subIndex);
     void stateReply(QString text);
     void identityReply(QString text);
+    // Shows the caller an identity report names.
+    void showIdentity(const QString &text);
+    // Whether a caller is to be shown: a call rings, or one was taken
+    // before its caller was known.
+    bool isWaitingForCaller() const;
     void onDurationTimeout();
     void onCallEndedTimeout();
     void onStatusTimeout();
@@ -207,6 +212,10 @@ private:
     QString m_savedId;
     QString m_savedText;
     bool m_isSaved = false;
+    // An identity report that came while no caller was to be shown: a
+    // device that reports by itself names the next caller before its call
+    // rings. Kept for that call, dropped at any other change of state.
+    QString m_reportedIdentity;
     int m_toggleCount = 0;
     QPointer<QObject> m_pConnectedItem;
 };

@@ -56,6 +56,10 @@ MQmlInterface {
     property color linkInActive: "#808285"
     property color logoBackColor: "#131A20"
     property color grooveColor1: "#A8AAAD"
+    // The dashboard's colour for a device out of reach ("Restart Required",
+    // "Device Unreachable"): the device list names a pale grey for both,
+    // which only a dark skin shows; each skin gives its own.
+    property color unreachableStateColor: "#6B6B6B"
 
     // Texts
     property string headerTitle: ""
@@ -85,4 +89,9 @@ MQmlInterface {
     property string topRow: "qrc:/qml/objects/QmlToolBarObject.qml"
     property string bottomRow: "qrc:/qml/objects/QmlStatusBarObject.qml"
     property string errMsgPath: "qrc:/qml/objects/QmlErrMsg.qml"
+
+    // A state colour of the dashboard as this skin draws it.
+    function stateColor(colour) {
+        return Qt.colorEqual(colour, "#eaeaea") ? unreachableStateColor : colour
+    }
 }

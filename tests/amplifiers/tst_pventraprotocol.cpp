@@ -150,6 +150,8 @@ private slots:
 
     void againstTheArray_data();
     void againstTheArray();
+    void batchAnsweredInAnyLineOrder_data();
+    void batchAnsweredInAnyLineOrder();
     void samePrefixInFlightKeepsItsOrder();
     void lineOfALaterMessageDoesNotMatch();
     void offlineAnswersEveryRequest();
@@ -573,6 +575,80 @@ void TestPVentraProtocol::againstTheArray()
     }
     QVERIFY(rig.requests.eachAnsweredOnce());
     QCOMPARE(rig.array.datagramCount(), datagrams);
+}
+
+void TestPVentraProtocol::batchAnsweredInAnyLineOrder_data()
+{
+    QTest::addColumn<QList<int>>("ids");
+    QTest::addColumn<QList<int>>("order");
+    QTest::addColumn<QStringList>("replies");
+    QTest::addColumn<QStringList>("tags");
+
+    // Module 1 reports a warning, a driver fault word and its firmware, so
+    // that every line tells which request it answers.
+    const QList<int> module1 = {9, 12, 15};
+    const QString fault = QStringLiteral("STATUS 1 1 0");
+    const QString warning = QStringLiteral("STATUS 1 0 1");
+    const QString driver = QStringLiteral("DRIVERFAULTS 1 0x00000004");
+    const QStringList values = {fault, warning, driver};
+    const QStringList clean = {"", "", ""};
+
+    QTest::newRow("in order") << module1 << QList<int>{0, 1, 2} << values << clean;
+    QTest::newRow("last two swapped") << module1 << QList<int>{0, 2, 1} << values << clean;
+    QTest::newRow("first two swapped") << module1 << QList<int>{1, 0, 2} << values << clean;
+    QTest::newRow("first and last swapped") << module1 << QList<int>{2, 1, 0} << values << clean;
+    QTest::newRow("turned left") << module1 << QList<int>{1, 2, 0} << values << clean;
+    QTest::newRow("turned right") << module1 << QList<int>{2, 0, 1} << values << clean;
+
+    const QList<int> wide = {9, 12, 15, 18, 21, 24, 1};
+    const QStringList wideValues = {fault, warning, driver, "FW VERSION 1 1.60",
+                                    "TEMPERATURE 1 1 40", "TEMPERATURE 1 4 43", "ARRAY 3"};
+    QTest::newRow("seven reversed")
+        << wide << QList<int>{6, 5, 4, 3, 2, 1, 0} << wideValues << QStringList(7, QString());
+    QTest::newRow("seven shuffled")
+        << wide << QList<int>{3, 6, 0, 5, 1, 4, 2} << wideValues << QStringList(7, QString());
+
+    // A line given twice in place of another: the request whose line never
+    // came still ends, once.
+    QTest::newRow("a line twice, one missing")
+        << module1 << QList<int>{1, 1, 2} << QStringList{"", warning, driver}
+        << QStringList{Unknown, "", ""};
+    QTest::newRow("a line twice, out of order")
+        << module1 << QList<int>{2, 0, 2} << QStringList{fault, "", driver}
+        << QStringList{"", Unknown, ""};
+}
+
+// However the array orders the lines of its answer to a batch, each value
+// reaches the request that asked for it, and a request sent after the
+// batch gets its own answer.
+void TestPVentraProtocol::batchAnsweredInAnyLineOrder()
+{
+    QFETCH(QList<int>, ids);
+    QFETCH(QList<int>, order);
+    QFETCH(QStringList, replies);
+    QFETCH(QStringList, tags);
+
+    ArrayRig rig;
+    rig.array.module(1).warning = "1";
+    rig.array.module(1).driver = "0x00000004";
+    rig.array.addFault(QByteArray(), Fault::reordered(order, 1));
+    QList<TTransform *> batch;
+    for (const int id : std::as_const(ids))
+        batch.append(rig.requests.make(id));
+    TText *pAfter = rig.requests.make(8);
+    QVERIFY(rig.protocol.sendBatch(batch));
+    QVERIFY(rig.protocol.sendValue(pAfter));
+    QVERIFY(rig.settled());
+
+    for (int i = 0; i < ids.size(); ++i) {
+        const TText *pText = rig.requests.texts.at(size_t(i)).get();
+        QCOMPARE(pText->replyText(), replies.at(i));
+        QCOMPARE(pText->auxText(), tags.at(i));
+    }
+    QCOMPARE(pAfter->replyText(), QStringLiteral("GCP 1"));
+    QCOMPARE(pAfter->auxText(), QString());
+    QVERIFY(rig.requests.eachAnsweredOnce());
+    QCOMPARE(rig.array.datagramCount(), 2);
 }
 
 // Two requests for the same reply in flight: the first is answered first,

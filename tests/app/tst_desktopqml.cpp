@@ -3,8 +3,10 @@
 #include "app/DQmlMessageDialog.h"
 #include "app/MQmlInterface.h"
 #include "controls/VModeManager.h"
+#include "project/SkinLoader.h"
 
 #include <QColor>
+#include <QImage>
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QQmlComponent>
@@ -16,6 +18,7 @@
 #include <QSettings>
 #include <QSignalSpy>
 
+#include <cmath>
 #include <memory>
 
 // The interface object as QML sees it, but recording what QML posts to the
@@ -33,8 +36,11 @@ public:
     }
     Q_INVOKABLE QString getProjectInfoString() { return QStringLiteral("project information text"); }
     Q_INVOKABLE QString getNetworkStatusString() { return QStringLiteral("network status text"); }
+    // As a model with status devices answers when told so.
+    Q_INVOKABLE bool shouldDisplayDeviceStatusDashboardIcon() { return hasStatusDevices; }
 
     QList<QStringList> posts;
+    bool hasStatusDevices = false;
 };
 
 class TestDesktopQml : public QObject
@@ -52,6 +58,8 @@ private slots:
     void startUpRegistration();
     void rowLayout_data();
     void rowLayout();
+    void dashboardButtonFollowsSkin_data();
+    void dashboardButtonFollowsSkin();
     void missingRowIsReported();
     void sceneMenuNeedsTwoScenes_data();
     void sceneMenuNeedsTwoScenes();
@@ -199,6 +207,40 @@ private:
     std::unique_ptr<QQuickView> m_pView;
     std::unique_ptr<RecordingInterface> m_pInterface;
 };
+
+// Contrast as the accessibility guidelines count it, from the relative
+// luminances of the two colours.
+double contrast(const QColor &a, const QColor &b)
+{
+    auto linear = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    auto luminance = [&](const QColor &c) {
+        return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+    };
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (qMax(la, lb) + 0.05) / (qMin(la, lb) + 0.05);
+}
+
+// The strongest contrast that a picture's pixels, each laid over the
+// background, make with the background: how well its lines show there.
+double strongestContrast(const QImage &picture, const QColor &background)
+{
+    double best = 1.0;
+    const QImage image = picture.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor p = image.pixelColor(x, y);
+            const double a = p.alphaF();
+            const QColor over = QColor::fromRgbF(float(p.redF() * a + background.redF() * (1 - a)),
+                                                 float(p.greenF() * a + background.greenF() * (1 - a)),
+                                                 float(p.blueF() * a + background.blueF() * (1 - a)));
+            best = qMax(best, contrast(over, background));
+        }
+    }
+    return best;
+}
 
 std::unique_ptr<QSettings> proxyStore()
 {
@@ -386,6 +428,65 @@ void TestDesktopQml::rowLayout()
     QCOMPARE(pControl->width(), qreal(kCanvasWidth));
     if (!topName.isEmpty())
         QCOMPARE(pTop->childItems().constFirst()->height(), topHeight);
+}
+
+void TestDesktopQml::dashboardButtonFollowsSkin_data()
+{
+    QTest::addColumn<QString>("skin");
+    QTest::addColumn<QString>("row");
+    for (const char *skin : {"Light", "Dark"}) {
+        QTest::addRow("%s, tool row", skin) << QString::fromLatin1(skin) << kToolBar;
+        QTest::addRow("%s, small tool row", skin) << QString::fromLatin1(skin) << kMinToolBar;
+    }
+}
+
+// The dashboard button shows its skin's own picture, whose lines stand out
+// from the skin's tool row, as the menu button beside it does.
+void TestDesktopQml::dashboardButtonFollowsSkin()
+{
+    QFETCH(QString, skin);
+    QFETCH(QString, row);
+
+    Desktop desktop;
+    QVERIFY(desktop.isReady());
+    desktop.intrf()->hasStatusDevices = true;
+    // Another skin first: the picture must follow the change.
+    SkinLoader loader;
+    loader.setTarget(desktop.intrf());
+    QString other = skin == QLatin1String("Dark") ? QStringLiteral("Light") : QStringLiteral("Dark");
+    QVERIFY(loader.loadSkin(other));
+    QString name = skin;
+    QVERIFY(loader.loadSkin(name));
+    QCOMPARE(name, skin);
+    desktop.root()->setProperty("topRow", row);
+    QVERIFY(QMetaObject::invokeMethod(desktop.root(), "reloadCanvas"));
+
+    QQuickItem *pTop = desktop.item("topArea");
+    QVERIFY(pTop);
+    QTRY_COMPARE(pTop->childItems().size(), 1);
+    QQuickItem *pButton = findItem(pTop, QStringLiteral("dashboardButton"));
+    QVERIFY(pButton);
+    QVERIFY(pButton->isVisible());
+    QQuickItem *pImage = nullptr;
+    for (QQuickItem *pChild : pButton->childItems()) {
+        if (pChild->inherits("QQuickImage"))
+            pImage = pChild;
+    }
+    QVERIFY(pImage);
+    QTRY_COMPARE(pImage->property("status").toInt(), 1); // Image.Ready
+    // Relative to the row's QML, as the image takes it.
+    const QUrl source = QUrl(row).resolved(pImage->property("source").toUrl());
+    QCOMPARE(source.toString(),
+             QStringLiteral("qrc:/images/skins/%1/HealthDashboardIcon.png").arg(skin));
+
+    const QImage picture(QLatin1Char(':') + source.path());
+    QVERIFY(!picture.isNull());
+    const QColor toolBar = desktop.intrf()->property("toolBarColor").value<QColor>();
+    const double shown = strongestContrast(picture, toolBar);
+    QVERIFY2(shown >= 3.0, qPrintable(QStringLiteral("%1:1 on %2").arg(shown, 0, 'f', 2).arg(toolBar.name())));
+    // The menu button beside it, for comparison, shows as well.
+    const QUrl menu = QUrl(row).resolved(QUrl(desktop.intrf()->property("setupButton").toString()));
+    QVERIFY(strongestContrast(QImage(QLatin1Char(':') + menu.path()), toolBar) >= 3.0);
 }
 
 void TestDesktopQml::missingRowIsReported()

@@ -8,6 +8,7 @@
 #include "comms/IComposite.h"
 
 #include "controls/CComposite.h"
+#include "controls/CControl.h"
 
 #include <QDir>
 #include <QFile>
@@ -21,6 +22,7 @@ private slots:
     void startUp();
     void sizeIsFixedToCanvas();
     void refitsAfterEveryLoad();
+    void demoScenesAreCentredAlike();
     void startAndQuit();
 };
 
@@ -94,6 +96,47 @@ void TestMainWindow::refitsAfterEveryLoad()
     QVERIFY(expected != demoSize);
     QCOMPARE(window.size(), expected);
     QCOMPARE(window.maximumSize(), expected);
+}
+
+// Every panel of the demo, its canvas (the "Bounds" control) as wide as
+// the panels are designed, sits in the middle of the control area, inside
+// it: a panel's controls are centred as a group, so a group that is not
+// balanced about the canvas's middle would push the canvas aside.
+void TestMainWindow::demoScenesAreCentredAlike()
+{
+    MainWindow window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    MModel *pModel = window.model();
+    QCOMPARE(pModel->scenes()->name(), QString("Demo.cpf"));
+    QObject *pView = pModel->getInterface()->viewItem();
+    QVERIFY(pView);
+    const double width = pView->property("width").toDouble();
+    QVERIFY(width > 0);
+
+    int panels = 0;
+    const CComposite *pScenes = pModel->scenes();
+    for (int s = 0; s < pScenes->childCount(); ++s) {
+        const CControl *pScene = pScenes->childAt(s);
+        for (int p = 0; p < pScene->childCount(); ++p) {
+            const CControl *pPanel = pScene->childAt(p);
+            const QString name = pScene->name() + QLatin1Char('/') + pPanel->name();
+            QRectF canvas;
+            for (int c = 0; c < pPanel->childCount(); ++c) {
+                if (pPanel->childAt(c)->kind() == QLatin1String("Bounds"))
+                    canvas = pPanel->childAt(c)->bounds();
+            }
+            QVERIFY2(canvas.width() > 0, qPrintable(name));
+            QVERIFY2(canvas.left() >= 0 && canvas.right() <= width,
+                     qPrintable(QStringLiteral("%1: %2 to %3 in %4")
+                                    .arg(name).arg(canvas.left()).arg(canvas.right()).arg(width)));
+            QVERIFY2(qAbs(canvas.center().x() - width / 2) <= 1.0,
+                     qPrintable(QStringLiteral("%1: middle at %2, not %3")
+                                    .arg(name).arg(canvas.center().x()).arg(width / 2)));
+            ++panels;
+        }
+    }
+    QCOMPARE(panels, 9);
 }
 
 // Shown, drawn and closed: the view goes before the model, and nothing may

@@ -23,6 +23,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPointer>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTcpSocket>
@@ -369,32 +370,76 @@ void TestMModelReceive::pushedArchiveIsCheckedWhole_data()
     QTest::addColumn<QByteArray>("pushed");
     QTest::addColumn<bool>("reset");
     QTest::addColumn<QString>("refusal"); // empty: the push is taken
+    QTest::addColumn<QStringList>("unpacked"); // of a push that is taken
 
     const quint16 port = m_device.port();
     const PushedMember panel{"/Demo.cpf", atPort("Demo.cpf", port)};
     const PushedMember design{"/project/Demo.vpj", designAt(port)};
     const PushedMember image{"/image/Demo.png", sourceFile("image/Demo.png")};
     const QString unusable = QStringLiteral("The received file is not a usable project: ");
+    const QStringList none;
 
     QTest::newRow("bomb with a small declared length")
         << archiveOf({panel, design,
                       {"/image/Demo.png", declaring(100, QByteArray(16 * 1024 * 1024, '\0')), true}})
-        << false << unusable + "\"/image/Demo.png\" unpacks to more than the 100 bytes it declares";
+        << false << unusable + "\"/image/Demo.png\" unpacks to more than the 100 bytes it declares" << none;
     QTest::newRow("broken zlib stream")
         << archiveOf({{"/Demo.cpf", bigEndian(quint32(panel.bytes.size())) + "no zlib stream", true},
                       design, image})
-        << false << unusable + "\"/Demo.cpf\" holds broken zlib data";
-    QTest::newRow("no members") << archiveOf({}) << false << unusable + "the archive holds no panel file";
+        << false << unusable + "\"/Demo.cpf\" holds broken zlib data" << none;
+    QTest::newRow("no members") << archiveOf({}) << false << unusable + "the archive holds no panel file"
+                                << none;
     QTest::newRow("no panel member")
-        << archiveOf({design, image}) << false << unusable + "the archive holds no panel file";
+        << archiveOf({design, image}) << false << unusable + "the archive holds no panel file" << none;
     QTest::newRow("declared length larger than the output")
         << archiveOf({{"/Demo.cpf", declaring(quint32(panel.bytes.size()) + 1, panel.bytes), true},
                       design, image})
-        << false << unusable + "\"/Demo.cpf\" unpacks to";
+        << false << unusable + "\"/Demo.cpf\" unpacks to" << none;
     QTest::newRow("reset after all bytes")
         << archiveOf({panel, design, image}) << true
-        << QStringLiteral("The connection to the sender failed.");
-    QTest::newRow("no design member") << archiveOf({panel, image}) << false << QString();
+        << QStringLiteral("The connection to the sender failed.") << none;
+    QTest::newRow("no design member") << archiveOf({panel, image}) << false << QString()
+                                      << QStringList({"/.varolin-archive", "/Demo.cpf", "/image/", "/image/Demo.png"});
+    QTest::newRow("members folders deep")
+        << archiveOf({{"/site/hall/Demo.cpf", panel.bytes}, design, {"/image/a/b/Demo.png", image.bytes}})
+        << false << QString()
+        << QStringList({"/.varolin-archive", "/image/", "/image/a/", "/image/a/b/", "/image/a/b/Demo.png",
+                        "/project/", "/project/Demo.vpj", "/site/", "/site/hall/", "/site/hall/Demo.cpf"});
+
+    // Sound as archives, but their panel member cannot be shown.
+    const QString panelNot = unusable + "the panel file \"/Demo.cpf\" ";
+    const auto withPanel = [&](const QByteArray &bytes) { return archiveOf({{"/Demo.cpf", bytes}, design, image}); };
+    QTest::newRow("panel member of plain text")
+        << withPanel("This is the panel, honestly.\n") << false << panelNot + "is not well-formed XML (line 1"
+        << none;
+    QByteArray noise(5000, Qt::Uninitialized);
+    QRandomGenerator random(3);
+    for (char &c : noise)
+        c = char(random.bounded(256));
+    QTest::newRow("panel member of random bytes")
+        << withPanel(noise) << false << panelNot + "is not well-formed XML (line " << none;
+    QTest::newRow("empty panel member")
+        << withPanel(QByteArray()) << false << panelNot + "is not well-formed XML (line 1" << none;
+    QTest::newRow("panel member cut in half")
+        << withPanel(panel.bytes.left(panel.bytes.size() / 2)) << false
+        << panelNot + "is not well-formed XML (line " << none;
+    QTest::newRow("panel member without a panel root")
+        << withPanel(designAt(port)) << false
+        << panelNot + "holds no panel: its document element <Project> has none of" << none;
+
+    // Unpacked, the later of two members of one name overwrites the earlier.
+    QTest::newRow("panel member named twice")
+        << archiveOf({panel, design, image, {"/Demo.cpf", "Not the panel that was checked."}}) << false
+        << unusable + "the archive names the member \"/Demo.cpf\" twice" << none;
+    QTest::newRow("image named twice")
+        << archiveOf({panel, design, image, image}) << false
+        << unusable + "the archive names the member \"/image/Demo.png\" twice" << none;
+    // Every member's folders are made first: the panel file could not be written.
+    QTest::newRow("panel member named as a folder")
+        << archiveOf({panel, design, {"/Demo.cpf/Demo.png", image.bytes}}) << false
+        << unusable + "the panel file \"/Demo.cpf\" cannot be unpacked: \"/Demo.cpf/Demo.png\" needs a folder "
+                      "of that name"
+        << none;
 }
 
 // A pushed archive replaces the stored project only when it is whole: the
@@ -405,6 +450,7 @@ void TestMModelReceive::pushedArchiveIsCheckedWhole()
     QFETCH(QByteArray, pushed);
     QFETCH(bool, reset);
     QFETCH(QString, refusal);
+    QFETCH(QStringList, unpacked);
     auto f = makeModel();
     const QString root = UArchive::instance().extractionRoot();
     QVERIFY(QFileInfo::exists(root + "/Old.cpf"));
@@ -425,9 +471,10 @@ void TestMModelReceive::pushedArchiveIsCheckedWhole()
         QVERIFY(taken);
         QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join('\n')));
         QCOMPARE(readAll(m_target), pushed);
-        QCOMPARE(FolderSnapshot::names(root),
-                 QStringList({"/.varolin-archive", "/Demo.cpf", "/image/", "/image/Demo.png"}));
+        QCOMPARE(FolderSnapshot::names(root), unpacked);
         QCOMPARE(f->model->scenes()->name(), QString("Demo.cpf"));
+        QCOMPARE(f->model->getInterfaceProperty("sceneTitle").toString(), QString("Demo"));
+        QVERIFY(f->model->currentPanel());
         return;
     }
     QVERIFY(!taken);

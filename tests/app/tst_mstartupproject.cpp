@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QRandomGenerator>
 #include <QSettings>
 #include <QtEndian>
 
@@ -60,8 +61,8 @@ QByteArray zerosStream(qint64 size)
 
 QByteArray panelFile(const QString &scene)
 {
-    return QStringLiteral("<?xml version=\"1.0\"?><VDS><Scenes><Scene name=\"%1\"><Panel name=\"P\"/>"
-                          "</Scene></Scenes></VDS>")
+    return QStringLiteral("<?xml version=\"1.0\"?><VDS><Scenes><Scene name=\"%1\"><Panels>"
+                          "<Panel name=\"P\"/></Panels></Scene></Scenes></VDS>")
         .arg(scene)
         .toUtf8();
 }
@@ -132,6 +133,8 @@ private slots:
     void refusedProjectOpensTheDemo_data();
     void refusedProjectOpensTheDemo();
     void soundProjectOpensWithoutABox();
+    void unusualProjectsStillOpen_data();
+    void unusualProjectsStillOpen();
     void startUpBombStaysWithinBounds();
 
 private:
@@ -186,6 +189,34 @@ void TestMStartupProject::refusedProjectOpensTheDemo_data()
                                    << "the archive holds no panel file";
     QTest::newRow("panel file not XML") << "download.cpf" << QByteArray("<VDS><Scenes>not closed")
                                         << "the panel file is not well-formed XML";
+
+    // Sound archives whose panel member cannot be shown.
+    const auto withPanel = [](const QByteArray &panel) {
+        ArchiveWriter writer;
+        writer.addFile(QStringLiteral("/Stored.cpf"), panel);
+        writer.addFile(QStringLiteral("/project/Stored.vpj"), "<Project version=\"4.3\"/>");
+        writer.addFile(QStringLiteral("/image/Logo.png"), "logo");
+        return writer.toByteArray();
+    };
+    const QString notXml = QStringLiteral("the panel file \"/Stored.cpf\" is not well-formed XML (line ");
+    QTest::newRow("panel member of plain text") << "download.cpn" << withPanel("Stored panels\n") << notXml;
+    QByteArray noise(4000, Qt::Uninitialized);
+    QRandomGenerator random(9);
+    for (char &c : noise)
+        c = char(random.bounded(256));
+    QTest::newRow("panel member of random bytes") << "download.cpn" << withPanel(noise) << notXml;
+    QTest::newRow("empty panel member") << "download.cpn" << withPanel(QByteArray()) << notXml;
+    const QByteArray stored = panelFile(QStringLiteral("Stored"));
+    QTest::newRow("panel member cut in half")
+        << "download.cpn" << withPanel(stored.left(stored.size() / 2)) << notXml;
+    QTest::newRow("panel member without a panel root")
+        << "download.cpn" << withPanel("<?xml version=\"1.0\"?><Project version=\"4.3\"><Nodes/></Project>")
+        << "the panel file \"/Stored.cpf\" holds no panel: its document element <Project> has none of";
+    ArchiveWriter twice;
+    twice.addFile(QStringLiteral("/Stored.cpf"), stored);
+    twice.addFile(QStringLiteral("/Stored.cpf"), "Not the panel that was checked.");
+    QTest::newRow("panel member named twice") << "download.cpn" << twice.toByteArray()
+                                              << "the archive names the member \"/Stored.cpf\" twice";
 }
 
 // Whatever is wrong with the stored project, the program starts on the
@@ -220,6 +251,46 @@ void TestMStartupProject::soundProjectOpensWithoutABox()
     QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join('\n')));
     QCOMPARE(window.model()->scenes()->name(), QString("Stored.cpf"));
     QCOMPARE(MStartupProject::checked(MStartupProject::demoPath()), MStartupProject::demoPath());
+}
+
+void TestMStartupProject::unusualProjectsStillOpen_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("shown");
+
+    ArchiveWriter noDesign;
+    noDesign.addFile(QStringLiteral("/Stored.cpf"), panelFile(QStringLiteral("Stored")));
+    QTest::newRow("no design member") << "download.cpn" << noDesign.toByteArray() << "Stored.cpf";
+    ArchiveWriter deep;
+    deep.addFile(QStringLiteral("/site/hall/Deep.cpf"), panelFile(QStringLiteral("Deep")));
+    deep.addFile(QStringLiteral("/project/a/b/Deep.vpj"), "<Project version=\"4.3\"/>");
+    deep.addFile(QStringLiteral("/image/a/b/c/Logo.png"), "logo");
+    QTest::newRow("members folders deep") << "download.cpn" << deep.toByteArray() << "Deep.cpf";
+    ArchiveWriter otherRoot;
+    otherRoot.addFile(QStringLiteral("/Other.cpf"),
+                      "<Panels><Scenes><Scene name=\"Other\"><Panels><Panel name=\"P\"/></Panels></Scene>"
+                      "</Scenes></Panels>");
+    QTest::newRow("document element of another name") << "download.cpn" << otherRoot.toByteArray()
+                                                      << "Other.cpf";
+    QTest::newRow("bare panel file") << "download.cpf" << panelFile(QStringLiteral("Bare")) << "download.cpf";
+}
+
+// Archives and panel files that opened before the panel member was read
+// through still open, without a box.
+void TestMStartupProject::unusualProjectsStillOpen()
+{
+    QFETCH(QString, file);
+    QFETCH(QByteArray, content);
+    QFETCH(QString, shown);
+    const QString path = m_designs + QLatin1Char('/') + file;
+    QVERIFY(writeFile(path, content));
+
+    MainWindow window;
+    QVERIFY2(m_boxes.isEmpty(), qPrintable(m_boxes.join('\n')));
+    QCOMPARE(window.model()->scenes()->name(), shown);
+    QVERIFY(window.model()->currentPanel());
+    QCOMPARE(readAll(path), content);
 }
 
 // A stored archive of 1 MB whose image unpacks to 1 GiB while declaring

@@ -265,8 +265,13 @@ QString FloorPlanRig::start(bool subscribe, const QString &blockTitle)
 
 void FloorPlanRig::showIndicator()
 {
-    // As the model shows the connections: red for none, green for all.
-    const QString colour = isConnected() ? QStringLiteral("grn") : QStringLiteral("red");
+    // As the model shows the connections: red for none, yellow for some,
+    // green for all.
+    QString colour = QStringLiteral("red");
+    if (isConnected())
+        colour = QStringLiteral("grn");
+    else if (otherDeviceConnected)
+        colour = QStringLiteral("ylw");
     m_pInterface->setProperty("connectInd",
                               QStringLiteral("../../images/skins/Light/indicator_%1.png").arg(colour));
 }

@@ -30,7 +30,8 @@ class WRoomSelection;
 // .. "Hall-Four" of group 1); its processor is the simulated device on
 // 127.0.0.1 playing the room combiner. The panel is polled as the model
 // polls the visible panel, and the interface object's connection indicator
-// follows the processor's connection as the model sets it.
+// follows the processor's connection (and another device's, when the test
+// says one is connected) as the model sets it.
 class FloorPlanRig : public QObject
 {
     Q_OBJECT
@@ -68,6 +69,10 @@ public:
     FakeProtocolHost protocolHost;
     FakePanelHost panelHost;
     QQuickWindow window;
+    // Another device of the project stays connected whatever the
+    // processor does: the indicator shows yellow, not red, while the
+    // processor is down.
+    bool otherDeviceConnected = false;
 
 private:
     CControl *control(const QString &name) const;

@@ -187,6 +187,14 @@ void SimulatedVentraArray::respond(const QByteArray &bytes, const QHostAddress &
     }
     if (pRule && kind == Fault::StrayLine)
         lines.prepend(pRule->fault.text);
+    if (pRule && kind == Fault::Reorder) {
+        QList<QByteArray> reordered;
+        for (const int position : pRule->fault.order) {
+            if (position >= 0 && position < lines.size())
+                reordered.append(lines.at(position));
+        }
+        lines = reordered;
+    }
 
     if (pRule && kind == Fault::Split && lines.size() > 1) {
         const qsizetype half = (lines.size() + 1) / 2;

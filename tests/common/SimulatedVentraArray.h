@@ -51,6 +51,7 @@ public:
             StrayLine,         // text as an extra first line
             ReplaceLine,       // text instead of the matching request's line
             TrailingSemicolon, // the answer ends with ";"
+            Reorder,           // the answer's lines in the order given
         };
         Fault() = default;
         Fault(Kind k, int n = -1, int delay = 0, const QByteArray &line = QByteArray())
@@ -65,6 +66,17 @@ public:
         int times = -1; // datagrams it applies to; -1 for ever
         int delayMs = 0; // Late: the delay; Split: the gap before the rest
         QByteArray text;
+        // Reorder: for each line of the answer, the position of the request
+        // whose line goes there ({0, 2, 1} swaps the last two lines of a
+        // three-request datagram). Positions may repeat or be left out.
+        QList<int> order;
+
+        static Fault reordered(const QList<int> &lineOrder, int n = -1)
+        {
+            Fault fault(Reorder, n);
+            fault.order = lineOrder;
+            return fault;
+        }
     };
 
     // One received datagram.

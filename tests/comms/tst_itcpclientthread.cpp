@@ -365,7 +365,7 @@ void TestITcpClientThread::messageQueuedToAnIdleDispatcherIsSent()
                      Qt::DirectConnection);
     rig.send(GetGain, IInterface::SendWaitReply, GetGainReply);
     QVERIFY(pTick->isActive());
-    QCOMPARE(pTick->interval(), ITcpClientThread::DispatchIntervalMs);
+    QCOMPARE(pTick->interval(), 10);
     QTRY_COMPARE_WITH_TIMEOUT(rig.protocol.lines, QList<QByteArray>{"GA \"Gain1\">2=-6.0"},
                               Patience);
     QCOMPARE(rig.device.commandCount(GetGain), 1);

@@ -428,7 +428,7 @@ void TestIUDPClient::tickStandsStillOnceAllIsDone()
     const QTimer *pTick = rig.client.dispatcher()->dispatchTimer();
     rig.send("GCP\r", IInterface::SendNoReply, "GCP");
     QVERIFY(pTick->isActive());
-    QCOMPARE(pTick->interval(), IUDPClientThread::DispatchIntervalMs);
+    QCOMPARE(pTick->interval(), 10);
     QTRY_COMPARE_WITH_TIMEOUT(rig.array.datagramCount("GCP"), 1, Patience);
     QTRY_VERIFY_WITH_TIMEOUT(!pTick->isActive(), Patience);
     QVERIFY(rig.client.dispatcher()->isProcessing());

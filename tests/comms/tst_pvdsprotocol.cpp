@@ -334,11 +334,15 @@ private slots:
         QCOMPARE(client.sent.size(), 2);
         // A refusal of something never sent, or of a set already answered
         // for, asks nothing.
+        QSignalSpy refused(&gain.transform, &TTransform::valueRefused);
         protocol.onMessageRefused("SA \"Other\">2=1\r");
         QCOMPARE(client.sent.size(), 2);
+        QCOMPARE(refused.size(), 0);
 
         protocol.onMessageRefused("SA \"Gain1\">2=4.0\r");
         QCOMPARE(client.sent.size(), 3);
+        // The widgets learn of it before the answer comes.
+        QCOMPARE(refused.size(), 1);
         const RecordingTcpClient::Sent &get = client.sent.last();
         QCOMPARE(get.data, QByteArray("GA\"Gain1\">2\r"));
         QCOMPARE(get.type, int(IInterface::SendWaitReply));
@@ -346,6 +350,7 @@ private slots:
         QCOMPARE(get.timeoutMs, 200);
         protocol.onMessageRefused("SA \"Gain1\">2=4.0\r");
         QCOMPARE(client.sent.size(), 3);
+        QCOMPARE(refused.size(), 1);
 
         // The answer reaches the transform.
         QSignalSpy ready(&gain.transform, &TTransform::replyValueReady);

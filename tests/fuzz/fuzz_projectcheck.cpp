@@ -2,7 +2,8 @@
 // stand as the project (UProjectFileCheck::isLoadable), then unpacks the
 // same bytes with UArchive::open, inside the temporary folder of
 // FuzzArchiveSandbox. The check and the unpacking must agree, an accepted
-// archive must unpack its panel file, and nothing unpacked may exceed the
+// archive must unpack its panel file, which must read as a panel file on
+// disk as it did inside the archive, and nothing unpacked may exceed the
 // bounds: no member larger than it declares, no more in all than the cap.
 //
 //   fuzz_projectcheck [-max_total_time=180] CORPUS_DIR [SEED_DIR...]
@@ -15,6 +16,7 @@
 #include "project/UProjectFileCheck.h"
 
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 #include <utility>
@@ -68,8 +70,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *pData, size_t size)
     if (opened != sound)
         FuzzArchiveSandbox::fail(Target, "the check and the unpacking disagree:", reason);
     if (opened) {
-        if (loadable && !QFileInfo(archive.extractedPath(QStringLiteral(".cpf"))).isFile())
+        const QString panel = archive.extractedPath(QStringLiteral(".cpf"));
+        if (loadable && !QFileInfo(panel).isFile())
             FuzzArchiveSandbox::fail(Target, "loadable, but no panel file was unpacked");
+        // The member read as it unpacked and the file it unpacked to agree.
+        QFile panelFile(panel);
+        if (loadable && panelFile.open(QIODevice::ReadOnly)
+            && !UProjectFileCheck::isPanelFile(panelFile, QStringLiteral("the unpacked panel file"), &reason)) {
+            FuzzArchiveSandbox::fail(Target, "loadable, but the unpacked panel file is not:", reason);
+        }
         const qint64 unpacked = unpackedBytes();
         if (unpacked > qint64(UArchiveHeader::MaxUnpackedTotal))
             FuzzArchiveSandbox::fail(Target, "unpacked past the cap:", QString::number(unpacked));

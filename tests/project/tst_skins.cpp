@@ -44,6 +44,10 @@ const struct {
     {"halvernLogo", "../../images/skins/Light/logo_halvern.png",
      "../../images/skins/Dark/logo_halvern.png"},
     {"vrmLogo", "../../images/skins/Light/logo_vrm.png", "../../images/skins/Dark/logo_vrm.png"},
+    {"deviceStatusDashboardIcon", "../../images/skins/Light/HealthDashboardIcon.png",
+     "../../images/skins/Dark/HealthDashboardIcon.png"},
+    // The dashboard's colour of a device out of reach.
+    {"unreachableStateColor", "#6B6B6B", "#EAEAEA"},
 };
 
 const struct {

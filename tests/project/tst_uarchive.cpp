@@ -588,6 +588,14 @@ void TstUArchive::malformed_data()
     QTest::newRow("NUL") << named(QStringLiteral("/a") + QChar(0) + QStringLiteral("b.png")) << unsafe;
     QTest::newRow("control character") << named("/a\nb.png") << unsafe;
     QTest::newRow("marker name") << named(QStringLiteral("/") + Marker) << "is reserved";
+    // Unpacked, the later member would overwrite the earlier one, while
+    // extractedPath answers the earlier one's name.
+    QTest::newRow("same name twice") << named("/ok.png") << "names the member \"/ok.png\" twice";
+    ArchiveWriter twice;
+    twice.addFile(QStringLiteral("/x.cpf"), "<VDS><Scenes/></VDS>");
+    twice.addFile(QStringLiteral("/image/a.png"), "a");
+    twice.addFile(QStringLiteral("/x.cpf"), "later");
+    QTest::newRow("same name apart") << twice.toByteArray() << "names the member \"/x.cpf\" twice";
 }
 
 void TstUArchive::malformed()

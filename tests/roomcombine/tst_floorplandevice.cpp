@@ -48,6 +48,7 @@ private slots:
     void processorChangeReachesRoomsAndLabels();
     void selectorPicksTheCombination();
     void routerRefusalShowsTheFailureBox();
+    void pressesDoNothingWhileTheProcessorIsDown_data();
     void pressesDoNothingWhileTheProcessorIsDown();
     void editModeDragsACorner();
 };
@@ -171,11 +172,24 @@ void TestFloorPlanDevice::routerRefusalShowsTheFailureBox()
         QVERIFY2(!text.contains("FAILURE"), text.constData());
 }
 
-// With no device connected a press changes nothing, sends nothing, and
-// the rooms keep the processor's last state.
+void TestFloorPlanDevice::pressesDoNothingWhileTheProcessorIsDown_data()
+{
+    QTest::addColumn<bool>("otherDevice");
+    QTest::addColumn<QString>("indicator");
+    QTest::newRow("no device connected") << false << "red";
+    QTest::newRow("another device connected") << true << "ylw";
+}
+
+// With the rooms' processor down a press changes nothing, sends nothing,
+// and the rooms keep the processor's last state, whether or not another
+// device is connected. Back on line, presses work again.
 void TestFloorPlanDevice::pressesDoNothingWhileTheProcessorIsDown()
 {
+    QFETCH(bool, otherDevice);
+    QFETCH(QString, indicator);
+
     FloorPlanRig rig;
+    rig.otherDeviceConnected = otherDevice;
     rig.combiner.setCombinations(1, {{1, 2}});
     QCOMPARE(rig.start(false), QString());
     QTRY_COMPARE_WITH_TIMEOUT(rig.colours(), (QStringList{"crimson", "crimson", "lightgray", "lightgray"}),
@@ -184,7 +198,7 @@ void TestFloorPlanDevice::pressesDoNothingWhileTheProcessorIsDown()
     rig.device.stopListening();
     rig.device.dropClients();
     QTRY_VERIFY_WITH_TIMEOUT(!rig.isConnected(), Patience);
-    QVERIFY(rig.panelHost.getInterfaceProperty(QStringLiteral("connectInd")).toString().contains("red"));
+    QVERIFY(rig.panelHost.getInterfaceProperty(QStringLiteral("connectInd")).toString().contains(indicator));
     QSignalSpy clicked(rig.group()->findRoomByIdText(QStringLiteral("3")), &HRCRoom::roomControlClicked);
     QSignalSpy clickedToo(rig.group()->findRoomByIdText(QStringLiteral("1")), &HRCRoom::roomControlClicked);
     rig.clickRoom(3);
@@ -197,6 +211,16 @@ void TestFloorPlanDevice::pressesDoNothingWhileTheProcessorIsDown()
     QCOMPARE(rig.chassis()->roomCombineInfo()->comboIndexOfRoom(1, 3), -1);
     QCOMPARE(rig.combiner.acceptedCount(), 0);
     QVERIFY(rig.panelHost.warnings.isEmpty());
+
+    // Back on line: the same press joins the room.
+    QVERIFY(rig.device.listen(rig.device.port()));
+    QTRY_VERIFY_WITH_TIMEOUT(rig.isConnected(), Patience);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.colours(), (QStringList{"crimson", "crimson", "lightgray", "lightgray"}),
+                              Patience);
+    rig.clickRoom(3);
+    QTRY_COMPARE_WITH_TIMEOUT(rig.combiner.acceptedCount(), 1, Patience);
+    QCOMPARE(rig.combiner.combinations(1), (Sets{{1, 2, 3}}));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.room(3)->fillColor(), QStringLiteral("crimson"), Patience);
 }
 
 // In edit mode a room's corner follows a drag and the edited outline is

@@ -4,6 +4,7 @@
 #include "devices/HChassis.h"
 #include "devices/HNodeFactory.h"
 #include "devices/HRCGroupInfo.h"
+#include "devices/RCCombo.h"
 #include "devices/RCGroup.h"
 #include "roomcombine/HRCGroup.h"
 #include "roomcombine/HRCRoom.h"
@@ -58,6 +59,20 @@ struct Hall
     HRCGroup *pGroup = nullptr;
 };
 
+// Group 1's combinations as "[1,2][]".
+QString listsOf(HRCGroupInfo *pInfo)
+{
+    QReadLocker locker(pInfo->lock());
+    QString text;
+    for (const RCCombo *pCombo : pInfo->findGroup(1)->combos()) {
+        QStringList ids;
+        for (const int room : pCombo->roomIds())
+            ids << QString::number(room);
+        text += QLatin1Char('[') + ids.join(QLatin1Char(',')) + QLatin1Char(']');
+    }
+    return text;
+}
+
 // What one room node passes on to its widgets.
 struct RoomSignals
 {
@@ -93,6 +108,8 @@ private slots:
     void withoutChassis();
     void queryIsPendingForItsInterval();
     void replyReachesEveryRoom();
+    void onlyStateReportsReachTheTables_data();
+    void onlyStateReportsReachTheTables();
     void clickReachesOnlyItsRoom();
     void refusedClickShowsOnlyTheMessage();
     void leavingThenRefusedSendsTheSplitAndShowsTheMessage();
@@ -252,6 +269,61 @@ void TestHRCGroup::replyReachesEveryRoom()
     hall.pGroup->handleQueryResponse(QStringLiteral("GRC 1,[1,3]"));
     QCOMPARE(groupReplies.size(), 2);
     QCOMPARE(rooms.back()->replies.size(), 2);
+}
+
+void TestHRCGroup::onlyStateReportsReachTheTables_data()
+{
+    QTest::addColumn<QStringList>("replies");
+    QTest::addColumn<QString>("lists");
+    QTest::addColumn<QString>("last");
+    QTest::addColumn<int>("announced");
+
+    const QString taken = QStringLiteral("GRC 1,[1,2]");
+    const QString confirmation = QStringLiteral("SUB \"GRC 1\",yes");
+    const QString clicked = QStringLiteral("[3,4][]"); // what the click made
+    QTest::newRow("a new report") << QStringList{"GRC 1,[2,4]"} << "[][2,4]"
+                                  << "GRC 1,[2,4]" << 1;
+    QTest::newRow("a repeated report") << QStringList{taken} << clicked << taken << 1;
+    QTest::newRow("the subscription's confirmation")
+        << QStringList{confirmation} << clicked << taken << 0;
+    QTest::newRow("a refused subscription")
+        << QStringList{"SUB \"GRC 1\",no"} << clicked << taken << 0;
+    QTest::newRow("a query answered by an acknowledge")
+        << QStringList{"SYNC_ERROR"} << clicked << taken << 0;
+    QTest::newRow("a repeated report after a re-subscription")
+        << QStringList{confirmation, taken} << clicked << taken << 1;
+    QTest::newRow("a new report after a re-subscription")
+        << QStringList{confirmation, "GRC 1,[2,4]"} << "[][2,4]" << "GRC 1,[2,4]" << 1;
+}
+
+// Only the processor's state reports reach the tables. A subscription's
+// confirmation is routed to the room's control like its reports, but says
+// nothing of the rooms: it must not count as the last report either, or
+// the report that follows it would be taken even when it repeats the last.
+void TestHRCGroup::onlyStateReportsReachTheTables()
+{
+    QFETCH(QStringList, replies);
+    QFETCH(QString, lists);
+    QFETCH(QString, last);
+    QFETCH(int, announced);
+
+    Hall hall;
+    hall.pGroup->handleQueryResponse(QStringLiteral("GRC 1,[1,2]"));
+    QCOMPARE(listsOf(hall.info()), QStringLiteral("[1,2][]"));
+    // A click since has changed the tables.
+    {
+        QWriteLocker locker(hall.info()->lock());
+        RCGroup *pGroup = hall.info()->findGroup(1);
+        pGroup->combo(0)->setRoomIds({3, 4});
+        pGroup->combo(1)->setRoomIds({});
+        hall.info()->updateComboIndexes();
+    }
+    QSignalSpy reports(hall.pGroup, &HNode::queryResponseReady);
+    for (const QString &reply : std::as_const(replies))
+        hall.room(2)->handleQueryResponse(reply); // as the room's control hands it over
+    QCOMPARE(listsOf(hall.info()), lists);
+    QCOMPARE(hall.info()->lastStateReply(), last);
+    QCOMPARE(reports.size(), announced);
 }
 
 // The click runs a turn of the event loop after the press; its answer runs

@@ -3,6 +3,8 @@
 #include "FakePanelHost.h"
 #include "InterfaceQml.h"
 #include "QuickItemSearch.h"
+#include "StubInterface.h"
+#include "comms/PVDSProtocol.h"
 #include "controls/CControl.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HBlock.h"
@@ -83,6 +85,9 @@ struct Rooms
     HNodeFactory factory;
     HRCGroup *pGroup = nullptr;
 };
+
+// The processor that carries a room's commands, as its widget sees it.
+enum Processor { ProcessorOnline, ProcessorOffline, NoProcessor };
 
 // A bare item with a repaint counter in place of the shipped canvas.
 const QByteArray kCountingItem = "import QtQuick\nItem { property int repaints: 0\n"
@@ -432,16 +437,23 @@ void TestRoomWidgets::pressesReachTheRoomOnlyInsideAndConnected_data()
     QTest::addColumn<QPointF>("point");
     QTest::addColumn<QString>("indicator");
     QTest::addColumn<bool>("withNode");
+    QTest::addColumn<int>("processor");
     QTest::addColumn<bool>("clicked");
     const QString green = QStringLiteral("../../images/skins/Light/indicator_grn.png");
     const QString yellow = QStringLiteral("../../images/skins/Light/indicator_ylw.png");
     const QString red = QStringLiteral("../../images/skins/Light/indicator_red.png");
-    QTest::newRow("inside") << QPointF(5, 5) << green << true << true;
-    QTest::newRow("on the edge") << QPointF(10, 5) << green << true << true;
-    QTest::newRow("some connected") << QPointF(5, 5) << yellow << true << true;
-    QTest::newRow("outside") << QPointF(15, 5) << green << true << false;
-    QTest::newRow("nothing connected") << QPointF(5, 5) << red << true << false;
-    QTest::newRow("no node") << QPointF(5, 5) << green << false << false;
+    const int online = ProcessorOnline;
+    QTest::newRow("inside") << QPointF(5, 5) << green << true << online << true;
+    QTest::newRow("on the edge") << QPointF(10, 5) << green << true << online << true;
+    QTest::newRow("some connected") << QPointF(5, 5) << yellow << true << online << true;
+    QTest::newRow("outside") << QPointF(15, 5) << green << true << online << false;
+    QTest::newRow("nothing connected") << QPointF(5, 5) << red << true << online << false;
+    QTest::newRow("no node") << QPointF(5, 5) << green << false << online << false;
+    // Another device connected, the room's own processor not: nothing
+    // could carry the room's command.
+    QTest::newRow("some connected, not this processor")
+        << QPointF(5, 5) << yellow << true << int(ProcessorOffline) << false;
+    QTest::newRow("no processor") << QPointF(5, 5) << green << true << int(NoProcessor) << false;
 }
 
 void TestRoomWidgets::pressesReachTheRoomOnlyInsideAndConnected()
@@ -449,7 +461,13 @@ void TestRoomWidgets::pressesReachTheRoomOnlyInsideAndConnected()
     QFETCH(QPointF, point);
     QFETCH(QString, indicator);
     QFETCH(bool, withNode);
+    QFETCH(int, processor);
     QFETCH(bool, clicked);
+
+    StubInterface transport;
+    transport.setConnected(processor == ProcessorOnline);
+    PVDSProtocol vds;
+    vds.setInterface(&transport);
 
     Rooms rooms(4);
     QObject interface;
@@ -463,6 +481,8 @@ void TestRoomWidgets::pressesReachTheRoomOnlyInsideAndConnected()
     room.pWidget->setControl(&control);
     if (withNode)
         room.pWidget->setNode(rooms.room(2));
+    if (processor != NoProcessor)
+        room.pWidget->setProtocol(&vds);
     room.pWidget->readAttribute(QStringLiteral("polygon"), WPolygon::vertexText(kSquare));
     QSignalSpy clicks(rooms.room(2), &HRCRoom::roomControlClicked);
 

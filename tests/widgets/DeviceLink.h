@@ -7,6 +7,7 @@
 #include "comms/TTransform.h"
 
 #include <QHostAddress>
+#include <QSignalSpy>
 #include <QTest>
 
 // The simulated VDS device on 127.0.0.1 (a free port) with a VDS protocol
@@ -36,13 +37,13 @@ struct DeviceLink
             && QTest::qWaitFor([this]() { return client.hasSubscriptionState(); }, Patience);
     }
 
-    // Asks for the transform's value and waits until the get arrived: every
-    // command sent before it has reached the device by then.
+    // Asks for the transform's value and waits for the device's answer. (A
+    // get of the same value asked before may be the one answered: this is
+    // no barrier for what was sent meanwhile; barrier() is.)
     bool poll(TTransform *pTransform)
     {
-        const int before = device.commandCount("GA");
-        return protocol.requestValue(pTransform)
-            && QTest::qWaitFor([&]() { return device.commandCount("GA") > before; }, Patience);
+        QSignalSpy answered(pTransform, &TTransform::replyValueReady);
+        return protocol.requestValue(pTransform) && answered.wait(Patience);
     }
 
     // Sends a get of a value no control shows straight through the client

@@ -4,6 +4,8 @@
 #include "DeviceLink.h"
 #include "widgets/WButton.h"
 
+#include <QSignalSpy>
+
 namespace {
 
 constexpr int Patience = 5000;
@@ -23,6 +25,7 @@ private slots:
     void pressesAndReleases_data();
     void pressesAndReleases();
     void deviceValuesAfterTheHoldOff();
+    void refusedPressShowsTheDeviceValue();
 };
 
 void TestWButtonDevice::pressesAndReleases_data()
@@ -107,7 +110,10 @@ void TestWButtonDevice::pressesAndReleases()
             pButton->outputReleased();
     }
     QTRY_COMPARE_WITH_TIMEOUT(link.sets().size(), sets.size(), Patience);
-    QVERIFY(link.poll(pButton->transform()));
+    // A button that sends nothing passes the wait above at once: only once
+    // a get queued after the events has reached the device has it seen
+    // every set they made.
+    QVERIFY(link.barrier());
     QCOMPARE(link.sets(), sets);
     QTRY_COMPARE_WITH_TIMEOUT(pButton->itemProperty("checked").toBool(), checked, Patience);
 }
@@ -153,6 +159,41 @@ void TestWButtonDevice::deviceValuesAfterTheHoldOff()
     QTRY_COMPARE_WITH_TIMEOUT(link.device.commandCount("SA"), before + 1, Patience);
     QCOMPARE(link.sets().constLast(), QByteArray("SA \"Music Gain\">2=0"));
     QVERIFY(!pButton->itemProperty("checked").toBool());
+}
+
+// Subscribed, a set goes out without waiting for its answer. A device that
+// refuses it keeps its value and reports no change; the value is read back
+// at once, and the button shows it within its 5 s hold-off.
+void TestWButtonDevice::refusedPressShowsTheDeviceValue()
+{
+    DeviceLink link(true);
+    QVERIFY(link.open());
+    QVERIFY(link.protocol.isSubscribed());
+    link.device.setValue(kMuteKey, "0");
+    link.device.setResponse("SA \"Music Gain\">2", SimulatedVdsDevice::Response::refuse());
+    ButtonRig rig;
+    HNode *pNode = rig.addBlock({"title=Gain", "label=Music Gain"});
+    pNode->setProtocol(&link.protocol);
+    WButton *pButton = ButtonRig::bind<WButton>(
+        rig.addButton(pNode, {{"index1", "2"}, {"set", "F,O,T"}, {"transform", "bin8"}}, {}));
+    QVERIFY(pButton);
+    QVERIFY(rig.showWindow());
+    QTRY_VERIFY_WITH_TIMEOUT(link.device.subscriptions().contains(kMuteKey), Patience);
+    QVERIFY(!pButton->itemProperty("checked").toBool());
+
+    for (int press = 1; press <= 2; ++press) {
+        const int readBacks = link.device.commandCount(kMuteKey);
+        QSignalSpy answered(pButton->transform(), &TTransform::replyValueReady);
+        rig.click(ButtonRig::centreOf(pButton->item()));
+        QVERIFY(pButton->itemProperty("checked").toBool());
+        QVERIFY(answered.wait(Patience));
+        QCOMPARE(link.device.commandCount(kMuteKey), readBacks + 1);
+        QCOMPARE(pButton->transform()->replyText(), QStringLiteral("0"));
+        QVERIFY2(!pButton->itemProperty("checked").toBool(), qPrintable(QString::number(press)));
+        QCOMPARE(link.device.value(kMuteKey), QByteArray("0"));
+        // Off again, so the next press asks for "on" once more.
+        QCOMPARE(link.sets(), QList<QByteArray>(press, "SA \"Music Gain\">2=1"));
+    }
 }
 
 VR_TEST_MAIN(TestWButtonDevice)

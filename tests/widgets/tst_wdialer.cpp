@@ -70,6 +70,7 @@ private slots:
     void itemSignalsSendCommands();
     void commandsNeedATransformAndAProtocol();
     void flashSwapsTheParties();
+    void identityReportedBeforeTheCall();
     void attributes();
     void panelFileRoundTrip();
     void sizeRules();
@@ -536,6 +537,50 @@ void TestWDialer::commandsNeedATransformAndAProtocol()
     loose.setDialerState(WDialer::State_Active);
     QCOMPARE(loose.dialerState(), WDialer::State_Startup);
     QVERIFY(rig.protocol.sets.isEmpty());
+}
+
+// A device that reports by itself may name the caller before the call
+// rings: the report is kept for that call, and a report during a call
+// leaves the party on the line where it is. Kept only until the next
+// change of state.
+void TestWDialer::identityReportedBeforeTheCall()
+{
+    DialerRig rig;
+    WDialer *pDialer = rig.addDialer();
+    QVERIFY(pDialer);
+    TTransform *pTransform = pDialer->transform();
+    rig.replyState(pDialer, "HANGUP");
+    rig.replyIdentity(pDialer, "10:42&5551234567&Pat Lee");
+    QCOMPARE(pDialer->idString(), QString());
+    QCOMPARE(pDialer->displayText(), QString());
+    rig.replyState(pDialer, "INCOMING");
+    QCOMPARE(pDialer->idString(), QStringLiteral("Pat Lee"));
+    QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 123-4567"));
+    QCOMPARE(pTransform->readSubIndex(), 1);
+    QVERIFY(!pDialer->isIdentityToggleRunning());
+
+    rig.replyState(pDialer, "ACTIVE");
+    rig.replyIdentity(pDialer, "10:50&5559876543&Sam Roe");
+    QCOMPARE(pDialer->idString(), QStringLiteral("Pat Lee"));
+    QCOMPARE(pDialer->entry(), QStringLiteral("5551234567"));
+    rig.replyState(pDialer, "ACTIVE_INCOMING");
+    QCOMPARE(pDialer->idString(), QStringLiteral("Sam Roe"));
+    QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 987-6543"));
+
+    // A report that no ringing call follows is dropped.
+    rig.replyState(pDialer, "HOLD");
+    rig.replyIdentity(pDialer, "10:55&5554443333&Lee Fox");
+    rig.replyState(pDialer, "ACTIVE");
+    rig.replyState(pDialer, "ACTIVE_INCOMING");
+    QCOMPARE(pDialer->idString(), QStringLiteral("UNKNOWN"));
+    rig.replyState(pDialer, "HANGUP");
+    rig.replyIdentity(pDialer, "11:05&5551112222&Kim Ash");
+    rig.replyState(pDialer, "DIALING");
+    rig.replyState(pDialer, "HANGUP");
+    rig.replyState(pDialer, "INCOMING");
+    QCOMPARE(pDialer->idString(), QStringLiteral("UNKNOWN"));
+    QCOMPARE(pTransform->readSubIndex(), 2);
+    QVERIFY(pDialer->isIdentityToggleRunning());
 }
 
 // A flash during a call swaps the party shown with the saved one: the

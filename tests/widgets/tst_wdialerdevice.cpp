@@ -95,6 +95,26 @@ public:
     std::unique_ptr<DialerRig> rig;
 };
 
+// A caller comes in as the block reports it: the identity and the state,
+// in either order. (Subscribed, the identity of a call after the first is
+// reported by itself, usually before the state: the dialer then has nothing
+// to ask.)
+void ringIn(SimulatedVdsTelephone &telephone, const QByteArray &identity, bool identityFirst)
+{
+    if (identityFirst) {
+        telephone.ringIn(identity);
+        return;
+    }
+    telephone.setState(telephone.state() == "ACTIVE" ? "ACTIVE_INCOMING" : "INCOMING");
+    telephone.setIdentity(identity);
+}
+
+// The key on screen, once the dialer's item shows it.
+bool keyShown(const WDialer *pDialer, const QString &name)
+{
+    return QTest::qWaitFor([&]() { return DialerRig::isShown(DialerRig::key(pDialer, name)); }, Patience);
+}
+
 } // namespace
 
 // A dialer bound through the VDS protocol to the simulated device's
@@ -112,6 +132,13 @@ private slots:
     void incomingCall();
     void blockGoesAway_data();
     void blockGoesAway();
+    void everyCallerIsShown_data();
+    void everyCallerIsShown();
+    void flashSwapsTheCallInProgress_data();
+    void flashSwapsTheCallInProgress();
+    void conferenceStaysOnAFlash();
+    void callKeyByState_data();
+    void callKeyByState();
 };
 
 void TestWDialerDevice::outgoingCall_data()
@@ -265,6 +292,175 @@ void TestWDialerDevice::blockGoesAway()
     QSignalSpy repeated(pDialer, &WDialer::statusTextChanged);
     QVERIFY(repeated.wait(within));
     QTRY_COMPARE(pDialer->statusText(), WDialer::noConnectionText());
+}
+
+void TestWDialerDevice::everyCallerIsShown_data()
+{
+    QTest::addColumn<bool>("subscribe");
+    QTest::addColumn<bool>("identityFirst");
+    QTest::newRow("poll mode") << false << true;
+    QTest::newRow("subscribe mode") << true << true;
+    QTest::newRow("poll mode, state first") << false << false;
+    QTest::newRow("subscribe mode, state first") << true << false;
+}
+
+// Three calls one after the other, each hung up by its caller: each
+// caller's name and number show while the call rings.
+void TestWDialerDevice::everyCallerIsShown()
+{
+    QFETCH(bool, subscribe);
+    QFETCH(bool, identityFirst);
+    TelephoneLine line(subscribe);
+    WDialer *pDialer = line.start();
+    QVERIFY(pDialer);
+
+    const struct
+    {
+        QByteArray identity;
+        QString name;
+        QString number;
+    } calls[] = {
+        {"10:42&5551234567&Pat Lee", "Pat Lee", "(555) 123-4567"},
+        {"10:50&5559876543&Sam Roe", "Sam Roe", "(555) 987-6543"},
+        {"11:05&5551112222&Kim Ash", "Kim Ash", "(555) 111-2222"},
+    };
+    for (const auto &call : calls) {
+        ringIn(line.telephone, call.identity, identityFirst);
+        QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_Incoming, Patience);
+        QTRY_COMPARE_WITH_TIMEOUT(pDialer->idString(), call.name, Patience);
+        QCOMPARE(pDialer->displayText(), call.number);
+        QCOMPARE(pDialer->statusText(), QStringLiteral("Incoming"));
+        line.telephone.setState("HANGUP");
+        QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_HangUp, Patience);
+        QCOMPARE(pDialer->idString(), QString());
+    }
+}
+
+void TestWDialerDevice::flashSwapsTheCallInProgress_data()
+{
+    QTest::addColumn<bool>("subscribe");
+    QTest::addColumn<bool>("identityFirst");
+    QTest::newRow("poll mode") << false << true;
+    QTest::newRow("subscribe mode") << true << true;
+    QTest::newRow("subscribe mode, state first") << true << false;
+}
+
+// A call taken, then a second one while it lasts: the waiting caller
+// shows, a flash takes that call, and the next flashes swap between the
+// two parties, the call in progress first.
+void TestWDialerDevice::flashSwapsTheCallInProgress()
+{
+    QFETCH(bool, subscribe);
+    QFETCH(bool, identityFirst);
+    TelephoneLine line(subscribe);
+    line.telephone.setLineSimulation(true);
+    WDialer *pDialer = line.start();
+    QVERIFY(pDialer);
+    DialerRig &rig = *line.rig;
+
+    ringIn(line.telephone, "10:42&5551234567&Pat Lee", identityFirst);
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->idString(), QStringLiteral("Pat Lee"), Patience);
+    QVERIFY(keyShown(pDialer, QStringLiteral("accept")));
+    rig.click(pDialer, QStringLiteral("accept"));
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_Active, Patience);
+    QCOMPARE(pDialer->idString(), QStringLiteral("Pat Lee"));
+
+    ringIn(line.telephone, "10:50&5559876543&Sam Roe", identityFirst);
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_ActiveIncoming, Patience);
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->idString(), QStringLiteral("Sam Roe"), Patience);
+    QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 987-6543"));
+    // Taken with a flash.
+    QVERIFY(keyShown(pDialer, QStringLiteral("accept")));
+    rig.click(pDialer, QStringLiteral("accept"));
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_Active, Patience);
+    QCOMPARE(actionsOf(line.device), QList<QByteArray>({"MA \"Tel\">4", "MA \"Tel\">1=!"}));
+    QCOMPARE(pDialer->idString(), QStringLiteral("Sam Roe"));
+
+    QVERIFY(keyShown(pDialer, QStringLiteral("add")));
+    rig.click(pDialer, QStringLiteral("add"));
+    QCOMPARE(pDialer->idString(), QStringLiteral("Pat Lee"));
+    QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 123-4567"));
+    rig.click(pDialer, QStringLiteral("add"));
+    QCOMPARE(pDialer->idString(), QStringLiteral("Sam Roe"));
+    QCOMPARE(pDialer->displayText(), QStringLiteral("(555) 987-6543"));
+    QTRY_COMPARE_WITH_TIMEOUT(actionsOf(line.device).size(), 4, Patience);
+    QCOMPARE(actionsOf(line.device).mid(2), QList<QByteArray>({"MA \"Tel\">1=!", "MA \"Tel\">1=!"}));
+}
+
+// A flash on a single call adds a conference, which the display names; a
+// flash while it shows leaves it there, even with a saved party to swap
+// in, and still reaches the block.
+void TestWDialerDevice::conferenceStaysOnAFlash()
+{
+    TelephoneLine line(false);
+    line.telephone.setLineSimulation(true);
+    WDialer *pDialer = line.start();
+    QVERIFY(pDialer);
+    DialerRig &rig = *line.rig;
+
+    line.telephone.ringIn("10:42&5551234567&Pat Lee");
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->idString(), QStringLiteral("Pat Lee"), Patience);
+    QVERIFY(keyShown(pDialer, QStringLiteral("accept")));
+    rig.click(pDialer, QStringLiteral("accept"));
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_Active, Patience);
+    QVERIFY(keyShown(pDialer, QStringLiteral("add")));
+    rig.click(pDialer, QStringLiteral("add"));
+    rig.click(pDialer, QStringLiteral("add"));
+    QCOMPARE(pDialer->idString(), QStringLiteral("CONFERENCE"));
+    // The flashes are in before the next call rings: one then would take it.
+    QTRY_COMPARE_WITH_TIMEOUT(line.telephone.actions().size(), 3, Patience);
+
+    // A second caller, taken with a flash; the next flash brings the
+    // conference back and saves the new party.
+    line.telephone.ringIn("10:50&5559876543&Sam Roe");
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->idString(), QStringLiteral("Sam Roe"), Patience);
+    QVERIFY(keyShown(pDialer, QStringLiteral("accept")));
+    rig.click(pDialer, QStringLiteral("accept"));
+    QTRY_COMPARE_WITH_TIMEOUT(pDialer->dialerState(), WDialer::State_Active, Patience);
+    QVERIFY(keyShown(pDialer, QStringLiteral("add")));
+    rig.click(pDialer, QStringLiteral("add"));
+    QCOMPARE(pDialer->idString(), QStringLiteral("CONFERENCE"));
+
+    const int flashes = line.telephone.actions().size();
+    rig.click(pDialer, QStringLiteral("add"));
+    QCOMPARE(pDialer->idString(), QStringLiteral("CONFERENCE"));
+    QTRY_COMPARE_WITH_TIMEOUT(line.telephone.actions().size(), flashes + 1, Patience);
+    QCOMPARE(actionsOf(line.device).last(), QByteArray("MA \"Tel\">1=!"));
+}
+
+void TestWDialerDevice::callKeyByState_data()
+{
+    QTest::addColumn<QByteArray>("state");
+    QTest::addColumn<int>("shown");
+    QTest::addColumn<QByteArray>("sent");
+    const QByteArray dial = "MA \"Tel\">2=\"5551234\"";
+    QTest::newRow("idle") << QByteArray("IDLE") << int(WDialer::State_HangUp) << dial;
+    // A state the dialer does not know is taken as idle.
+    QTest::newRow("unknown state") << QByteArray("CONFIGURING") << int(WDialer::State_OTHER) << dial;
+    QTest::newRow("busy") << QByteArray("BUSY") << int(WDialer::State_Busy) << kEnd;
+    QTest::newRow("hold") << QByteArray("HOLD") << int(WDialer::State_Hold) << kEnd;
+}
+
+// Seven digits typed and the call key pressed: where the block is idle
+// they are dialled, elsewhere the key ends the call.
+void TestWDialerDevice::callKeyByState()
+{
+    QFETCH(QByteArray, state);
+    QFETCH(int, shown);
+    QFETCH(QByteArray, sent);
+    TelephoneLine line(false);
+    WDialer *pDialer = line.start();
+    QVERIFY(pDialer);
+    DialerRig &rig = *line.rig;
+    line.telephone.setState(state);
+    QTRY_COMPARE_WITH_TIMEOUT(int(pDialer->dialerState()), shown, Patience);
+
+    for (const char *key : {"5", "5", "5", "1", "2", "3", "4"})
+        rig.click(pDialer, QLatin1String(key));
+    QVERIFY(keyShown(pDialer, QStringLiteral("call")));
+    rig.click(pDialer, QStringLiteral("call"));
+    QTRY_COMPARE_WITH_TIMEOUT(actionsOf(line.device).size(), 1, Patience);
+    QCOMPARE(actionsOf(line.device).first(), sent);
 }
 
 VR_TEST_MAIN(TestWDialerDevice)

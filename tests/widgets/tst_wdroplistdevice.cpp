@@ -13,6 +13,7 @@
 
 #include <QFile>
 #include <QHostAddress>
+#include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
@@ -116,6 +117,7 @@ private slots:
     void choicesSendTheirValues();
     void unchangedChoiceIsNotResent();
     void replySelectsItsEntryAndSendsNothing();
+    void popupMarksOnlyTheCurrentEntry();
     void parameterSetListResendsAndCountsFromOne_data();
     void parameterSetListResendsAndCountsFromOne();
     void replyShownOnAParameterSetListIsNotSent();
@@ -296,6 +298,52 @@ void TestWDropListDevice::replySelectsItsEntryAndSendsNothing()
     // Nothing is known to be chosen: the entry shown is sent when chosen.
     QVERIFY(chooseByClick(pList, 1));
     QTRY_COMPARE_WITH_TIMEOUT(m_pLink->sets(), QList<QByteArray>{setOf("Zone 2 Gain", "5")}, Patience);
+}
+
+namespace {
+
+// Whether the entry is drawn marked: in the accent colour (the list's own
+// when no skin is loaded) at its left edge, beside its text.
+bool isDrawnMarked(const QImage &window, const QQuickItem *pEntry)
+{
+    const QPointF at = pEntry->mapToScene(QPointF(2, pEntry->height() / 2));
+    return window.pixelColor(at.toPoint()) == QColor(QStringLiteral("#1D98D5"));
+}
+
+} // namespace
+
+// The pop-up of a list whose device value matches no entry opens with no
+// entry marked; once one is chosen, that one alone is.
+void TestWDropListDevice::popupMarksOnlyTheCurrentEntry()
+{
+    CControl *pControl = m_pRig->addDropList(QStringLiteral("Mode"), m_pRig->node(QStringLiteral("Zone 2 Gain")),
+                                             DropListRig::listBinding(), {{"msg", "Off,Low,High"}});
+    WDropList *pList = bindShown(pControl);
+    QVERIFY(pList);
+    m_pLink->device.setValue(keyOf("Zone 2 Gain"), "9");
+    QVERIFY(poll(pList));
+    QCOMPARE(pList->currentIndex(), -1);
+
+    QVERIFY(m_pRig->openPopup(pList));
+    QCOMPARE(pList->popup()->property("index").toInt(), -1);
+    QImage shown = m_pRig->window.grabWindow();
+    for (int i = 0; i < 3; ++i) {
+        const QQuickItem *pEntry = DropListRig::entry(pList, i);
+        QVERIFY(pEntry);
+        QVERIFY2(!isDrawnMarked(shown, pEntry), qPrintable(QString::number(i)));
+        QVERIFY(!pEntry->property("current").toBool());
+    }
+
+    QQuickItem *pLow = DropListRig::entry(pList, 1);
+    m_pRig->click(DropListRig::centreOf(pLow));
+    QTRY_COMPARE_WITH_TIMEOUT(m_pLink->sets(), QList<QByteArray>{setOf("Zone 2 Gain", "2")}, Patience);
+    QVERIFY(m_pRig->openPopup(pList));
+    shown = m_pRig->window.grabWindow();
+    for (int i = 0; i < 3; ++i) {
+        const QQuickItem *pEntry = DropListRig::entry(pList, i);
+        QVERIFY(pEntry);
+        QCOMPARE(isDrawnMarked(shown, pEntry), i == 1);
+    }
 }
 
 void TestWDropListDevice::parameterSetListResendsAndCountsFromOne_data()

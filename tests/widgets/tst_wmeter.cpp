@@ -123,30 +123,45 @@ private slots:
 
 void TestWMeter::rates_data()
 {
-    QTest::addColumn<QString>("rate");
+    // The rates read from the panel file, in order; what the table gives
+    // the last of them (0: not in the table); the poll interval then.
+    QTest::addColumn<QStringList>("read");
+    QTest::addColumn<int>("table");
     QTest::addColumn<int>("interval");
-    QTest::newRow("1x/s") << "1x/s" << 1000;
-    QTest::newRow("2x/s") << "2x/s" << 500;
-    QTest::newRow("3x/s") << "3x/s" << 333;
-    QTest::newRow("4x/s") << "4x/s" << 250;
-    QTest::newRow("5x/s") << "5x/s" << 200;
-    QTest::newRow("6x/s keeps the last") << "6x/s" << 500;
-    QTest::newRow("case matters") << "5X/s" << 500;
-    QTest::newRow("empty") << "" << 500;
+    QTest::newRow("1x/s") << QStringList{"2x/s", "1x/s"} << 1000 << 1000;
+    QTest::newRow("2x/s") << QStringList{"2x/s", "2x/s"} << 500 << 500;
+    QTest::newRow("3x/s") << QStringList{"2x/s", "3x/s"} << 333 << 333;
+    QTest::newRow("4x/s") << QStringList{"2x/s", "4x/s"} << 250 << 250;
+    QTest::newRow("5x/s") << QStringList{"2x/s", "5x/s"} << 200 << 200;
+    QTest::newRow("6x/s keeps the last") << QStringList{"2x/s", "6x/s"} << 0 << 500;
+    QTest::newRow("case matters") << QStringList{"2x/s", "5X/s"} << 0 << 500;
+    QTest::newRow("empty") << QStringList{"2x/s", ""} << 0 << 500;
+    // Without a rate of its own a meter polls four times a second.
+    QTest::newRow("none read") << QStringList{} << 0 << 250;
+    QTest::newRow("only one not in the table") << QStringList{"6x/s"} << 0 << 250;
 }
 
 void TestWMeter::rates()
 {
-    QFETCH(QString, rate);
+    QFETCH(QStringList, read);
+    QFETCH(int, table);
     QFETCH(int, interval);
-    QCOMPARE(WMeterCore::rateInterval(rate), interval == 500 && rate != "2x/s" ? 0 : interval);
+    if (!read.isEmpty())
+        QCOMPARE(WMeterCore::rateInterval(read.last()), table);
     MeterRig rig;
     HNode *pNode = rig.addBlock(kInput);
-    CControl *pControl = rig.addMeter("meter", pNode, {{"meterRate", "2x/s"}, {"meterRate", rate}});
+    MeterLeaves leaves;
+    for (const QString &rate : std::as_const(read))
+        leaves.append({QStringLiteral("meterRate"), rate});
+    CControl *pControl = rig.addMeter("meter", pNode, leaves);
     WMeter *pMeter = MeterRig::bind<WMeter>(pControl);
     QVERIFY(pMeter);
     QCOMPARE(pMeter->core().interval(), interval);
-    QCOMPARE(pMeter->meterRate(), rate);
+    QCOMPARE(pMeter->meterRate(), read.isEmpty() ? QStringLiteral("4x/s") : read.last());
+    // The interval is the one the polls run at.
+    emit rig.protocol.onlineStateChanged(true);
+    QVERIFY(pMeter->core().isPolling());
+    QCOMPARE(pMeter->core().statusTimer().interval(), interval);
 }
 
 void TestWMeter::segments_data()
@@ -260,6 +275,10 @@ void TestWMeter::peakSinksInSilence()
     WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), {}));
     QVERIFY(pMeter);
     deliver(pMeter, -10.0);
+    // 2.5 s after the last device value, and every 2.5 s of silence after.
+    QVERIFY(pMeter->peakFallTimer().isActive());
+    QCOMPARE(pMeter->peakFallTimer().interval(), 2500);
+    QVERIFY(!pMeter->peakFallTimer().isSingleShot());
     const double start = peakPoint(pMeter);
     pMeter->onSendDelayTimerTimeout();
     QVERIFY(qAbs(peakPoint(pMeter) - (start - 1.0 / 60.0)) < 1e-9);

@@ -14,10 +14,13 @@
 #include "comms/PVDSProtocol.h"
 #include "devices/HChassis.h"
 #include "widgets/WMeter.h"
+#include "widgets/WMeterImage.h"
 
 #include <QColor>
 #include <QHostAddress>
 #include <QSignalSpy>
+
+#include <functional>
 
 namespace {
 
@@ -49,6 +52,8 @@ private slots:
 
     void shownMeterPollsAtItsRate();
     void arxFeedLightsAndGreysTheBar();
+    void arxMeterOpensOnlyAClosedFeed_data();
+    void arxMeterOpensOnlyAClosedFeed();
 };
 
 // A shown meter at "5x/s" sends about five "GL" a second and shows the
@@ -141,6 +146,63 @@ void TestWMeterDevice::arxFeedLightsAndGreysTheBar()
     pRepository->reconnectWebSocket();
     QTRY_COMPARE_WITH_TIMEOUT(coloursOf(pMeter), kOrange, Patience);
     QCOMPARE(amplifier.feedConnectionCount(), 2);
+}
+
+void TestWMeterDevice::arxMeterOpensOnlyAClosedFeed_data()
+{
+    QTest::addColumn<QString>("type");
+    QTest::addColumn<bool>("feedOpen");
+    QTest::newRow("bar meter, feed open") << "meter" << true;
+    QTest::newRow("bar meter, feed closed") << "meter" << false;
+    QTest::newRow("image meter, feed open") << "meterimage" << true;
+    QTest::newRow("image meter, feed closed") << "meterimage" << false;
+}
+
+// A meter bound on an amplifier whose feed is open leaves the feed as it
+// is: no new connection, no gap in the readings of the meters already
+// shown. A feed found closed is opened again.
+void TestWMeterDevice::arxMeterOpensOnlyAClosedFeed()
+{
+    QFETCH(QString, type);
+    QFETCH(bool, feedOpen);
+    SimulatedArxAmplifier amplifier;
+    IArxAddress::setPort(amplifier.port());
+    amplifier.setOutputRms(1, 40.0);
+    amplifier.startFeed(50);
+
+    MeterRig rig;
+    auto *pChassis = new HChassis;
+    NodeProperties::read(*pChassis, {"title=ARX-4800", "label=Stage Amplifier", "deviceType=ARX-4800",
+                                     "ipAddress=127.0.0.1"});
+    rig.device.addChild(pChassis);
+    pChassis->finishParsing();
+    ArxModelRepository *pRepository = pChassis->arxModelRepository();
+    QTRY_VERIFY_WITH_TIMEOUT(pRepository->isWebSocketConnected(), Patience);
+    QCOMPARE(amplifier.feedConnectionCount(), 1);
+    if (!feedOpen) {
+        pRepository->closeWebSocket();
+        QTRY_COMPARE_WITH_TIMEOUT(amplifier.feedClientCount(), 0, Patience);
+        QVERIFY(!pRepository->isWebSocketConnected());
+    }
+    QSignalSpy dropped(pRepository, &ArxModelRepository::websocketDisconnect);
+
+    HNode *pCard = rig.addCard(HAudioIO::Output, 1, {"title=Amp Output", "label=Stage Outputs"}, pChassis);
+    CControl *pControl = rig.addMeter(type, pCard, {});
+    std::function<bool()> lit;
+    if (type == QLatin1String("meter")) {
+        WMeter *pMeter = MeterRig::bind<WMeter>(pControl);
+        QVERIFY(pMeter);
+        lit = [pMeter] { return coloursOf(pMeter) == kOrange; };
+    } else {
+        WMeterImage *pMeter = MeterRig::bind<WMeterImage>(pControl);
+        QVERIFY(pMeter);
+        lit = [pMeter] { return pMeter->picture() == WMeterImage::OrangePicture; };
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(lit(), Patience);
+    QVERIFY(pRepository->isWebSocketConnected());
+    // Open or reopened, one connection more only when it was closed.
+    QCOMPARE(amplifier.feedConnectionCount(), feedOpen ? 1 : 2);
+    QCOMPARE(dropped.count(), 0);
 }
 
 VR_TEST_MAIN(TestWMeterDevice)

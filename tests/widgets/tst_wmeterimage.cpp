@@ -51,6 +51,8 @@ private slots:
     void opacityIsClamped();
     void readsWhatItWrites();
     void offlineAndPolling();
+    void pollRates_data();
+    void pollRates();
     void arxKeepsThePictureOnDisconnect();
 };
 
@@ -222,6 +224,33 @@ void TestWMeterImage::offlineAndPolling()
     emit rig.protocol.onlineStateChanged(false);
     QCOMPARE(pMeter->picture(), WMeterImage::GreyPicture);
     QVERIFY(!pMeter->core().isPolling());
+}
+
+void TestWMeterImage::pollRates_data()
+{
+    QTest::addColumn<QStringList>("read");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("none read: four a second") << QStringList{} << 250;
+    QTest::newRow("not in the table") << QStringList{"6x/s"} << 250;
+    QTest::newRow("3x/s") << QStringList{"3x/s"} << 333;
+    QTest::newRow("5x/s, then one not in the table") << QStringList{"5x/s", "10x/s"} << 200;
+}
+
+// The rate the image meter polls at, shown and online, as the panel file
+// gives it or without one.
+void TestWMeterImage::pollRates()
+{
+    QFETCH(QStringList, read);
+    QFETCH(int, interval);
+    MeterRig rig;
+    MeterLeaves leaves;
+    for (const QString &rate : std::as_const(read))
+        leaves.append({QStringLiteral("meterRate"), rate});
+    WMeterImage *pMeter = MeterRig::bind<WMeterImage>(rig.addMeter("meterimage", rig.addBlock(kInput), leaves));
+    QVERIFY(pMeter);
+    emit rig.protocol.onlineStateChanged(true);
+    QVERIFY(pMeter->core().isPolling());
+    QCOMPARE(pMeter->core().statusTimer().interval(), interval);
 }
 
 // The image meter connects to the feed once and keeps its last picture

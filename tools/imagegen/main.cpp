@@ -181,6 +181,20 @@ void drawResetAll(QPainter &p, const QColor &colour)
     p.drawPolygon(head);
 }
 
+// The tool row's dashboard button: a screen with a pulse trace. Drawn per
+// skin in its glyph colour; the mid-grey copy among the shared pictures is
+// what the interface shows before a skin is applied.
+void drawDashboard(QPainter &p, const QColor &colour)
+{
+    p.setPen(roundPen(colour, 3.0));
+    p.setBrush(Qt::NoBrush);
+    p.drawRoundedRect(QRectF(6, 8, 36, 32), 5, 5);
+    // A pulse trace across the screen.
+    p.setPen(roundPen(colour, 3.0));
+    p.drawPolyline(QPolygonF({QPointF(10, 25), QPointF(17, 25), QPointF(21, 16), QPointF(26, 33),
+                              QPointF(30, 22), QPointF(33, 25), QPointF(38, 25)}));
+}
+
 void drawHalvernLogo(QPainter &p, const Skin &skin)
 {
     p.setPen(Qt::NoPen);
@@ -251,6 +265,8 @@ bool writeSkin(ImageWriter &writer, const Skin &skin)
                        [&](QPainter &p) { drawHalvernLogo(p, skin); });
     ok &= writer.write(folder + QStringLiteral("logo_vrm.png"), logoSize,
                        [&](QPainter &p) { drawVrmLogo(p, skin); });
+    ok &= writer.write(folder + QStringLiteral("HealthDashboardIcon.png"), icon,
+                       [&](QPainter &p) { drawDashboard(p, c); });
     return ok;
 }
 
@@ -274,17 +290,6 @@ bool writeAccent(ImageWriter &writer, const Accent &accent)
 // One mid grey that reads on the light and the dark canvas alike.
 
 const QColor neutralGlyph(0x80, 0x82, 0x85);
-
-void drawDashboard(QPainter &p, const QColor &colour)
-{
-    p.setPen(roundPen(colour, 3.0));
-    p.setBrush(Qt::NoBrush);
-    p.drawRoundedRect(QRectF(6, 8, 36, 32), 5, 5);
-    // A pulse trace across the screen.
-    p.setPen(roundPen(colour, 3.0));
-    p.drawPolyline(QPolygonF({QPointF(10, 25), QPointF(17, 25), QPointF(21, 16), QPointF(26, 33),
-                              QPointF(30, 22), QPointF(33, 25), QPointF(38, 25)}));
-}
 
 void drawCollections(QPainter &p, const QColor &colour)
 {

@@ -65,15 +65,11 @@ Item {
             model: popup.model
             boundsBehavior: Flickable.StopAtBounds
 
-            currentIndex: popup.index
-            highlightFollowsCurrentItem: true
-            highlightMoveDuration: 0
-            highlight: Rectangle {
-                color: popup.skin ? popup.skin.accentColor : "#1D98D5"
-            }
-
             // One text a row, and no more: a long list opens with only the
-            // rows in view made.
+            // rows in view made. Each row marks itself when it is the
+            // current entry: the view's own current index moves to the
+            // first row as soon as the model arrives, and would mark it
+            // when no entry is current.
             delegate: Text {
                 id: entry
 
@@ -92,6 +88,15 @@ Item {
                 font.family: "Helvetica"
                 font.pixelSize: Math.max(1, popup.entryHeight * 0.4)
                 elide: Text.ElideRight
+
+                // Behind the text.
+                Rectangle {
+                    objectName: "mark"
+                    z: -1
+                    anchors.fill: parent
+                    visible: entry.current
+                    color: popup.skin ? popup.skin.accentColor : "#1D98D5"
+                }
 
                 TapHandler {
                     onTapped: popup.listClick(entry.index)

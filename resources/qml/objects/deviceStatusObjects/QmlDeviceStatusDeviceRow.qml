@@ -57,7 +57,7 @@ Rectangle {
             anchors.margins: 1
             width: row.fontSize * 0.45
             radius: width / 2
-            color: row.networkStatusColor
+            color: intrf.stateColor(row.networkStatusColor)
         }
 
         Text {

@@ -77,11 +77,12 @@ Rectangle {
             delegate: Row {
                 spacing: tab.fontSize * 0.4
                 Rectangle {
+                    objectName: "legendDot"
                     anchors.verticalCenter: parent.verticalCenter
                     width: tab.fontSize * 0.8
                     height: width
                     radius: width / 2
-                    color: modelData ? modelData.color : "transparent"
+                    color: modelData ? intrf.stateColor(modelData.color) : "transparent"
                 }
                 Text {
                     objectName: "legendText"

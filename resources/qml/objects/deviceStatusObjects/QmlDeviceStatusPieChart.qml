@@ -10,6 +10,11 @@ Canvas {
     // Changes whenever a new set of slices arrived.
     property int revision: 0
 
+    // The skin's colours it paints with: a new skin paints it again.
+    readonly property var skinColours: [intrf.canvasColor, intrf.pageInActive,
+                                        intrf.unreachableStateColor]
+
+    onSkinColoursChanged: requestPaint()
     onSlicesChanged: requestPaint()
     onRevisionChanged: requestPaint()
     onWidthChanged: requestPaint()
@@ -49,7 +54,7 @@ Canvas {
                 ctx.moveTo(cx, cy)
                 ctx.arc(cx, cy, r, start, start + angle)
                 ctx.closePath()
-                ctx.fillStyle = slice.color
+                ctx.fillStyle = intrf.stateColor(slice.color)
                 ctx.fill()
                 start += angle
             }
