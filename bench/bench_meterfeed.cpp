@@ -2,8 +2,8 @@
 // their WMeter) bound to the outputs of an ARX amplifier chassis whose
 // WebSocket client is connected to the simulated amplifier on 127.0.0.1.
 // The amplifier pushes 1,000 "meters" frames, one after the other's last
-// meter update; the figure is the time from a frame's arrival at the
-// client to the last meter's update, as a ratio against a bare
+// meter update; the figure is the time from the client's handing a frame
+// on to its listeners to the last meter's update, as a ratio against a bare
 // QJsonDocument::fromJson of the same frame timed in the same run. It
 // asserts nothing.
 
@@ -58,7 +58,7 @@ int main(int argc, char **argv)
     HChassis *pChassis = rig.chassis();
     const int bound = rig.boundCount();
 
-    // Arrival: the protocol's handler runs first for every frame. Done: a
+    // Handed on: the protocol's handler runs first for every frame. Done: a
     // slot connected after every meter's runs after the last one.
     IWebSocketClient *pClient = pChassis->arxWebSocket();
     ArxModelRepository *pRepository = pChassis->arxModelRepository();
@@ -74,7 +74,7 @@ int main(int argc, char **argv)
                          ++updates;
                      });
 
-    std::printf("ARX meter feed: frame arrival at the WebSocket client -> last of %d bar meters updated\n",
+    std::printf("ARX meter feed: frame handed on by the WebSocket client -> last of %d bar meters updated\n",
                 Meters);
     std::printf("simulated amplifier on 127.0.0.1, %d frames of %d inputs and %d outputs, one at a time\n",
                 Frames, Meters, Meters);
@@ -109,7 +109,7 @@ int main(int argc, char **argv)
     const double latency = median(latenciesUs);
     const double floor = median(parseUs);
     std::printf("\n%-36s %10s %10s %10s\n", "", "median us", "p99 us", "max us");
-    std::printf("%-36s %10.1f %10.1f %10.1f\n", "arrival -> last meter updated", latency,
+    std::printf("%-36s %10.1f %10.1f %10.1f\n", "handed on -> last meter updated", latency,
                 percentile(latenciesUs, 0.99), percentile(latenciesUs, 1.0));
     std::printf("%-36s %10.1f %10.1f %10.1f\n", "floor: QJsonDocument::fromJson", floor,
                 percentile(parseUs, 0.99), percentile(parseUs, 1.0));
