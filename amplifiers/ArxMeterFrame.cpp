@@ -1,5 +1,6 @@
 #include "amplifiers/ArxMeterFrame.h"
 
+#include "amplifiers/ArxEventDocument.h"
 #include "amplifiers/ArxWebSocketModel.h"
 
 #include <QJsonArray>
@@ -91,48 +92,49 @@ ArxMeterFrame::Result ArxMeterFrame::decode(const QString &message, ArxWebSocket
     // "42[": an engine.io message (4) carrying a socket.io event (2).
     if (!pModel || !message.startsWith(QLatin1String("42[")))
         return Result::Ignored;
-    const QString text = message.mid(2);
-    const QJsonDocument document = QJsonDocument::fromJson(text.toUtf8());
+    // The JSON text, for the warnings only.
+    const auto text = [&message] { return message.mid(2); };
+    const QJsonDocument document = ArxEventDocument::parse(message);
     if (!document.isArray())
-        return malformed(pWarning, QStringLiteral("Invalid JSON Received from WebSocket: ") + text);
+        return malformed(pWarning, QStringLiteral("Invalid JSON Received from WebSocket: ") + text());
     const QJsonArray event = document.array();
     if (event.size() <= 1 || !event.at(1).isObject())
         return malformed(pWarning,
-                         QStringLiteral("Unexpected JSON structure obtained from WebSocket: ") + text);
+                         QStringLiteral("Unexpected JSON structure obtained from WebSocket: ") + text());
     const QJsonObject body = event.at(1).toObject();
     if (!body.contains(QLatin1String("payload")))
-        return malformed(pWarning, QStringLiteral("WebSocket JSON does not have payload member: ") + text);
+        return malformed(pWarning, QStringLiteral("WebSocket JSON does not have payload member: ") + text());
     if (!body.value(QLatin1String("payload")).isObject())
-        return malformed(pWarning, QStringLiteral("WebSocket payload member is not an object: ") + text);
+        return malformed(pWarning, QStringLiteral("WebSocket payload member is not an object: ") + text());
     const QJsonObject payload = body.value(QLatin1String("payload")).toObject();
     if (!payload.contains(QLatin1String("readings")))
         return malformed(pWarning,
-                         QStringLiteral("WebSocket payload does not contain readings member: ") + text);
+                         QStringLiteral("WebSocket payload does not contain readings member: ") + text());
     if (!payload.value(QLatin1String("readings")).isObject())
         return malformed(pWarning, QStringLiteral("WebSocket readings member is not an object."));
     const QJsonObject readings = payload.value(QLatin1String("readings")).toObject();
     if (!readings.contains(QLatin1String("meters")))
         return Result::NoMeters;
     if (!readings.value(QLatin1String("meters")).isObject())
-        return malformed(pWarning, QStringLiteral("WebSocket readings member is not an array: ") + text);
+        return malformed(pWarning, QStringLiteral("WebSocket readings member is not an array: ") + text());
     const QJsonObject meters = readings.value(QLatin1String("meters")).toObject();
 
     if (!meters.contains(QLatin1String("source_selection")))
         return malformed(pWarning,
                          QStringLiteral("WebSocket meters does not contain source_selection member: ")
-                             + text);
+                             + text());
     if (!meters.value(QLatin1String("source_selection")).isArray())
         return malformed(pWarning,
-                         QStringLiteral("WebSocket source_selection member is not an array: ") + text);
+                         QStringLiteral("WebSocket source_selection member is not an array: ") + text());
     readInputs(meters.value(QLatin1String("source_selection")).toArray(), pModel);
 
     // From here on the model already holds this frame's inputs.
     if (!meters.contains(QLatin1String("output_process")))
         return malformed(pWarning,
                          QStringLiteral("WebSocket meters does not contain output_process member: ")
-                             + text);
+                             + text());
     if (!meters.value(QLatin1String("output_process")).isArray())
-        return malformed(pWarning, QStringLiteral("WebSocket output_process is not an array: ") + text);
+        return malformed(pWarning, QStringLiteral("WebSocket output_process is not an array: ") + text());
     readOutputs(meters.value(QLatin1String("output_process")).toArray(), pModel);
     return Result::Filled;
 }

@@ -1,5 +1,7 @@
 #include "amplifiers/ArxReadingsCache.h"
 
+#include "amplifiers/ArxEventDocument.h"
+
 #include <QDebug>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -9,31 +11,32 @@ bool ArxReadingsCache::takeMessage(const QString &message)
     // A socket.io event packet: "4" (message), "2" (event), then the array.
     if (!message.startsWith(QLatin1String("42[")))
         return false;
-    const QString json = message.mid(2);
+    // The beginning of the JSON text, for the warnings.
+    const QString json = message.mid(2, 1024);
     QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(json.toUtf8(), &error);
+    const QJsonDocument document = ArxEventDocument::parse(message, &error);
     if (error.error != QJsonParseError::NoError || !document.isArray()) {
-        qWarning().noquote() << "Invalid JSON Received from WebSocket: " + json.left(1024);
+        qWarning().noquote() << "Invalid JSON Received from WebSocket: " + json;
         return false;
     }
     const QJsonArray event = document.array();
     if (event.size() < 2 || !event.at(1).isObject()) {
-        qWarning().noquote() << "Unexpected JSON structure obtained from WebSocket: " + json.left(1024);
+        qWarning().noquote() << "Unexpected JSON structure obtained from WebSocket: " + json;
         return false;
     }
     const QJsonObject body = event.at(1).toObject();
     const QJsonValue payload = body.value(QStringLiteral("payload"));
     if (payload.isUndefined()) {
-        qWarning().noquote() << "WebSocket JSON does not have payload member: " + json.left(1024);
+        qWarning().noquote() << "WebSocket JSON does not have payload member: " + json;
         return false;
     }
     if (!payload.isObject()) {
-        qWarning().noquote() << "WebSocket payload member is not an object: " + json.left(1024);
+        qWarning().noquote() << "WebSocket payload member is not an object: " + json;
         return false;
     }
     const QJsonValue readings = payload.toObject().value(QStringLiteral("readings"));
     if (readings.isUndefined()) {
-        qWarning().noquote() << "WebSocket payload does not contain readings member: " + json.left(1024);
+        qWarning().noquote() << "WebSocket payload does not contain readings member: " + json;
         return false;
     }
     if (!readings.isObject()) {

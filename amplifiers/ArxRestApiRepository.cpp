@@ -72,6 +72,15 @@ void ArxRestApiRepository::stopPolling()
 {
     if (m_pPollTimer && m_pPollTimer->isActive())
         m_pPollTimer->stop();
+    setAnswering(false);
+}
+
+void ArxRestApiRepository::setAnswering(bool answering)
+{
+    if (m_answering == answering)
+        return;
+    m_answering = answering;
+    emit answeringChanged(answering);
 }
 
 void ArxRestApiRepository::onPollLoopTimeout()
@@ -131,6 +140,9 @@ void ArxRestApiRepository::onNetworkReplyFinished(QNetworkReply *pReply)
         pReply->setProperty(kOwnReply, false);
         if (m_outstanding > 0)
             --m_outstanding;
+        // Any status line is the amplifier's answer, a refusal included; a
+        // reply without one was refused, broken off or timed out.
+        setAnswering(pReply->attribute(QNetworkRequest::HttpStatusCodeAttribute).isValid());
     }
     if (pReply->error() != QNetworkReply::NoError) {
         pReply->readAll();

@@ -54,6 +54,10 @@ public:
     int pollCount() const { return m_pollCount; }
     // Posts whose replies have not come yet.
     int outstandingCount() const { return m_outstanding; }
+    // Whether the amplifier answered the last post whose reply came: set by
+    // a reply with an HTTP status, cleared by one without (refused, broken
+    // off, timed out) and when polling stops. Announced by answeringChanged.
+    bool isAnswering() const { return m_answering; }
     void setTransferTimeout(int ms) { m_transferTimeoutMs = ms > 0 ? ms : DefaultTransferTimeoutMs; }
 
     // The client id of every request of the repository.
@@ -66,6 +70,7 @@ signals:
     // Declared for listeners of the socket's errors; nothing emits it.
     void arxRestPostError(QString errorText, QAbstractSocket::SocketError error);
     void arxRestReplyError(QString errorText, QNetworkReply::NetworkError error);
+    void answeringChanged(bool answering);
 
 public slots:
     void onNetworkReplyFinished(QNetworkReply *pReply);
@@ -73,6 +78,7 @@ public slots:
 
 private:
     void post(const QJsonDocument &document);
+    void setAnswering(bool answering);
 
     ArxRestModel m_model;
     QString m_arxIp;
@@ -81,4 +87,5 @@ private:
     int m_pollCount = 0;
     int m_outstanding = 0;
     int m_transferTimeoutMs = DefaultTransferTimeoutMs;
+    bool m_answering = false;
 };

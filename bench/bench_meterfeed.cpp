@@ -2,55 +2,35 @@
 // their WMeter) bound to the outputs of an ARX amplifier chassis whose
 // WebSocket client is connected to the simulated amplifier on 127.0.0.1.
 // The amplifier pushes 1,000 "meters" frames, one after the other's last
-// meter update; the figure is the time from a frame's arrival at the
-// client to the last meter's update, as a ratio against a bare
+// meter update; the figure is the time from the client's handing a frame
+// on to its listeners to the last meter's update, as a ratio against a bare
 // QJsonDocument::fromJson of the same frame timed in the same run. It
 // asserts nothing.
 
 #include "amplifiers/ArxModelRepository.h"
 #include "comms/IArxAddress.h"
 #include "comms/IWebSocketClient.h"
-#include "controls/CControl.h"
-#include "controls/TTransformFactory.h"
-#include "controls/WDelegate.h"
-#include "controls/WWidgetFactory.h"
-#include "controls/WWidgetFactory.h"
-#include "devices/HAudioIO.h"
 #include "devices/HChassis.h"
-#include "devices/HRoot.h"
-#include "widgets/WMeter.h"
 
+#include "ArxMeterRig.h"
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
-#include "EngineTypes.h"
 #include "SimulatedArxAmplifier.h"
 
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QJsonDocument>
-#include <QQmlEngine>
-#include <QQuickWindow>
-#include <QXmlAttributes>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <memory>
 #include <vector>
 
 namespace {
 
 constexpr int Frames = 1000;
 constexpr int Meters = 32;
-
-void readProperty(HNode &node, const QString &name, const QString &value)
-{
-    QXmlAttributes atts;
-    atts.append(QStringLiteral("name"), QString(), QStringLiteral("name"), name);
-    atts.append(QStringLiteral("value"), QString(), QStringLiteral("value"), value);
-    node.readAttributes(atts);
-}
 
 double percentile(std::vector<double> values, double p)
 {
@@ -68,54 +48,17 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     hideAllMessages();
-    EngineTypes::registerAll();
 
     SimulatedArxAmplifier amplifier;
     amplifier.setOutputCount(Meters);
     amplifier.setInputCount(Meters);
     IArxAddress::setPort(amplifier.port());
 
-    QQmlEngine engine;
-    QQuickWindow window;
-    window.resize(1200, 400);
-    auto *pFactory = new WWidgetFactory;
-    pFactory->setParentItem(window.contentItem());
-    pFactory->setContext(engine.rootContext());
-    WDelegate::instance()->setFactory(pFactory);
+    ArxMeterRig rig(Meters);
+    HChassis *pChassis = rig.chassis();
+    const int bound = rig.boundCount();
 
-    HRoot root;
-    auto *pChassis = new HChassis;
-    readProperty(*pChassis, QStringLiteral("title"), QStringLiteral("ARX-4800"));
-    readProperty(*pChassis, QStringLiteral("deviceType"), QStringLiteral("ARX-4800"));
-    readProperty(*pChassis, QStringLiteral("ipAddress"), QStringLiteral("127.0.0.1"));
-    root.addChild(pChassis);
-    pChassis->finishParsing();
-    pChassis->arxRestApiRepository()->stopPolling();
-
-    std::vector<std::unique_ptr<CControl>> controls;
-    int bound = 0;
-    for (int i = 0; i < Meters; ++i) {
-        auto *pCard = new HAudioIO(QStringLiteral("AMP-4"), HAudioIO::Output);
-        readProperty(*pCard, QStringLiteral("title"), QStringLiteral("Amp Output"));
-        pCard->setPinIndex(i);
-        pChassis->addChild(pCard);
-        auto pControl = std::make_unique<CControl>();
-        pControl->setType(QStringLiteral("Control"));
-        pControl->setName(QStringLiteral("Meter %1").arg(i + 1));
-        pControl->setNode(pCard);
-        pControl->setAttribute(QStringLiteral("meter"), QStringLiteral("struct"), QStringLiteral("10"));
-        pControl->setAttribute(QStringLiteral("meter"), QStringLiteral("transform"), QStringLiteral("strV"));
-        pControl->setWidgetAttribute(QStringLiteral("meter"), QStringLiteral("x"), QString::number(10 + 36 * i));
-        pControl->setWidgetAttribute(QStringLiteral("meter"), QStringLiteral("width"), QStringLiteral("34"));
-        pControl->endWidget(QStringLiteral("meter"));
-        pControl->bind();
-        pControl->setVisible(true);
-        if (pControl->widgetByType(QStringLiteral("meter")))
-            ++bound;
-        controls.push_back(std::move(pControl));
-    }
-
-    // Arrival: the protocol's handler runs first for every frame. Done: a
+    // Handed on: the protocol's handler runs first for every frame. Done: a
     // slot connected after every meter's runs after the last one.
     IWebSocketClient *pClient = pChassis->arxWebSocket();
     ArxModelRepository *pRepository = pChassis->arxModelRepository();
@@ -131,7 +74,7 @@ int main(int argc, char **argv)
                          ++updates;
                      });
 
-    std::printf("ARX meter feed: frame arrival at the WebSocket client -> last of %d bar meters updated\n",
+    std::printf("ARX meter feed: frame handed on by the WebSocket client -> last of %d bar meters updated\n",
                 Meters);
     std::printf("simulated amplifier on 127.0.0.1, %d frames of %d inputs and %d outputs, one at a time\n",
                 Frames, Meters, Meters);
@@ -166,7 +109,7 @@ int main(int argc, char **argv)
     const double latency = median(latenciesUs);
     const double floor = median(parseUs);
     std::printf("\n%-36s %10s %10s %10s\n", "", "median us", "p99 us", "max us");
-    std::printf("%-36s %10.1f %10.1f %10.1f\n", "arrival -> last meter updated", latency,
+    std::printf("%-36s %10.1f %10.1f %10.1f\n", "handed on -> last meter updated", latency,
                 percentile(latenciesUs, 0.99), percentile(latenciesUs, 1.0));
     std::printf("%-36s %10.1f %10.1f %10.1f\n", "floor: QJsonDocument::fromJson", floor,
                 percentile(parseUs, 0.99), percentile(parseUs, 1.0));
@@ -174,10 +117,5 @@ int main(int argc, char **argv)
                 floor > 0 ? latency / floor : 0.0, latenciesUs.size(), lost,
                 static_cast<long long>(amplifier.metersFrame().toUtf8().size()));
     std::printf("per meter: %.1f us\n", (latency - floor) / Meters);
-
-    controls.clear();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    TTransformFactory::clearRegistry();
-    WDelegate::destroyInstance();
     return 0;
 }

@@ -122,7 +122,11 @@ QList<IInterface *> IComposite::liveInterfaces() const
 
 QList<IInterface *> IComposite::countedInterfaces() const
 {
-    QList<IInterface *> list = liveInterfaces();
-    list.removeIf([](const IInterface *pInterface) { return !pInterface->hasConnectionState(); });
+    QList<IInterface *> list;
+    for (IInterface *pInterface : liveInterfaces()) {
+        IInterface *pCounted = pInterface->hasConnectionState() ? pInterface : pInterface->deviceLink();
+        if (pCounted && !list.contains(pCounted))
+            list.append(pCounted);
+    }
     return list;
 }

@@ -28,7 +28,9 @@ public:
 
     // The counts and the index cover the transports that have a connection
     // state; one without (the array's UDP transport) is listed and driven
-    // like the others but never keeps the indicator from green.
+    // like the others but never keeps the indicator from green. Where such
+    // a transport's device is reached by a link of its own (an ARX
+    // amplifier without a proxy), that link is counted in its place.
     int interfaceCount() const;
     int connectedCount() const;
     // Null for an index out of range.
@@ -46,7 +48,8 @@ public:
 private:
     // The listed transports that still exist, in list order.
     QList<IInterface *> liveInterfaces() const;
-    // Those of them that report a connection.
+    // The connections the indicator counts: the listed transports that
+    // report one, and the device links of those that do not.
     QList<IInterface *> countedInterfaces() const;
     void forEachInterface(const std::function<void(IInterface *)> &operation);
 

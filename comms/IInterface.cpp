@@ -121,6 +121,11 @@ bool IInterface::hasConnectionState() const
     return true;
 }
 
+IInterface *IInterface::deviceLink()
+{
+    return nullptr;
+}
+
 PProtocol *IInterface::owner() const
 {
     return m_pOwner;

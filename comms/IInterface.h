@@ -66,9 +66,14 @@ public:
     virtual bool isSubscribed() const;
     virtual void setSubscribed(bool subscribed);
     virtual void startHostStatusTimer();
-    // False for a transport that has no connection to report (UDP): the
-    // connection indicator does not wait for it.
+    // False for a transport that has no connection to report (UDP, a
+    // transport that goes nowhere): the connection indicator does not wait
+    // for it.
     virtual bool hasConnectionState() const;
+    // For a transport without a connection to report, the link by which
+    // its device is reached instead, which the indicator counts; null when
+    // there is none.
+    virtual IInterface *deviceLink();
 
     PProtocol *owner() const;
     bool isConnected() const { return m_isConnected; }

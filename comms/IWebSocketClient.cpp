@@ -6,6 +6,7 @@
 #include <QDebug>
 #include <QNetworkProxy>
 #include <QPointer>
+#include <QStringView>
 
 #include <utility>
 
@@ -49,6 +50,9 @@ QWebSocket &IWebSocketClient::socket()
     webSocket.setProxy(QNetworkProxy::NoProxy);
     webSocket.setMaxAllowedIncomingFrameSize(MaxFrameBytes);
     webSocket.setMaxAllowedIncomingMessageSize(MaxFrameBytes);
+    // Room for the largest frame and the start of the next, so that one
+    // turn of the event loop reads no more than that of a flood.
+    webSocket.setReadBufferSize(qint64(2 * MaxFrameBytes));
     connect(&webSocket, &QWebSocket::connected, this, &IWebSocketClient::onConnected);
     connect(&webSocket, &QWebSocket::textMessageReceived, this, &IWebSocketClient::onMesssageReceived);
     connect(&webSocket, &QWebSocket::stateChanged, this, &IWebSocketClient::onStateChanged);
@@ -163,7 +167,50 @@ void IWebSocketClient::onConnected()
 
 void IWebSocketClient::onMesssageReceived(const QString &message)
 {
-    deliverMessage(message);
+    const QString key = replacementKey(message);
+    if (!key.isNull()) {
+        m_waiting.removeIf(
+            [&key](const Waiting &waiting) { return !waiting.key.isNull() && waiting.key == key; });
+    }
+    m_waiting.append({key, message});
+    if (m_deliveryPosted)
+        return;
+    m_deliveryPosted = true;
+    QMetaObject::invokeMethod(this, &IWebSocketClient::deliverWaiting, Qt::QueuedConnection);
+}
+
+QString IWebSocketClient::replacementKey(const QString &message)
+{
+    // "42[": an engine.io message (4) carrying a socket.io event (2), whose
+    // array begins with the event's name. Only a plain name is read; an
+    // event without one is keyed by the empty name.
+    static const QLatin1String eventStart("42[");
+    if (!message.startsWith(eventStart))
+        return QString();
+    constexpr qsizetype MaxNameLength = 64;
+    const qsizetype nameStart = eventStart.size() + 1;
+    if (message.size() <= nameStart || message.at(eventStart.size()) != QLatin1Char('"'))
+        return QStringLiteral("");
+    const QStringView head = QStringView(message).mid(nameStart, MaxNameLength + 1);
+    const qsizetype nameLength = head.indexOf(QLatin1Char('"'));
+    if (nameLength <= 0)
+        return QStringLiteral("");
+    const QStringView name = head.left(nameLength);
+    return name.contains(QLatin1Char('\\')) ? QStringLiteral("") : name.toString();
+}
+
+void IWebSocketClient::deliverWaiting()
+{
+    m_deliveryPosted = false;
+    // A listener may run an event loop, in which more frames come; they
+    // wait for a turn of their own.
+    const QList<Waiting> waiting = std::exchange(m_waiting, {});
+    const QPointer<IWebSocketClient> self(this);
+    for (const Waiting &frame : waiting) {
+        deliverMessage(frame.message);
+        if (!self)
+            return;
+    }
 }
 
 void IWebSocketClient::onStateChanged(QAbstractSocket::SocketState state)
@@ -176,7 +223,11 @@ void IWebSocketClient::onStateChanged(QAbstractSocket::SocketState state)
 void IWebSocketClient::onDisconnected()
 {
     m_connected = false;
-    emit websocketDisconnected();
+    // The frames that came before the disconnection go first.
+    const QPointer<IWebSocketClient> self(this);
+    deliverWaiting();
+    if (self)
+        emit websocketDisconnected();
 }
 
 void IWebSocketClient::onErrorOccurred(QAbstractSocket::SocketError error)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractSocket>
+#include <QList>
 #include <QObject>
 #include <QString>
 #include <QUrl>
@@ -18,6 +19,13 @@
 // Connected means an open socket: the flag is set when the handshake is
 // done and cleared by every close, disconnection or failure. Frames and
 // messages above MaxFrameBytes close the connection instead of being read.
+//
+// Frames from the socket reach the listeners in a later turn of the event
+// loop. Until then a socket.io event frame ("42[\"name\",...]") that is
+// still waiting is replaced by a newer one of the same event name: an
+// amplifier that sends faster than the frames can be read costs the GUI
+// thread one frame of each kind per turn, the newest, and the others are
+// dropped unread. Other frames are all passed on, in order.
 class IWebSocketClient : public QObject
 {
     Q_OBJECT
@@ -48,7 +56,8 @@ public:
     void setModelMessageHandler(MessageHandler handler);
     void setModelErrorHandler(MessageHandler handler);
 
-    // One text frame: the protocol's handler first, then the model's.
+    // One text frame: the protocol's handler first, then the model's; at
+    // once, past the frames waiting.
     void deliverMessage(const QString &message);
 
 signals:
@@ -63,6 +72,11 @@ public slots:
     void onPong(quint64 elapsedTime, const QByteArray &payload);
 
 private:
+    // What a waiting frame is replaced by: a newer frame with the same key.
+    // Null for a frame that nothing replaces.
+    static QString replacementKey(const QString &message);
+    void deliverWaiting();
+
     void open();
     // Made at the first open: a socket loads the TLS libraries, and most
     // chassis never open their feed.
@@ -77,4 +91,11 @@ private:
     MessageHandler m_protocolErrorHandler;
     MessageHandler m_modelMessageHandler;
     MessageHandler m_modelErrorHandler;
+    struct Waiting
+    {
+        QString key;
+        QString message;
+    };
+    QList<Waiting> m_waiting;
+    bool m_deliveryPosted = false;
 };

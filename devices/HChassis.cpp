@@ -6,6 +6,7 @@
 #include "amplifiers/PARXProtocol.h"
 #include "comms/IInterface.h"
 #include "comms/IInterfaceFactory.h"
+#include "comms/INullInterface.h"
 #include "comms/PProtocol.h"
 #include "comms/PProtocolFactory.h"
 
@@ -138,9 +139,14 @@ QString HChassis::chooseArxProxy()
 {
     const HArxProxyChoice::Decision decision = HArxProxyChoice::decide(*this);
     if (decision.kind == HArxProxyChoice::Kind::None) {
-        // No proxy: a transport that never connects.
+        // No proxy: the VDS side goes nowhere, and the amplifier counts by
+        // its own network API, connected while it answers the REST poll.
         delete m_pInterface;
-        m_pInterface = new IInterface;
+        auto *pNull = new INullInterface;
+        pNull->setDeviceConnected(m_arxRestApiRepository.isAnswering());
+        connect(&m_arxRestApiRepository, &ArxRestApiRepository::answeringChanged, pNull,
+                &INullInterface::setDeviceConnected);
+        m_pInterface = pNull;
     }
     m_usesPcProxy = decision.kind == HArxProxyChoice::Kind::Vds;
     if (m_usesPcProxy) {
@@ -334,6 +340,11 @@ void HChassis::connectInterfaceStatus(QObject *pReceiver)
         if (slot >= 0) {
             connect(m_pInterface, QMetaMethod::fromSignal(&IInterface::interfaceStateChanged),
                     pReceiver, pMeta->method(slot), Qt::UniqueConnection);
+            // The link the indicator counts in the transport's place.
+            if (IInterface *pLink = m_pInterface->deviceLink()) {
+                connect(pLink, QMetaMethod::fromSignal(&IInterface::interfaceStateChanged), pReceiver,
+                        pMeta->method(slot), Qt::UniqueConnection);
+            }
         }
     }
     HComposite::connectInterfaceStatus(pReceiver);

@@ -1,12 +1,18 @@
 #include "VrTest.h"
 
+#include "ClosedPort.h"
+#include "DemoAtPorts.h"
 #include "ModelFixture.h"
 #include "NodeProperties.h"
+#include "SimulatedArxAmplifier.h"
 #include "SimulatedVdsDevice.h"
+#include "SimulatedVentraArray.h"
 #include "TestDevices.h"
 #include "amplifiers/PARXProtocol.h"
+#include "app/MConnections.h"
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
+#include "comms/IArxAddress.h"
 #include "comms/IComposite.h"
 #include "comms/IInterface.h"
 #include "comms/PProtocol.h"
@@ -97,6 +103,54 @@ QString indicatorOf(const MModel &model)
     return model.getInterfaceProperty(QStringLiteral("connectInd")).toString();
 }
 
+// Opens the project with its connections on, as at start-up; returns its
+// ARX amplifier, whose REST posts give up after half a second.
+HChassis *openWithAmplifier(MModel &model, const QString &path)
+{
+    model.loadProject(path);
+    HChassis *pAmplifier = nullptr;
+    for (HChassis *pChassis : MConnections::chassisOf(model.root())) {
+        if (pChassis->isArx())
+            pAmplifier = pChassis;
+    }
+    if (pAmplifier)
+        pAmplifier->arxRestApiRepository()->setTransferTimeout(500);
+    model.setConnectionsEnabled(true);
+    model.rebuildInterfaceSet();
+    return pAmplifier;
+}
+
+// The user has cleared the proxy address on this PC: the demo's amplifier
+// has no proxy for its VDS side.
+void clearArxProxy()
+{
+    QSettings settings(ProxySettings::organisation(), ProxySettings::application());
+    settings.setValue(ProxySettings::isArxIpSetKey(), true);
+    settings.setValue(ProxySettings::arxIpKey(), QString());
+}
+
+// The demo project with every device simulated on 127.0.0.1: processor,
+// array and ARX amplifier, the last answering as its REST mode says (or
+// not there at all).
+struct DemoDevices
+{
+    explicit DemoDevices(bool amplifierThere = true)
+    {
+        processor.setValueStoreEnabled(true);
+        ok = processor.listen() && array.listen();
+        IArxAddress::setPort(amplifierThere ? amplifier.port() : closedLocalPort());
+        path = writeDemoAtPorts(processor.port(), array.port());
+        ok = ok && !path.isEmpty();
+    }
+    ~DemoDevices() { IArxAddress::setPort(closedLocalPort()); }
+
+    SimulatedVdsDevice processor;
+    SimulatedVentraArray array;
+    SimulatedArxAmplifier amplifier;
+    QString path;
+    bool ok = false;
+};
+
 } // namespace
 
 class TestMModelConnections : public QObject
@@ -112,6 +166,9 @@ private slots:
     void lossIsPassedToEveryProtocol();
     void eachChassisIsConnectedOnce();
     void indicatorFollowsAProjectWithoutDevices();
+    void demoAmplifierIndicator_data();
+    void demoAmplifierIndicator();
+    void amplifierThatStopsAnsweringLeavesGreen();
 
     void startsPolling();
     void setPausesPollingForTwoTicks();
@@ -271,6 +328,81 @@ void TestMModelConnections::indicatorFollowsAProjectWithoutDevices()
     f.model->setConnectionsEnabled(true);
     f.model->rebuildInterfaceSet();
     QCOMPARE(indicatorOf(*f.model), QStringLiteral("../../images/skins/Light/indicator_red.png"));
+}
+
+void TestMModelConnections::demoAmplifierIndicator_data()
+{
+    using Mode = SimulatedArxAmplifier::RestMode;
+    QTest::addColumn<bool>("proxy");
+    QTest::addColumn<bool>("amplifierThere");
+    QTest::addColumn<int>("restMode");
+    QTest::addColumn<QString>("expected");
+
+    const QString green = QStringLiteral("/indicator_grn.png");
+    const QString yellow = QStringLiteral("/indicator_ylw.png");
+    QTest::newRow("through the proxy on this PC") << true << true << int(Mode::Answer) << green;
+    // The VDS side goes nowhere; the amplifier counts by its own answers.
+    QTest::newRow("no proxy, amplifier answering") << false << true << int(Mode::Answer) << green;
+    QTest::newRow("no proxy, amplifier refusing a post") << false << true << int(Mode::ServerError) << green;
+    QTest::newRow("no proxy, amplifier away") << false << false << int(Mode::Answer) << yellow;
+    QTest::newRow("no proxy, amplifier silent") << false << true << int(Mode::Silent) << yellow;
+    QTest::newRow("no proxy, amplifier hanging up") << false << true << int(Mode::CloseSocket) << yellow;
+}
+
+// The demo project with all its devices simulated: green when every one of
+// them is there and answers, whether the amplifier's VDS side has a proxy
+// or not; an amplifier that does not answer keeps it from green.
+void TestMModelConnections::demoAmplifierIndicator()
+{
+    QFETCH(bool, proxy);
+    QFETCH(bool, amplifierThere);
+    QFETCH(int, restMode);
+    QFETCH(QString, expected);
+    DemoDevices devices(amplifierThere);
+    QVERIFY(devices.ok);
+    devices.amplifier.setRestMode(SimulatedArxAmplifier::RestMode(restMode));
+    if (!proxy)
+        clearArxProxy();
+
+    ModelFixture f;
+    HChassis *pAmplifier = openWithAmplifier(*f.model, devices.path);
+    QVERIFY(pAmplifier);
+    ArxRestApiRepository *pRest = pAmplifier->arxRestApiRepository();
+
+    // Wait until the processor is connected and the amplifier's first
+    // poll is over; the indicator then shows what it will go on showing.
+    QTRY_VERIFY_WITH_TIMEOUT(f.model->interfaces()->connectedCount() >= 1, Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(pRest->pollCount() >= 1 && pRest->outstandingCount() == 0, Patience);
+    QTRY_VERIFY2_WITH_TIMEOUT(indicatorOf(*f.model).endsWith(expected), qPrintable(indicatorOf(*f.model)),
+                              Patience);
+    // Counted: the processor and the amplifier, by its proxy or its own.
+    QCOMPARE(f.model->interfaces()->interfaceCount(), 2);
+    QVERIFY(pAmplifier->transport());
+    QCOMPARE(pAmplifier->transport()->hasConnectionState(), proxy);
+}
+
+// A green demo whose amplifier stops answering its poll leaves green at
+// the poll that finds it out, and comes back with its next answer.
+void TestMModelConnections::amplifierThatStopsAnsweringLeavesGreen()
+{
+    DemoDevices devices;
+    QVERIFY(devices.ok);
+    clearArxProxy();
+    ModelFixture f;
+    HChassis *pAmplifier = openWithAmplifier(*f.model, devices.path);
+    QVERIFY(pAmplifier);
+    ArxRestApiRepository *pRest = pAmplifier->arxRestApiRepository();
+    QTRY_VERIFY_WITH_TIMEOUT(indicatorOf(*f.model).endsWith(QStringLiteral("/indicator_grn.png")), Patience);
+
+    devices.amplifier.setRestMode(SimulatedArxAmplifier::RestMode::CloseSocket);
+    QTRY_VERIFY_WITH_TIMEOUT(pRest->outstandingCount() == 0, Patience);
+    pRest->pollNow();
+    QTRY_VERIFY_WITH_TIMEOUT(indicatorOf(*f.model).endsWith(QStringLiteral("/indicator_ylw.png")), Patience);
+
+    devices.amplifier.setRestMode(SimulatedArxAmplifier::RestMode::Answer);
+    QTRY_VERIFY_WITH_TIMEOUT(pRest->outstandingCount() == 0, Patience);
+    pRest->pollNow();
+    QTRY_VERIFY_WITH_TIMEOUT(indicatorOf(*f.model).endsWith(QStringLiteral("/indicator_grn.png")), Patience);
 }
 
 void TestMModelConnections::startsPolling()

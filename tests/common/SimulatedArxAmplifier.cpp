@@ -356,9 +356,11 @@ void SimulatedArxAmplifier::onNewWebSocketConnection()
             m_feeds.removeAll(pFeed);
             pFeed->deleteLater();
         });
+        connect(pFeed, &QWebSocket::bytesWritten, this, [this, pFeed]() { floodFeed(pFeed); });
         // socket.io opens with its engine.io handshake; the program ignores it.
         pFeed->sendTextMessage(QStringLiteral("0{\"sid\":\"simulated\",\"pingInterval\":25000}"));
         emit feedClientConnected();
+        floodFeed(pFeed);
     }
 }
 
@@ -375,11 +377,13 @@ int SimulatedArxAmplifier::feedClientCount() const
 void SimulatedArxAmplifier::setInputCount(int count)
 {
     m_inputs.resize(qBound(0, count, kMaxChannels));
+    readingsChanged();
 }
 
 void SimulatedArxAmplifier::setOutputCount(int count)
 {
     m_outputs.resize(qBound(0, count, kMaxChannels));
+    readingsChanged();
 }
 
 void SimulatedArxAmplifier::setInputReading(int channel, const InputReading &reading)
@@ -389,6 +393,7 @@ void SimulatedArxAmplifier::setInputReading(int channel, const InputReading &rea
     if (channel >= m_inputs.size())
         m_inputs.resize(channel + 1);
     m_inputs[channel] = reading;
+    readingsChanged();
 }
 
 void SimulatedArxAmplifier::setOutputRms(int channel, double volts)
@@ -398,6 +403,7 @@ void SimulatedArxAmplifier::setOutputRms(int channel, double volts)
     if (channel >= m_outputs.size())
         m_outputs.resize(channel + 1);
     m_outputs[channel] = volts;
+    readingsChanged();
 }
 
 void SimulatedArxAmplifier::startFeed(int framesPerSecond)
@@ -410,6 +416,41 @@ void SimulatedArxAmplifier::startFeed(int framesPerSecond)
 void SimulatedArxAmplifier::stopFeed()
 {
     m_feedTimer.stop();
+}
+
+void SimulatedArxAmplifier::startFlood(qint64 frames)
+{
+    m_flooding = true;
+    m_floodLimit = frames > 0 ? m_floodFramesSent + frames : 0;
+    const QList<QPointer<QWebSocket>> feeds = m_feeds;
+    for (const QPointer<QWebSocket> &pFeed : feeds)
+        floodFeed(pFeed);
+}
+
+void SimulatedArxAmplifier::stopFlood()
+{
+    m_flooding = false;
+}
+
+void SimulatedArxAmplifier::floodFeed(QWebSocket *pFeed)
+{
+    if (!m_flooding || !pFeed || pFeed->state() != QAbstractSocket::ConnectedState)
+        return;
+    // The socket has room for another frame once fewer than the backlog
+    // wait to be written.
+    while (m_flooding && pFeed->bytesToWrite() < FloodBacklog * m_floodFrameBytes) {
+        emit floodFrameDue(m_floodFramesSent);
+        if (m_floodFrame.isEmpty())
+            m_floodFrame = metersFrame();
+        m_floodFrameBytes = qMax<qint64>(1, m_floodFrame.size());
+        pFeed->sendTextMessage(m_floodFrame);
+        ++m_framesSent;
+        ++m_floodFramesSent;
+        if (m_floodLimit > 0 && m_floodFramesSent >= m_floodLimit) {
+            m_flooding = false;
+            emit floodFinished();
+        }
+    }
 }
 
 void SimulatedArxAmplifier::pushText(const QString &text)
@@ -515,6 +556,7 @@ QString SimulatedArxAmplifier::slowsFrame() const
 
 void SimulatedArxAmplifier::animate()
 {
+    readingsChanged();
     // Each channel swings on its own period, with a little flicker.
     const double t = double(m_clock.elapsed()) / 1000.0;
     for (int i = 0; i < m_inputs.size(); ++i) {

@@ -27,7 +27,8 @@ class QWebSocket;
 //   (see below), echoing the request's "clientId".
 // - "/socket.io": the WebSocket feed. It pushes socket.io event frames,
 //   "42[\"meters\",{...}]" at the frame rate and a "42[\"slows\",{...}]"
-//   once a second, built from the readings set here.
+//   once a second, built from the readings set here; or, flooding,
+//   "meters" frames as fast as each client's socket takes them.
 //
 //     SimulatedArxAmplifier amplifier;
 //     IArxAddress::setPort(amplifier.port());
@@ -133,6 +134,17 @@ public:
     void startFeed(int framesPerSecond);
     void stopFeed();
     bool isFeeding() const { return m_feedTimer.isActive(); }
+    // Floods every feed client with "meters" frames of the current
+    // readings, as fast as its socket takes them: whenever fewer than
+    // FloodBacklog frames wait in the socket's send buffer, another goes
+    // in. Before each frame floodFrameDue(index) is emitted, so that a
+    // listener may change the readings. Ends after `frames` frames in all
+    // (0: not until stopFlood), with floodFinished().
+    void startFlood(qint64 frames = 0);
+    void stopFlood();
+    bool isFlooding() const { return m_flooding; }
+    qint64 floodFramesSent() const { return m_floodFramesSent; }
+    static constexpr int FloodBacklog = 8;
     // Sends one text frame, as it stands, to every feed client.
     void pushText(const QString &text);
     // One "meters" frame of the current readings, and one "slows" frame.
@@ -148,6 +160,8 @@ public:
 signals:
     void postReceived();
     void feedClientConnected();
+    void floodFrameDue(qint64 index);
+    void floodFinished();
 
 private:
     class Server;
@@ -155,6 +169,10 @@ private:
     bool handleRequest(const QHttpServerRequest &request, QTcpSocket *pSocket);
     void onNewWebSocketConnection();
     void onFeedTick();
+    // Tops the flooded client's send buffer up.
+    void floodFeed(QWebSocket *pFeed);
+    // The readings changed: the next flood frame is built anew.
+    void readingsChanged() { m_floodFrame.clear(); }
     QJsonObject readingsMeters() const;
     QJsonObject readingsSlows() const;
     // The action object answering a READ or WRITE request; false when the
@@ -186,5 +204,11 @@ private:
     int m_ticksPerSlows = 1;
     qint64 m_tick = 0;
     qint64 m_framesSent = 0;
+    bool m_flooding = false;
+    qint64 m_floodLimit = 0;
+    qint64 m_floodFramesSent = 0;
+    // The flood frame of the current readings, built once.
+    QString m_floodFrame;
+    qint64 m_floodFrameBytes = 1;
     QElapsedTimer m_clock;
 };

@@ -4,6 +4,7 @@
 #include "StubInterface.h"
 #include "comms/IComposite.h"
 #include "comms/IInterfaceFactory.h"
+#include "comms/INullInterface.h"
 #include "comms/ITcpClient.h"
 #include "comms/IUDPClient.h"
 
@@ -21,6 +22,7 @@ private slots:
     void listsEachTransportOnce();
     void countsConnectedTransports();
     void arrayTransportIsNotCounted();
+    void deviceLinkCountsForATransportGoingNowhere();
     void forwardsToEveryChild();
     void removeAndClear();
     void factoryChoosesByPlatform_data();
@@ -132,6 +134,44 @@ void TestIComposite::arrayTransportIsNotCounted()
     QCOMPARE(tcp.opens, 1);
     composite.close();
     QVERIFY(!udp.isOpen());
+}
+
+// A transport that goes nowhere is not counted itself; its device's own
+// link is, once, and reports its state when the composite is asked to.
+void TestIComposite::deviceLinkCountsForATransportGoingNowhere()
+{
+    IComposite composite;
+    StubInterface tcp;
+    INullInterface null;
+    RecordingProtocol protocol;
+    null.setOwner(&protocol);
+    protocol.setInterface(&null);
+    tcp.setConnected(true);
+    composite.addInterface(&tcp);
+    composite.addInterface(&null);
+    composite.addInterface(&null);
+
+    QVERIFY(!null.hasConnectionState());
+    IInterface *pLink = null.deviceLink();
+    QVERIFY(pLink);
+    QCOMPARE(composite.interfaceCount(), 2);
+    QCOMPARE(composite.connectedCount(), 1);
+    QCOMPARE(composite.interfaceAt(1), pLink);
+
+    QSignalSpy linkState(pLink, &IInterface::interfaceStateChanged);
+    null.setDeviceConnected(true);
+    QCOMPARE(composite.connectedCount(), 2);
+    QCOMPARE(linkState.size(), 1);
+    composite.notifyState();
+    QCOMPARE(linkState.size(), 2);
+    QCOMPARE(linkState.last().first().toBool(), true);
+    // The transport itself stays off line for its protocol.
+    QVERIFY(!null.isConnected());
+    QVERIFY(!protocol.isOnline());
+    QVERIFY(!null.open());
+
+    null.setDeviceConnected(false);
+    QCOMPARE(composite.connectedCount(), 1);
 }
 
 void TestIComposite::forwardsToEveryChild()

@@ -36,6 +36,7 @@ private slots:
 
     void connectedMeansAnOpenSocket();
     void framesReachTheProtocolThenTheModel();
+    void waitingFramesGiveWayToNewerOfTheirEvent();
     void closedSocketAndReconnect();
     void reopenWhileConnecting();
     void refusedAndInvalidAddresses();
@@ -86,6 +87,37 @@ void TestIWebSocketClient::framesReachTheProtocolThenTheModel()
     m_pAmplifier->pushText(QStringLiteral("b"));
     QTRY_COMPARE_WITH_TIMEOUT(calls.size(), 3, Patience);
     QCOMPARE(calls.last(), QStringLiteral("model b"));
+}
+
+// Frames that come in one turn of the event loop reach the listeners in the
+// next; there an event frame still waiting gives way to a newer one of the
+// same event, while other events and other frames all go on, in order. A
+// disconnection passes the waiting frames on before it says so.
+void TestIWebSocketClient::waitingFramesGiveWayToNewerOfTheirEvent()
+{
+    IWebSocketClient client;
+    QStringList calls;
+    client.setModelMessageHandler([&calls](const QString &m) { calls << m; });
+    connect(&client, &IWebSocketClient::websocketDisconnected, this,
+            [&calls]() { calls << QStringLiteral("disconnected"); });
+    const QStringList arriving = {
+        "42[\"meters\",{\"n\":1}]", "42[\"slows\",{\"n\":1}]", "0{\"sid\":\"a\"}",
+        "42[\"meters\",{\"n\":2}]", "42[{\"unnamed\":1}]",     "0{\"sid\":\"b\"}",
+        "42[\"meters\",{\"n\":3}]", "42[{\"unnamed\":2}]",     "42[\"me\\\"ters\",{}]",
+        "42[\"\",{}]"};
+    for (const QString &frame : arriving)
+        client.onMesssageReceived(frame);
+    QVERIFY(calls.isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!calls.isEmpty(), Patience);
+    QCOMPARE(calls, (QStringList{"42[\"slows\",{\"n\":1}]", "0{\"sid\":\"a\"}", "0{\"sid\":\"b\"}",
+                                 "42[\"meters\",{\"n\":3}]", "42[\"\",{}]"}));
+
+    calls.clear();
+    client.onMesssageReceived(QStringLiteral("42[\"meters\",{\"n\":4}]"));
+    client.onDisconnected();
+    QCOMPARE(calls, (QStringList{"42[\"meters\",{\"n\":4}]", "disconnected"}));
+    QCoreApplication::processEvents();
+    QCOMPARE(calls.size(), 2);
 }
 
 // The amplifier closes the socket: the client is disconnected and says so

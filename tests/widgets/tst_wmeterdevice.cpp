@@ -17,6 +17,7 @@
 #include "widgets/WMeterImage.h"
 
 #include <QColor>
+#include <cmath>
 #include <QHostAddress>
 #include <QSignalSpy>
 
@@ -37,6 +38,35 @@ QStringList coloursOf(const WMeter *pMeter)
 const QStringList kUnlit = {"#c3c3c3", "#c3c3c3", "#c3c3c3"};
 const QStringList kOrange = {"#21f321", "#fff780", "#ff8000"};
 const QStringList kYellow = {"#21f321", "#fff780", "#c3c3c3"};
+const QStringList kGreen = {"#21f321", "#c3c3c3", "#c3c3c3"};
+
+// A bar meter on output `channel` of an ARX amplifier at 127.0.0.1, below
+// the rig's device.
+WMeter *addArxMeter(MeterRig &rig, int channel)
+{
+    auto *pChassis = new HChassis;
+    NodeProperties::read(*pChassis, {"title=ARX-4800", "label=Stage Amplifier", "deviceType=ARX-4800",
+                                     "ipAddress=127.0.0.1"});
+    rig.device.addChild(pChassis);
+    pChassis->finishParsing();
+    HNode *pCard =
+        rig.addCard(HAudioIO::Output, channel, {"title=Amp Output", "label=Stage Outputs"}, pChassis);
+    return MeterRig::bind<WMeter>(rig.addMeter("meter", pCard, {}));
+}
+
+ArxModelRepository *repositoryOf(const WMeter *pMeter)
+{
+    auto *pChassis = qobject_cast<HChassis *>(pMeter->node()->parentNode());
+    return pChassis ? pChassis->arxModelRepository() : nullptr;
+}
+
+// The output reading an ARX meter shows as the fraction of its bar (below
+// the first colour break): the inverse of the amplifier's display scale.
+double voltsShownAt(double fraction)
+{
+    const double dB = 50.0 * (fraction - 0.05) - 50.0;
+    return 40.0 * std::pow(10.0, dB / (20.0 * 0.8328567561957783));
+}
 
 } // namespace
 
@@ -54,6 +84,7 @@ private slots:
     void arxFeedLightsAndGreysTheBar();
     void arxMeterOpensOnlyAClosedFeed_data();
     void arxMeterOpensOnlyAClosedFeed();
+    void floodedFeedShowsTheNewestFrame();
 };
 
 // A shown meter at "5x/s" sends about five "GL" a second and shows the
@@ -124,15 +155,9 @@ void TestWMeterDevice::arxFeedLightsAndGreysTheBar()
     amplifier.startFeed(50);
 
     MeterRig rig;
-    auto *pChassis = new HChassis;
-    NodeProperties::read(*pChassis, {"title=ARX-4800", "label=Stage Amplifier", "deviceType=ARX-4800",
-                                     "ipAddress=127.0.0.1"});
-    rig.device.addChild(pChassis);
-    pChassis->finishParsing();
-    ArxModelRepository *pRepository = pChassis->arxModelRepository();
-    HNode *pCard = rig.addCard(HAudioIO::Output, 1, {"title=Amp Output", "label=Stage Outputs"}, pChassis);
-    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", pCard, {}));
+    WMeter *pMeter = addArxMeter(rig, 1);
     QVERIFY(pMeter);
+    ArxModelRepository *pRepository = repositoryOf(pMeter);
     QTRY_COMPARE_WITH_TIMEOUT(coloursOf(pMeter), kOrange, Patience);
     QVERIFY(qAbs(pMeter->itemProperty("peakLevelPoint").toDouble() - 1.0) < 1e-9);
     QVERIFY(pRepository->isWebSocketConnected());
@@ -203,6 +228,45 @@ void TestWMeterDevice::arxMeterOpensOnlyAClosedFeed()
     // Open or reopened, one connection more only when it was closed.
     QCOMPARE(amplifier.feedConnectionCount(), feedOpen ? 1 : 2);
     QCOMPARE(dropped.count(), 0);
+}
+
+// An amplifier that floods its feed faster than frames can be shown: the
+// frames that pile up in the meantime are dropped unread, and the bar
+// shows the newest one.
+void TestWMeterDevice::floodedFeedShowsTheNewestFrame()
+{
+    constexpr qint64 Frames = 400;
+    constexpr int Channel = 1;
+    SimulatedArxAmplifier amplifier;
+    IArxAddress::setPort(amplifier.port());
+    amplifier.setInputCount(64);
+    amplifier.setOutputCount(64);
+
+    MeterRig rig;
+    WMeter *pMeter = addArxMeter(rig, Channel);
+    QVERIFY(pMeter);
+    ArxModelRepository *pRepository = repositoryOf(pMeter);
+    QTRY_VERIFY_WITH_TIMEOUT(pRepository->isWebSocketConnected(), Patience);
+
+    // Every frame a level of its own, the last one at half the bar.
+    connect(&amplifier, &SimulatedArxAmplifier::floodFrameDue, this, [&amplifier](qint64 index) {
+        const double fraction = index + 1 == Frames ? 0.5 : 0.1 + 0.3 * double(index) / double(Frames);
+        amplifier.setOutputRms(Channel, voltsShownAt(fraction));
+    });
+    QSignalSpy finished(&amplifier, &SimulatedArxAmplifier::floodFinished);
+    const int framesBefore = pRepository->frameCount();
+    amplifier.startFlood(Frames);
+    QTRY_COMPARE_WITH_TIMEOUT(finished.size(), 1, Patience);
+    const double shown = ArxModelRepository::meterDisplayLevel(double(float(voltsShownAt(0.5))));
+    QVERIFY(qAbs(shown - 0.5) < 1e-3);
+    QTRY_VERIFY_WITH_TIMEOUT(qAbs(pMeter->itemProperty("colorStopPoint1").toDouble() - shown) < 1e-9,
+                             Patience);
+    QCOMPARE(coloursOf(pMeter), kGreen);
+    QCOMPARE(pRepository->model().outputLevels.value(Channel), shown);
+    const int framesRead = pRepository->frameCount() - framesBefore;
+    QCOMPARE(amplifier.floodFramesSent(), Frames);
+    QVERIFY2(framesRead < Frames,
+             qPrintable(QStringLiteral("%1 of %2 frames read").arg(framesRead).arg(Frames)));
 }
 
 VR_TEST_MAIN(TestWMeterDevice)
