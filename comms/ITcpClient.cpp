@@ -53,6 +53,9 @@ ITcpClient::ITcpClient(QObject *parent)
     connect(&m_tailTimer, &QTimer::timeout, this, &ITcpClient::flushTail);
     m_renewalProbeTimer.setInterval(RenewalProbeIntervalMs);
     connect(&m_renewalProbeTimer, &QTimer::timeout, this, &ITcpClient::onRenewalProbeTimeout);
+    m_silenceProbeTimer.setSingleShot(true);
+    m_silenceProbeTimer.setInterval(ProbeReplyTimeoutMs);
+    connect(&m_silenceProbeTimer, &QTimer::timeout, this, &ITcpClient::onSilenceProbeTimeout);
 
     setHostProbe(new IPingProbe);
 }
@@ -63,6 +66,7 @@ ITcpClient::~ITcpClient()
     m_hostStatusTimer.stop();
     m_tailTimer.stop();
     m_renewalProbeTimer.stop();
+    m_silenceProbeTimer.stop();
     if (m_pTcpSocket) {
         m_pTcpSocket->disconnect(this);
         m_pTcpSocket->abort();
@@ -94,8 +98,8 @@ bool ITcpClient::open()
     connect(pSocket, &QTcpSocket::stateChanged, this, &ITcpClient::stateChanged);
     m_tail.clear();
     m_skippingLine = false;
-    // Opened anew: the first connection counts at once.
-    m_awaitingAnswer = false;
+    // Opened anew, the owner follows its chassis's own word on line.
+    m_ownerToldOffline = false;
 
     qDebug().nospace() << "Sock connect (2?) - " << address() << ":" << m_port;
     pSocket->connectToHost(m_address, quint16(m_port), QIODevice::ReadWrite);
@@ -129,6 +133,7 @@ bool ITcpClient::close()
     m_hostStatusTimer.stop();
     m_tailTimer.stop();
     m_renewalProbeTimer.stop();
+    m_silenceProbeTimer.stop();
     m_tail.clear();
     return true;
 }
@@ -292,10 +297,15 @@ void ITcpClient::notifyOwner()
         return;
     m_hasSubscriptionState = false;
     m_pDispatcher->setSubscribed(isSubscribed());
-    if (m_socketState == QAbstractSocket::UnconnectedState)
+    // Not connected is offline, whatever the socket's own state: a remote
+    // close reports its error before the socket leaves the connected state,
+    // and an open socket may have a silent device behind it.
+    if (!m_isConnected) {
+        m_ownerToldOffline = true;
         pOwner->onOnlineStateChanged(false);
-    else
+    } else {
         pOwner->resetSubscriptions();
+    }
 }
 
 void ITcpClient::startHostStatusTimer()
@@ -398,18 +408,21 @@ void ITcpClient::enterRunning(bool firstConnection)
     m_connectionState = Running;
     m_failureCount = 0;
     m_heardSinceWrite = false;
-    if (m_awaitingAnswer) {
-        // Renewed for lack of answers: a socket that connects tells
-        // nothing of the device behind it. Connected once it answers.
-        emit startMessageProcessing();
-        writeRenewalProbe();
-        m_renewalProbeTimer.start();
-        return;
-    }
-    setConnected(true);
+    // A socket that connects tells nothing of the device behind it:
+    // connected once it answers.
+    m_awaitingAnswer = true;
+    m_probeOutstanding = false;
     emit startMessageProcessing();
-    if (firstConnection)
+    if (firstConnection) {
+        // The owner's first messages (its subscription) ask the device
+        // first; the line is probed only when they go unanswered.
         emit connectionActive();
+        if (m_connectionState != Running || !m_awaitingAnswer)
+            return;
+    } else {
+        writeRenewalProbe();
+    }
+    m_renewalProbeTimer.start();
 }
 
 void ITcpClient::leaveRunning(ConnectionState next)
@@ -419,6 +432,7 @@ void ITcpClient::leaveRunning(ConnectionState next)
         m_retryTimer.start(RetryIntervalMs);
     m_hostStatusTimer.stop();
     m_renewalProbeTimer.stop();
+    m_silenceProbeTimer.stop();
     m_failureCount = 0;
     // A new connection starts without the device's subscriptions.
     clearSubscription();
@@ -435,6 +449,7 @@ void ITcpClient::resetConnection()
     m_awaitingAnswer = true;
     m_hostStatusTimer.stop();
     m_renewalProbeTimer.stop();
+    m_silenceProbeTimer.stop();
     clearSubscription();
     emit quitMessageProcessing();
     finishReset();
@@ -531,20 +546,70 @@ void ITcpClient::heardFromDevice()
 {
     m_failureCount = 0;
     m_heardSinceWrite = true;
+    m_silenceProbeTimer.stop();
+    m_probeOutstanding = false;
     if (!m_awaitingAnswer || m_connectionState != Running)
         return;
-    qDebug().nospace() << address() << ":" << m_port << " answers on the renewed connection";
+    qDebug().nospace() << address() << ":" << m_port << " answers on the connection";
     m_awaitingAnswer = false;
     m_renewalProbeTimer.stop();
     setConnected(true);
+    // Told offline on the way, the owner learns that its device is back.
+    PProtocol *pOwner = owner();
+    if (m_ownerToldOffline && pOwner && m_isConnected) {
+        m_ownerToldOffline = false;
+        pOwner->onOnlineStateChanged(true);
+    }
+}
+
+bool ITcpClient::writeProbe()
+{
+    // Any answer will do.
+    static const char probe[] = "SUB\r";
+    m_heardSinceWrite = false;
+    return writeNow(QByteArray(probe, 4)) > 0;
+}
+
+bool ITcpClient::isAskingDevice() const
+{
+    return m_pDispatcher->isProcessing() && m_pDispatcher->state() != IMessageDispatcher::Idle;
 }
 
 void ITcpClient::writeRenewalProbe()
 {
-    // The line probe of the silence check; any answer will do.
-    static const char probe[] = "SUB\r";
-    m_heardSinceWrite = false;
-    writeNow(QByteArray(probe, 4));
+    m_probeOutstanding = writeProbe();
+}
+
+void ITcpClient::writeSilenceProbe()
+{
+    // A message of the dispatcher's in flight asks the device already; a
+    // probe beside it could be taken for its reply.
+    if (isAskingDevice() || writeProbe())
+        m_silenceProbeTimer.start();
+}
+
+void ITcpClient::onSilenceProbeTimeout()
+{
+    if (!m_isConnected || m_connectionState != Running)
+        return;
+    qWarning().nospace() << "No answer to the line probe from " << address() << ":" << m_port
+                         << ", not counted as connected until it answers";
+    ++m_failureCount;
+    awaitAnswer();
+}
+
+void ITcpClient::awaitAnswer()
+{
+    m_awaitingAnswer = true;
+    // Announced at once; a listener may close us meanwhile.
+    setConnected(false);
+    if (m_connectionState != Running || !m_awaitingAnswer)
+        return;
+    if (m_failureCount >= MaxSendFailures) {
+        resetConnection();
+        return;
+    }
+    m_renewalProbeTimer.start();
 }
 
 void ITcpClient::onRenewalProbeTimeout()
@@ -553,13 +618,18 @@ void ITcpClient::onRenewalProbeTimeout()
         m_renewalProbeTimer.stop();
         return;
     }
-    if (!m_heardSinceWrite)
+    if (m_probeOutstanding) {
+        m_probeOutstanding = false;
         ++m_failureCount;
+    }
     if (m_failureCount >= MaxSendFailures) {
         resetConnection();
         return;
     }
-    writeRenewalProbe();
+    // The dispatcher's message in flight asks the device: its answer or its
+    // failure tells, and a probe beside it could be taken for its reply.
+    if (!isAskingDevice())
+        writeRenewalProbe();
 }
 
 void ITcpClient::onReplyOverdue()
@@ -626,14 +696,14 @@ void ITcpClient::onHostStatusTimerTimesout()
 
 void ITcpClient::onHostProbeFinished(IHostProbe::HostState state)
 {
-    // When the host does not answer (or nobody can tell), a write shows
-    // whether the connection still holds: a dead one fails and the socket
-    // reports it.
-    if (state != IHostProbe::Reachable) {
+    // Not counted as connected, the line is down or probed already.
+    if (!m_isConnected || m_connectionState != Running)
+        return;
+    // A write shows whether the connection still holds: a dead one fails
+    // and the socket reports it. Its answer shows whether the device does:
+    // a host that answers may run an application that hangs.
+    if (state != IHostProbe::Reachable)
         qDebug() << "Host check failed for" << address() << state << ", probing the connection";
-        static const char probe[] = "SUB\r";
-        send(probe, 4, SendDirect, "SUB", 200);
-    }
-    if (m_isConnected)
-        m_hostStatusTimer.start();
+    writeSilenceProbe();
+    m_hostStatusTimer.start();
 }

@@ -25,8 +25,15 @@ class QTcpSocket;
 //
 // The connection is renewed when MaxSendFailures attempts in a row went
 // unanswered: any bytes from the device end the row, so a device that
-// refuses a command (0x15) is alive and keeps its connection. A renewed
-// connection counts as connected only once the device has answered on it.
+// refuses a command (0x15) is alive and keeps its connection.
+//
+// A socket that connects, or stays open, tells nothing of the application
+// behind it: every connection counts as connected only once the device has
+// answered on it. A line silent for long is probed, and an unanswered probe
+// takes the connection out of the count until the device answers again;
+// meanwhile the line is probed at a quick pace, each unanswered probe a
+// failure toward the renewal. The owner that was told its device went
+// offline hears when it is back.
 //
 // Everything runs on the thread that made the client. The dispatcher's own
 // thread is started but stays idle; destroying the client ends it.
@@ -55,10 +62,12 @@ public:
     // message that waits for its reply does not wait that long: at its
     // time-out the dispatcher takes the tail as the reply.
     static constexpr int TailFlushMs = 200;
-    // After a connection was renewed for lack of answers, the line is
-    // probed at this pace until the device answers; each unanswered probe
-    // counts as a failure.
+    // While a connection waits for its device's answer, the line is probed
+    // at this pace; each unanswered probe counts as a failure.
     static constexpr int RenewalProbeIntervalMs = 200;
+    // How long the silence check's probe waits for its answer: as long as
+    // any message waits for its reply.
+    static constexpr int ProbeReplyTimeoutMs = 200;
     static constexpr int MaxTailBytes = 64 * 1024;
 
     explicit ITcpClient(QObject *parent = nullptr);
@@ -102,8 +111,10 @@ public:
     const QTimer *retryTimer() const { return &m_retryTimer; }
     const QTimer *hostStatusTimer() const { return &m_hostStatusTimer; }
     const QTimer *renewalProbeTimer() const { return &m_renewalProbeTimer; }
-    // True from a renewal for lack of answers until the device answers on
-    // a connection again; meanwhile the client does not count as connected.
+    const QTimer *silenceProbeTimer() const { return &m_silenceProbeTimer; }
+    // True while a connection is up but its device has not answered on it
+    // yet, or has left the silence check's probe unanswered; meanwhile the
+    // client does not count as connected.
     bool isAwaitingAnswer() const { return m_awaitingAnswer; }
 
     // True when the command word of the message is "GL", a level-list
@@ -149,7 +160,15 @@ private:
     void flushTail();
     void heardFromDevice();
     void onRenewalProbeTimeout();
+    // Writes the line probe "SUB"; false when it did not go out.
+    bool writeProbe();
     void writeRenewalProbe();
+    void writeSilenceProbe();
+    // The dispatcher has a message in flight or to write again.
+    bool isAskingDevice() const;
+    void onSilenceProbeTimeout();
+    // The connection has no answering device behind it for now.
+    void awaitAnswer();
     void releaseSocket();
 
     QTcpSocket *m_pTcpSocket = nullptr;
@@ -162,6 +181,7 @@ private:
     QTimer m_hostStatusTimer;
     QTimer m_tailTimer;
     QTimer m_renewalProbeTimer;
+    QTimer m_silenceProbeTimer;
     ITcpClientThread *m_pDispatcher = nullptr;
     QList<Message> m_queue;
     QSemaphore m_queueSemaphore;
@@ -179,4 +199,9 @@ private:
     // a dead line.
     bool m_heardSinceWrite = false;
     bool m_awaitingAnswer = false;
+    // A probe went out on the renewal pace and nothing came since.
+    bool m_probeOutstanding = false;
+    // The owner was told its device went offline and has not heard since
+    // that it is back.
+    bool m_ownerToldOffline = false;
 };

@@ -1,6 +1,6 @@
 #include "VrTest.h"
 
-#include "ArchiveWriter.h"
+#include "DemoAtPort.h"
 #include "ModelFixture.h"
 #include "SimulatedVdsDevice.h"
 #include "app/MModel.h"
@@ -12,9 +12,7 @@
 #include "controls/WWidgetFactory.h"
 #include "widgets/WSlider.h"
 
-#include <QDir>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QSignalSpy>
 #include <QTimer>
 
@@ -26,24 +24,6 @@ constexpr int RunMs = 6000;
 using Response = SimulatedVdsDevice::Response;
 
 const QByteArray kMusic = "GA\"Music Gain\">1";
-
-QByteArray demoFile(const QString &relative, quint16 port)
-{
-    QFile file(QFINDTESTDATA("../../resources/demo/" + relative));
-    QByteArray content = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    content.replace("10055", QByteArray::number(port));
-    return content;
-}
-
-// The demo project with its processor at the port.
-QString writeDemoArchive(quint16 port)
-{
-    ArchiveWriter writer;
-    writer.addFile("/Demo.cpf", demoFile("Demo.cpf", port));
-    writer.addFile("/project/Demo.vpj", demoFile("project/Demo.vpj", port));
-    const QString path = QDir::current().filePath("demo-at-test-port.cpz");
-    return writer.writeTo(path) ? path : QString();
-}
 
 WSlider *faderOf(const CComposite *pPanel, const QString &controlName)
 {

@@ -87,11 +87,39 @@ void SimulatedVdsDevice::dropClients()
     }
 }
 
+void SimulatedVdsDevice::resetClients()
+{
+    const QList<QPointer<QTcpSocket>> clients = m_clients;
+    for (const QPointer<QTcpSocket> &pSocket : clients) {
+        if (pSocket && pSocket->state() == QAbstractSocket::ConnectedState)
+            reset(pSocket);
+    }
+}
+
+void SimulatedVdsDevice::reset(QTcpSocket *pSocket)
+{
+    // No lingering: closing then sends a reset instead of a clean end.
+    struct linger noLinger = {1, 0};
+    ::setsockopt(int(pSocket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
+                 sizeof(noLinger));
+    pSocket->abort();
+}
+
 QList<QByteArray> SimulatedVdsDevice::commandTexts() const
 {
     QList<QByteArray> texts;
     for (const Command &command : m_commands)
         texts.append(command.text);
+    return texts;
+}
+
+QList<QByteArray> SimulatedVdsDevice::commandTextsOn(int connection) const
+{
+    QList<QByteArray> texts;
+    for (const Command &command : m_commands) {
+        if (command.connection == connection)
+            texts.append(command.text);
+    }
     return texts;
 }
 
@@ -145,7 +173,7 @@ void SimulatedVdsDevice::onReadyRead(QTcpSocket *pSocket)
         buffer.remove(0, end + 1);
         m_commands.append(command);
         emit commandReceived(command.text);
-        if (m_hung.contains(pSocket))
+        if (m_silent || m_hung.contains(pSocket))
             continue;
         const bool scripted = isScripted(command.text);
         Response response;
@@ -192,14 +220,9 @@ void SimulatedVdsDevice::respond(QTcpSocket *pSocket, const Response &response)
     case Action::Close:
         pSocket->disconnectFromHost();
         break;
-    case Action::Reset: {
-        // No lingering: closing then sends a reset instead of a clean end.
-        struct linger noLinger = {1, 0};
-        ::setsockopt(int(pSocket->socketDescriptor()), SOL_SOCKET, SO_LINGER, &noLinger,
-                     sizeof(noLinger));
-        pSocket->abort();
+    case Action::Reset:
+        reset(pSocket);
         break;
-    }
     case Action::Hang:
         m_hung.append(pSocket);
         break;
@@ -208,7 +231,7 @@ void SimulatedVdsDevice::respond(QTcpSocket *pSocket, const Response &response)
 
 void SimulatedVdsDevice::writeTo(QTcpSocket *pSocket, const QByteArray &bytes)
 {
-    if (pSocket->state() != QAbstractSocket::ConnectedState || m_hung.contains(pSocket))
+    if (m_silent || pSocket->state() != QAbstractSocket::ConnectedState || m_hung.contains(pSocket))
         return;
     pSocket->write(bytes);
     pSocket->flush();

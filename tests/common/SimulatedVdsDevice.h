@@ -92,6 +92,14 @@ public:
     void push(const QByteArray &bytes);
     // Closes every open connection.
     void dropClients();
+    // Resets every open connection, as a device that restarts does.
+    void resetClients();
+    // Silent, the device's application hangs while its network stays up:
+    // it takes connections, keeps them open and records every command, but
+    // answers nothing and reports nothing, also on connections made later,
+    // until it is made to answer again.
+    void setSilent(bool silent) { m_silent = silent; }
+    bool isSilent() const { return m_silent; }
 
     // --- VDS behaviour ------------------------------------------------------
     // With the value store on, commands that no script matches are answered
@@ -113,6 +121,9 @@ public:
 
     QList<Command> commands() const { return m_commands; }
     QList<QByteArray> commandTexts() const;
+    // The commands received on one connection (numbered from 1 in the
+    // order they were taken).
+    QList<QByteArray> commandTextsOn(int connection) const;
     int commandCount(const QByteArray &prefix = QByteArray()) const;
     int connectionCount() const { return m_connectionCount; }
     int openConnectionCount() const;
@@ -132,6 +143,7 @@ private:
     void onReadyRead(QTcpSocket *pSocket);
     void respond(QTcpSocket *pSocket, const Response &response);
     void writeTo(QTcpSocket *pSocket, const QByteArray &bytes);
+    static void reset(QTcpSocket *pSocket);
     bool isScripted(const QByteArray &command) const;
     bool behaviourResponse(const QByteArray &command, Response *pResponse);
     Response storeResponse(const QByteArray &command);
@@ -150,6 +162,7 @@ private:
     QList<Command> m_commands;
     int m_connectionCount = 0;
     bool m_storeEnabled = false;
+    bool m_silent = false;
     bool m_subscriptionAccepted = true;
     QHash<QByteArray, QByteArray> m_values;
     QHash<QByteArray, QList<QByteArray>> m_levelLists;

@@ -42,23 +42,18 @@ void prepare(ITcpClient &client, SimulatedVdsDevice &device, PProtocol &owner)
     client.setHostProbe(new FakeHostProbe(IHostProbe::Reachable));
 }
 
+// Opens and waits until the device has answered on the connection.
+bool openAnswered(ITcpClient &client)
+{
+    return client.open() && QTest::qWaitFor([&]() { return client.isConnected(); }, Patience);
+}
+
 void request(ITcpClient &client, const QByteArray &key)
 {
     const QByteArray bytes = key + '\r';
     const QByteArray expected = key + '=';
     client.send(bytes.constData(), int(bytes.size()), IInterface::SendWaitReply,
                 expected.constData(), 200);
-}
-
-// The commands the device received on one of its connections.
-QList<QByteArray> commandsOn(const SimulatedVdsDevice &device, int connection)
-{
-    QList<QByteArray> texts;
-    for (const SimulatedVdsDevice::Command &command : device.commands()) {
-        if (command.connection == connection)
-            texts.append(command.text);
-    }
-    return texts;
 }
 
 QList<qint64> gaps(const QList<qint64> &times)
@@ -117,7 +112,7 @@ void TestITcpClientFailures::failuresInARow()
     RecordingProtocol protocol;
     ITcpClient client;
     prepare(client, device, protocol);
-    QVERIFY(client.open());
+    QVERIFY(openAnswered(client));
     QSignalSpy failures(client.dispatcher(), &ITcpClientThread::messageError);
     QSignalSpy state(&client, &IInterface::interfaceStateChanged);
 
@@ -152,11 +147,11 @@ void TestITcpClientFailures::renewedConnectionCountsOnceAnswered()
 {
     SimulatedVdsDevice device;
     device.setResponse("GA", Response::silent());
-    device.setResponse("SUB", Response::silent());
     RecordingProtocol protocol;
     ITcpClient client;
     prepare(client, device, protocol);
-    QVERIFY(client.open());
+    QVERIFY(openAnswered(client));
+    device.setResponse("SUB", Response::silent());
     QList<bool> states;
     connect(&client, &IInterface::interfaceStateChanged, this,
             [&states](bool connected) { states.append(connected); });
@@ -166,7 +161,7 @@ void TestITcpClientFailures::renewedConnectionCountsOnceAnswered()
     QTRY_COMPARE_WITH_TIMEOUT(states, QList<bool>{false}, 3 * Patience);
     QVERIFY(client.isAwaitingAnswer());
     // The new socket is up and probed, yet the client is not connected.
-    QTRY_VERIFY_WITH_TIMEOUT(commandsOn(device, 2).count("SUB") >= 3, Patience);
+    QTRY_VERIFY_WITH_TIMEOUT(device.commandTextsOn(2).count("SUB") >= 3, Patience);
     QCOMPARE(client.connectionState(), int(ITcpClient::Running));
     QVERIFY(!client.isConnected());
     QCOMPARE(states, QList<bool>{false});
@@ -175,7 +170,7 @@ void TestITcpClientFailures::renewedConnectionCountsOnceAnswered()
 
     // Thirteen unanswered probes: renewed again.
     QTRY_COMPARE_WITH_TIMEOUT(device.connectionCount(), 3, 3 * Patience);
-    QCOMPARE(int(commandsOn(device, 2).count("SUB")), ITcpClient::MaxSendFailures);
+    QCOMPARE(int(device.commandTextsOn(2).count("SUB")), ITcpClient::MaxSendFailures);
     QVERIFY(!client.isConnected());
 
     // The device answers again: connected.

@@ -2,7 +2,7 @@
 //
 //   simdevice [--port N] [--poll] [--value KEY=VALUE ...] [--set-list LABEL ...]
 //             [--room-groups G,...] [--telephone] [--refuse KEY ...]
-//             [--refuse-set KEY ...] [--quiet]
+//             [--refuse-set KEY ...] [--hang] [--quiet]
 //
 // It stores what the program sets, answers gets from that store, accepts
 // the connection subscription (unless --poll) and then reports every change
@@ -34,6 +34,11 @@
 // --refuse makes it refuse (0x15) everything of one parameter, as a device
 // does for one it lacks; --refuse-set only the sets of one, whose value it
 // still reports.
+//
+// The typed line "hang" makes it behave as a device whose application
+// hangs: it keeps its connections open and takes new ones, but answers
+// nothing until the line "answer"; --hang starts it so. "drop" closes its
+// open connections, "reset" resets them, as a device that restarts.
 
 #include "SimulatedVdsDevice.h"
 #include "SimulatedVdsParameterSetList.h"
@@ -183,6 +188,30 @@ bool telephoneLine(SimulatedVdsTelephone &telephone, const QString &line)
     return false;
 }
 
+// A typed "hang", "answer", "drop" or "reset"; false for any other line.
+bool connectionLine(SimulatedVdsDevice &device, const QString &line)
+{
+    const char *told = nullptr;
+    if (line == QLatin1String("hang")) {
+        device.setSilent(true);
+        told = "the device answers nothing now; its connections stay open";
+    } else if (line == QLatin1String("answer")) {
+        device.setSilent(false);
+        told = "the device answers again";
+    } else if (line == QLatin1String("drop")) {
+        device.dropClients();
+        told = "connections closed";
+    } else if (line == QLatin1String("reset")) {
+        device.resetClients();
+        told = "connections reset";
+    } else {
+        return false;
+    }
+    std::printf("%8lld ms  %s\n", static_cast<long long>(device.elapsedMs()), told);
+    std::fflush(stdout);
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -233,8 +262,13 @@ int main(int argc, char **argv)
         QStringLiteral("Refuse the sets of one parameter, named by its get command; its value "
                        "is still reported. Repeatable."),
         QStringLiteral("key"));
+    const QCommandLineOption hangOption(
+        QStringLiteral("hang"),
+        QStringLiteral("Answer nothing, keeping every connection open, as a device whose "
+                       "application hangs; the typed line \"answer\" ends it, \"hang\" starts it "
+                       "again."));
     parser.addOptions({portOption, pollOption, valueOption, setListOption, quietOption, roomOption,
-                       telephoneOption, refuseOption, refuseSetOption});
+                       telephoneOption, refuseOption, refuseSetOption, hangOption});
     parser.process(app);
 
     bool ok = false;
@@ -247,6 +281,7 @@ int main(int argc, char **argv)
     SimulatedVdsDevice device;
     device.setValueStoreEnabled(true);
     device.setSubscriptionAccepted(!parser.isSet(pollOption));
+    device.setSilent(parser.isSet(hangOption));
     const QStringList values = parser.isSet(valueOption) ? parser.values(valueOption) : kDemoValues;
     for (const QString &entry : values) {
         if (!addValue(device, entry)) {
@@ -368,6 +403,8 @@ int main(int argc, char **argv)
             }
             if (pTelephone && telephoneLine(*pTelephone, text))
                 continue;
+            if (connectionLine(device, text))
+                continue;
             if (!addValue(device, text)) {
                 std::fprintf(stderr, "simdevice: not KEY=VALUE: %s\n", qPrintable(text));
                 continue;
@@ -384,6 +421,8 @@ int main(int argc, char **argv)
     std::printf("simdevice: listening on 127.0.0.1:%u (%s mode), %lld values; Ctrl+C ends it\n",
                 port, subscribing ? "subscribe" : "poll",
                 static_cast<long long>(values.size()));
+    if (device.isSilent())
+        std::printf("simdevice: answering nothing; type \"answer\" to end it\n");
     if (parser.isSet(roomOption))
         std::printf("simdevice: room combiner for groups %s\n", qPrintable(parser.value(roomOption)));
     if (pTelephone)
