@@ -1,6 +1,6 @@
 #include "VrTest.h"
 
-#include "DemoAtPort.h"
+#include "DemoAtPorts.h"
 #include "FakeHostProbe.h"
 #include "ModelFixture.h"
 #include "SimulatedVdsDevice.h"
@@ -75,7 +75,7 @@ public:
 
     bool start()
     {
-        const QString path = writeDemoArchive(device.port());
+        const QString path = writeDemoAtPorts(device.port());
         if (path.isEmpty())
             return false;
         f.model->loadProject(path);

@@ -1,6 +1,6 @@
 #include "VrTest.h"
 
-#include "DemoAtPort.h"
+#include "DemoAtPorts.h"
 #include "ModelFixture.h"
 #include "SimulatedVdsDevice.h"
 #include "app/MModel.h"
@@ -76,7 +76,7 @@ void TestRefusedControl::panelKeepsItsConnection()
     device.setResponse("GA\"Mic Gain\"", Response::refuse());
     device.setResponse("SA \"Mic Gain\"", Response::refuse());
     device.setResponse("SUB \"GA\"Mic Gain\"", Response::refuse());
-    const QString path = writeDemoArchive(device.port());
+    const QString path = writeDemoAtPorts(device.port());
     QVERIFY(!path.isEmpty());
 
     ModelFixture f;
