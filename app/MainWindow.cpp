@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "app/MEngineTypes.h"
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
 #include "app/MStartupProject.h"
@@ -13,6 +14,9 @@
 MainWindow::MainWindow(QWidget *parent)
     : QMainWindow(parent)
 {
+    // The families above the factories make their types known before the
+    // view loads and the project is read.
+    MEngineTypes::registerAll();
     setupForm();
 
     if (m_translator.load(QStringLiteral(":/Desktop/Client/translators/translate_en.qm")))

@@ -1,9 +1,9 @@
 #include "VQmlFrame.h"
 
+#include "app/MEngineTypes.h"
 #include "app/MModel.h"
 #include "app/MQmlInterface.h"
 #include "app/MeterGaugeLocalization.h"
-#include "controls/WWidgetFactory.h"
 
 #include <QDebug>
 #include <QQmlComponent>
@@ -55,7 +55,7 @@ void VQmlFrame::registerTypes()
 
     // Its own module, named after the class in lower case, as the widgets'.
     qmlRegisterType<MQmlInterface>("mqmlinterface", 1, 0, "MQmlInterface");
-    WWidgetFactory::registerWidgetTypes();
+    MEngineTypes::registerAll();
 }
 
 void VQmlFrame::registerQmlTypes(bool initializeModel)

@@ -31,7 +31,9 @@ public:
     // Registers the QML types (once per process), loads the interface and,
     // when asked and a model is set, initialises the model.
     void registerQmlTypes(bool initializeModel);
-    // The QML type registrations themselves; also done by registerQmlTypes.
+    // The QML type registrations themselves: the interface object's and
+    // every engine family's types (MEngineTypes); also done by
+    // registerQmlTypes.
     static void registerTypes();
     void loadInterface(QQmlEngine *pEngine);
 

@@ -15,8 +15,8 @@
 #include "comms/PProtocolHost.h"
 #include "comms/PVDSProtocol.h"
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HComposite.h"
@@ -26,6 +26,7 @@
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 #include "SimulatedVdsDevice.h"
 
 #include <QElapsedTimer>
@@ -203,7 +204,7 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     hideAllMessages();
-    WWidgetFactory::registerWidgetTypes();
+    EngineTypes::registerAll();
 
     std::printf("button press (outputPressed) -> set command bytes at the simulated device (127.0.0.1)\n");
     std::printf("%d presses of an alternating mute, the device acknowledging each at once;\n", Presses);

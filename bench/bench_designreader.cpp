@@ -6,14 +6,15 @@
 
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"
+#include "devices/ParseProjectXml.h"
 #include "project/MProject.h"
-#include "project/ParseProjectXml.h"
 #include "project/XmlFileReader.h"
 #include "project/XmlHandler.h"
 
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -124,6 +125,7 @@ int main(int argc, char **argv)
         return 1;
     QCoreApplication app(argc, argv);
     showMessagesFrom(QtWarningMsg);
+    EngineTypes::registerAll();
 
     const QByteArray bytes = largeDesign();
     const QString path = dir.path() + QStringLiteral("/large.vpj");

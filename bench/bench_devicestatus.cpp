@@ -15,6 +15,7 @@
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 #include "NodeProperties.h"
 #include "SimulatedArxAmplifier.h"
 #include "SimulatedVentraArray.h"
@@ -95,6 +96,7 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QApplication app(argc, argv);
     showMessagesFrom(QtCriticalMsg);
+    EngineTypes::registerAll();
 
     SimulatedVentraArray array;
     if (!array.listen()) {

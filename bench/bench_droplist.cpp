@@ -7,8 +7,8 @@
 // delegates holding the same 5,000 strings, made by a click in the same
 // window; the two alternate, run after run. It asserts nothing.
 
-#include "comms/TTransformFactory.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "controls/VModeManager.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"
@@ -17,6 +17,7 @@
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -256,7 +257,7 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     hideAllMessages();
-    WWidgetFactory::registerWidgetTypes();
+    EngineTypes::registerAll();
 
     Bench bench;
     if (!bench.setUp()) {

@@ -13,8 +13,8 @@
 #include "comms/ITcpClientThread.h"
 #include "comms/PVDSProtocol.h"
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HComposite.h"
@@ -24,6 +24,7 @@
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 #include "SimulatedVdsDevice.h"
 
 #include <QElapsedTimer>
@@ -228,7 +229,7 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     hideAllMessages();
-    WWidgetFactory::registerWidgetTypes();
+    EngineTypes::registerAll();
 
     const double floorMs = WSlider::sendDelayInterval;
     const double ceilingMs = WSlider::sendDelayInterval + ITcpClientThread::DispatchIntervalMs;

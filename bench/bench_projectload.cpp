@@ -10,6 +10,7 @@
 #include "BenchMessages.h"
 #include "BenchSandbox.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 #include "app/MModel.h"
 #include "controls/CComposite.h"
 #include "devices/HRoot.h"
@@ -216,6 +217,7 @@ int main(int argc, char **argv)
         return 1;
     preferOffscreenPlatform();
     QApplication app(argc, argv);
+    EngineTypes::registerAll();
     QSettings(QStringLiteral("Halvern"), QStringLiteral("Varolin Remote 3.1"))
         .setValue(QStringLiteral("Path/Archive"), dir.path());
 

@@ -19,6 +19,7 @@
 #include "BenchMessages.h"
 #include "BenchRoomProcessor.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 
 #include <QCoreApplication>
 
@@ -47,6 +48,7 @@ int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     hideAllMessages();
+    EngineTypes::registerAll();
 
     BenchRoomProcessor processor(Groups, RoomsPerGroup);
     processor.device().setValue("GA\"Gain\">1", "-10.0");

@@ -22,6 +22,7 @@
 #include "BenchMessages.h"
 #include "BenchRoomProcessor.h"
 #include "BenchTiming.h"
+#include "EngineTypes.h"
 
 #include <QGuiApplication>
 #include <QQmlComponent>
@@ -54,7 +55,7 @@ int main(int argc, char **argv)
     preferOffscreenPlatform();
     QGuiApplication app(argc, argv);
     hideAllMessages();
-    WWidgetFactory::registerWidgetTypes();
+    EngineTypes::registerAll();
 
     BenchRoomProcessor processor(Groups, RoomsPerGroup);
     const std::vector<HRCGroup *> &groups = processor.groups();

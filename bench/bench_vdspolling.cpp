@@ -10,8 +10,8 @@
 #include "comms/ITcpClientThread.h"
 #include "comms/PVDSProtocol.h"
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CAttributes.h"
+#include "controls/TTransformFactory.h"
 #include "devices/HNode.h"
 
 #include "BenchMessages.h"

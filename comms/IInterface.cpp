@@ -1,5 +1,6 @@
 #include "comms/IInterface.h"
 
+#include "comms/IDevice.h"
 #include "comms/PProtocol.h"
 
 #include <QDebug>
@@ -128,6 +129,11 @@ IInterface *IInterface::deviceLink()
 PProtocol *IInterface::owner() const
 {
     return m_pOwner;
+}
+
+bool IInterface::dropsLevelRequests() const
+{
+    return m_pChassis && m_pChassis->deviceFamily() == IDevice::Family::ArxAmplifier;
 }
 
 void IInterface::setConnected(bool connected)

@@ -5,7 +5,7 @@
 #include <QPointer>
 #include <QString>
 
-class HChassis;
+class IDevice;
 class PProtocol;
 class QHostAddress;
 
@@ -81,12 +81,12 @@ public:
     int connectWaitMs() const { return m_connectWaitMs; }
 
     // The device this transport belongs to; set by the chassis that made it.
-    void setChassis(HChassis *pChassis) { m_pChassis = pChassis; }
-    HChassis *chassis() const { return m_pChassis; }
-
-    // Set for ARX amplifiers, whose network API has no level lists: the TCP
-    // client then drops every "GL" request instead of sending it.
-    bool m_dropLevelRequests = false;
+    void setChassis(IDevice *pChassis) { m_pChassis = pChassis; }
+    IDevice *chassis() const { return m_pChassis; }
+    // True for the transport of an ARX amplifier, whose network API has no
+    // level lists: the TCP client then drops every "GL" request instead of
+    // sending it.
+    bool dropsLevelRequests() const;
 
 signals:
     void interfaceStateChanged(bool isConnected);
@@ -102,5 +102,5 @@ protected:
     int m_connectWaitMs = 100;
 
 private:
-    HChassis *m_pChassis = nullptr;
+    IDevice *m_pChassis = nullptr;
 };

@@ -175,7 +175,7 @@ int ITcpClient::send(const char *data, int length, int messageType, const char *
     if (!data || length <= 0)
         return 0;
     const QByteArray bytes(data, length);
-    if (m_dropLevelRequests && isLevelRequest(bytes))
+    if (dropsLevelRequests() && isLevelRequest(bytes))
         return 0;
     if (!m_pTcpSocket)
         return 0;

@@ -1,26 +1,50 @@
 #include "comms/PProtocolFactory.h"
 
-#include "amplifiers/PVentraProtocol.h"
 #include "comms/PFileProtocol.h"
 #include "comms/PProtocol.h"
 #include "comms/PVDSProtocol.h"
 
+#include <QList>
 #include <QStringList>
+
+namespace {
+
+struct RegisteredProtocol
+{
+    QString prefix;
+    PProtocolFactory::Maker maker;
+};
+
+QList<RegisteredProtocol> &registeredProtocols()
+{
+    static QList<RegisteredProtocol> s_protocols;
+    return s_protocols;
+}
+
+} // namespace
+
+void PProtocolFactory::registerProtocol(const QString &prefix, Maker maker)
+{
+    registeredProtocols().append(RegisteredProtocol{prefix, maker});
+}
 
 PProtocol *PProtocolFactory::createProtocol(const QString &deviceType) const
 {
-    // Tested in this order; "Ventra" before "AV"/"AR" matters for none of
-    // them today, but keeps the families apart if one grows a prefix.
-    static const QStringList kFamilies = {
-        QStringLiteral("Varolin"), QStringLiteral("DXR"), QStringLiteral("Ventra"),
-        QStringLiteral("AV"),      QStringLiteral("AR"),
+    // The array's "Ventra" shares no beginning with the VDS families, so
+    // trying the registered prefixes first changes no answer.
+    for (const RegisteredProtocol &protocol : std::as_const(registeredProtocols())) {
+        if (deviceType.startsWith(protocol.prefix))
+            return protocol.maker();
+    }
+    static const QStringList kVdsFamilies = {
+        QStringLiteral("Varolin"),
+        QStringLiteral("DXR"),
+        QStringLiteral("AV"),
+        QStringLiteral("AR"),
     };
-    for (const QString &family : kFamilies) {
-        if (!deviceType.startsWith(family))
-            continue;
-        if (family == QLatin1String("Ventra"))
-            return new PVentraProtocol;
-        return new PVDSProtocol;
+    for (const QString &family : kVdsFamilies) {
+        if (deviceType.startsWith(family))
+            return new PVDSProtocol;
     }
     if (deviceType == QLatin1String("File"))
         return new PFileProtocol;

@@ -2,10 +2,9 @@
 
 #include "comms/ITcpClient.h"
 #include "comms/RoutingInfo.h"
+#include "comms/TBinding.h"
+#include "comms/TBoundNode.h"
 #include "comms/TTransform.h"
-#include "controls/CAttributes.h"
-#include "devices/HComposite.h"
-#include "devices/HNode.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -68,22 +67,22 @@ bool refuseUnsafe(const char *what)
 // The block name that the named addressing kinds put in quotes: the node's
 // label. False without a node, whatever the kind: every command belongs to
 // a bound block; and for the named kinds with an unsafe label.
-bool addressedName(quint32 kind, const HNode *pNode, QString *pName)
+bool addressedName(quint32 kind, const TBoundNode *pNode, QString *pName)
 {
     *pName = pNode ? pNode->label() : QString();
     if (!pNode) {
         qDebug() << "PVDSProtocol: command refused, no bound node";
         return false;
     }
-    const bool needsName = kind <= CAttributes::StructNamedSub
-        || kind == CAttributes::StructMultiAssign;
+    const bool needsName = kind <= TBinding::StructNamedSub
+        || kind == TBinding::StructMultiAssign;
     if (needsName && !isSafeName(*pName))
         return refuseUnsafe("name");
     return true;
 }
 
 // The channel label of addressing kind 7; an empty one names nothing.
-bool compactLabel(const CAttributes *pAttributes, QString *pLabel)
+bool compactLabel(const TBinding *pAttributes, QString *pLabel)
 {
     *pLabel = pAttributes->channelLabel();
     if (pLabel->isEmpty()) {
@@ -175,11 +174,11 @@ bool PVDSProtocol::buildSetCommands(TTransform *pTransform, QStringList *pComman
 {
     if (!pTransform || !pTransform->owner() || !pCommands)
         return false;
-    const CAttributes *pAttributes = pTransform->owner();
-    const HNode *pNode = pTransform->ownerNode();
+    const TBinding *pAttributes = pTransform->owner();
+    const TBoundNode *pNode = pTransform->ownerNode();
     const quint32 kind = pAttributes->addressStruct();
     const QString value = pTransform->text();
-    if (kind != CAttributes::StructRawCommand && !isSafeValue(value))
+    if (kind != TBinding::StructRawCommand && !isSafeValue(value))
         return refuseUnsafe("value");
 
     QString name;
@@ -188,17 +187,17 @@ bool PVDSProtocol::buildSetCommands(TTransform *pTransform, QStringList *pComman
 
     QString command;
     switch (kind) {
-    case CAttributes::StructNamedIndex:
-    case CAttributes::StructNamedIndexAlt:
+    case TBinding::StructNamedIndex:
+    case TBinding::StructNamedIndexAlt:
         command = QStringLiteral("SA ") + quoted(name) + QLatin1Char('>')
             + QString::number(pTransform->writeIndex()) + QLatin1Char('=') + value;
         break;
-    case CAttributes::StructNamedPair:
+    case TBinding::StructNamedPair:
         command = QStringLiteral("SA ") + quoted(name) + QLatin1Char('>')
             + QString::number(pTransform->writeIndex()) + QLatin1Char('>')
             + QString::number(pTransform->writeSubIndex()) + QLatin1Char('=') + value;
         break;
-    case CAttributes::StructNamedSub: {
+    case TBinding::StructNamedSub: {
         QString sub;
         if (!subBlockName(pTransform, "command", &sub))
             return false;
@@ -206,21 +205,21 @@ bool PVDSProtocol::buildSetCommands(TTransform *pTransform, QStringList *pComman
             + QString::number(pAttributes->index2()) + QLatin1Char('=') + value;
         break;
     }
-    case CAttributes::StructSystem:
+    case TBinding::StructSystem:
         command = QStringLiteral("SS ") + QString::number(pTransform->uintValue(), 16)
             + QLatin1Char(' ');
         break;
-    case CAttributes::StructGain:
+    case TBinding::StructGain:
         if (!hexIndex(pAttributes->index1()))
             return false;
         command = QStringLiteral("SG ") + hex(pAttributes->index1()) + QLatin1Char(',') + value;
         break;
-    case CAttributes::StructNumber:
+    case TBinding::StructNumber:
         if (!hexIndex(pAttributes->index1()))
             return false;
         command = QStringLiteral("SN ") + hex(pAttributes->index1()) + QLatin1Char(',') + value;
         break;
-    case CAttributes::StructNamedIndexCompact: {
+    case TBinding::StructNamedIndexCompact: {
         QString label;
         if (!compactLabel(pAttributes, &label))
             return false;
@@ -228,14 +227,14 @@ bool PVDSProtocol::buildSetCommands(TTransform *pTransform, QStringList *pComman
             + QString::number(pAttributes->index2()) + QLatin1Char('=') + value;
         break;
     }
-    case CAttributes::StructMultiAssign:
+    case TBinding::StructMultiAssign:
         // A command without an argument (end, accept, hold) has no "=".
         command = QStringLiteral("MA ") + quoted(name) + QLatin1Char('>')
             + QString::number(pTransform->writeIndex());
         if (!value.isEmpty())
             command += QLatin1Char('=') + value;
         break;
-    case CAttributes::StructRawCommand: {
+    case TBinding::StructRawCommand: {
         // Each piece is a whole command line of its own; a "FAILURE::" text
         // is a message for the operator and never goes to the device.
         QStringList pieces;
@@ -263,8 +262,8 @@ bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
 {
     if (!pTransform || !pTransform->owner() || !pCommand)
         return false;
-    const CAttributes *pAttributes = pTransform->owner();
-    const HNode *pNode = pTransform->ownerNode();
+    const TBinding *pAttributes = pTransform->owner();
+    const TBoundNode *pNode = pTransform->ownerNode();
     const quint32 kind = pAttributes->addressStruct();
     QString name;
     if (!addressedName(kind, pNode, &name))
@@ -273,19 +272,19 @@ bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
     QString line; // without its carriage return
     QString expected;
     switch (kind) {
-    case CAttributes::StructNamedIndex:
-    case CAttributes::StructNamedIndexAlt:
+    case TBinding::StructNamedIndex:
+    case TBinding::StructNamedIndexAlt:
         line = QStringLiteral("GA") + quoted(name) + QLatin1Char('>')
             + QString::number(pTransform->readIndex());
         expected = line + QLatin1Char('=');
         break;
-    case CAttributes::StructNamedPair:
+    case TBinding::StructNamedPair:
         line = QStringLiteral("GA") + quoted(name) + QLatin1Char('>')
             + QString::number(pTransform->readIndex()) + QLatin1Char('>')
             + QString::number(pTransform->readSubIndex());
         expected = line + QLatin1Char('=');
         break;
-    case CAttributes::StructNamedSub: {
+    case TBinding::StructNamedSub: {
         QString sub;
         if (!subBlockName(pTransform, "request", &sub))
             return false;
@@ -294,20 +293,20 @@ bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
         expected = line + QLatin1Char('=');
         break;
     }
-    case CAttributes::StructSystem:
+    case TBinding::StructSystem:
         pCommand->text = QStringLiteral("GS \r");
         pCommand->expected = QStringLiteral("S ");
         pCommand->key = QStringLiteral("S");
         return true;
-    case CAttributes::StructGain:
-    case CAttributes::StructNumber:
+    case TBinding::StructGain:
+    case TBinding::StructNumber:
         if (!hexIndex(pTransform->readIndex()))
             return false;
-        line = (kind == CAttributes::StructGain ? QStringLiteral("GG ") : QStringLiteral("GN "))
+        line = (kind == TBinding::StructGain ? QStringLiteral("GG ") : QStringLiteral("GN "))
             + hex(pTransform->readIndex());
         expected = line;
         break;
-    case CAttributes::StructNamedIndexCompact: {
+    case TBinding::StructNamedIndexCompact: {
         QString label;
         if (!compactLabel(pAttributes, &label))
             return false;
@@ -316,12 +315,12 @@ bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
         expected = line + QLatin1Char('=');
         break;
     }
-    case CAttributes::StructMultiAssign:
+    case TBinding::StructMultiAssign:
         line = QStringLiteral("GA") + quoted(name) + QStringLiteral(">0>")
             + QString::number(pTransform->readSubIndex());
         expected = line + QLatin1Char('=');
         break;
-    case CAttributes::StructRawCommand: {
+    case TBinding::StructRawCommand: {
         const QString source = pTransform->sourceText();
         if (source.isEmpty() || source.startsWith(QLatin1String("FAILURE::"))
             || !source.endsWith(kCr))
@@ -333,7 +332,7 @@ bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
         expected = line + QLatin1Char(',');
         break;
     }
-    case CAttributes::StructLevelList:
+    case TBinding::StructLevelList:
         return buildLevelCommand(pTransform, pCommand);
     default:
         return false;
@@ -346,7 +345,7 @@ bool PVDSProtocol::buildGetCommand(TTransform *pTransform, Command *pCommand)
 
 bool PVDSProtocol::buildLevelCommand(TTransform *pTransform, Command *pCommand)
 {
-    const HNode *pNode = pTransform ? pTransform->ownerNode() : nullptr;
+    const TBoundNode *pNode = pTransform ? pTransform->ownerNode() : nullptr;
     if (!pNode || !pCommand)
         return false;
     const int slot = pNode->cardSlotIndex();
@@ -365,7 +364,7 @@ bool PVDSProtocol::sendValue(TTransform *pTransform)
 {
     if (!pTransform || !isOnline() || !pTransform->owner())
         return false;
-    if (pTransform->owner()->addressStruct() == CAttributes::StructLevelList)
+    if (pTransform->owner()->addressStruct() == TBinding::StructLevelList)
         return sendLevelRequest(pTransform);
     releaseModelBusy();
     QStringList commands;
@@ -413,7 +412,7 @@ bool PVDSProtocol::readBack(TTransform *pTransform)
         return false;
     const quint32 kind = pTransform->owner()->addressStruct();
     Command command;
-    if (kind == CAttributes::StructLevelList || !buildGetCommand(pTransform, &command))
+    if (kind == TBinding::StructLevelList || !buildGetCommand(pTransform, &command))
         return false;
     qDebug().noquote() << "PVDSProtocol: set refused, reading back" << command.text.trimmed();
     // Registered so that the answer finds the transform.
@@ -431,7 +430,7 @@ bool PVDSProtocol::requestValue(TTransform *pTransform)
         return false;
     m_pLastRequested = pTransform;
     const quint32 kind = pTransform->owner()->addressStruct();
-    if (kind == CAttributes::StructLevelList)
+    if (kind == TBinding::StructLevelList)
         return sendLevelRequest(pTransform);
     Command command;
     if (!buildGetCommand(pTransform, &command))
@@ -469,7 +468,7 @@ bool PVDSProtocol::sendLevelRequest(TTransform *pTransform)
     if (!buildLevelCommand(pTransform, &command))
         return false;
     // Level lists are always polled: the device pushes no meter values.
-    m_manager.addRequest(command.text, CAttributes::StructLevelList, pTransform, QString());
+    m_manager.addRequest(command.text, TBinding::StructLevelList, pTransform, QString());
     const QByteArray bytes = command.text.toUtf8();
     const QByteArray expected = command.expected.toUtf8();
     transport()->send(bytes.constData(), int(bytes.size()), IInterface::SendWaitReply,
@@ -482,7 +481,7 @@ bool PVDSProtocol::sendCommand(const Command &command, int kind, TTransform *pTr
     QString requestClass = m_manager.addRequest(command.key, kind, pTransform, QString());
     QString subscription;
     if (m_subscribed && requestClass == SMSubscriptionManager::RequestClass::Subscribe) {
-        const QString subscribed = kind == CAttributes::StructSystem
+        const QString subscribed = kind == TBinding::StructSystem
             ? QStringLiteral("GS")
             : command.text.chopped(1);
         subscription = QStringLiteral("SUB ") + quoted(subscribed);
@@ -535,25 +534,25 @@ void PVDSProtocol::dispatchReply(const QByteArray &data, int id, TTransform *pTr
 {
     const QByteArray line = upToNul(data);
     switch (id) {
-    case CAttributes::StructNamedIndex:
-    case CAttributes::StructNamedIndexAlt:
-    case CAttributes::StructNamedPair:
-    case CAttributes::StructNamedSub:
-    case CAttributes::StructNamedIndexCompact:
-    case CAttributes::StructMultiAssign:
+    case TBinding::StructNamedIndex:
+    case TBinding::StructNamedIndexAlt:
+    case TBinding::StructNamedPair:
+    case TBinding::StructNamedSub:
+    case TBinding::StructNamedIndexCompact:
+    case TBinding::StructMultiAssign:
         parseAddressReply(line, id, pTransform);
         break;
-    case CAttributes::StructSystem:
+    case TBinding::StructSystem:
         parseSystemReply(line, pTransform);
         break;
-    case CAttributes::StructGain:
-    case CAttributes::StructNumber:
+    case TBinding::StructGain:
+    case TBinding::StructNumber:
         parseHexAddressReply(line, pTransform);
         break;
-    case CAttributes::StructRawCommand:
+    case TBinding::StructRawCommand:
         parseRawReply(line, pTransform);
         break;
-    case CAttributes::StructLevelList:
+    case TBinding::StructLevelList:
         parseLevelListReply(line, pTransform);
         break;
     case SubscriptionId:
@@ -580,8 +579,8 @@ void PVDSProtocol::parseAddressReply(QByteArray line, int id, TTransform *pTrans
     if (equals < 0)
         return;
     const QByteArray address = line.left(equals);
-    const int wanted = (id == CAttributes::StructNamedPair || id == CAttributes::StructNamedSub
-                        || id == CAttributes::StructMultiAssign)
+    const int wanted = (id == TBinding::StructNamedPair || id == TBinding::StructNamedSub
+                        || id == TBinding::StructMultiAssign)
         ? 2
         : 1;
     if (address.count('>') != wanted)
@@ -596,13 +595,13 @@ void PVDSProtocol::parseAddressReply(QByteArray line, int id, TTransform *pTrans
         return;
     const QString name = QString::fromUtf8(line.mid(open + 1, close - open - 1));
     QString expectedName;
-    if (id == CAttributes::StructNamedIndexCompact)
+    if (id == TBinding::StructNamedIndexCompact)
         expectedName = pTransform->owner() ? pTransform->owner()->channelLabel() : QString();
     else
         expectedName = pTransform->ownerNode() ? pTransform->ownerNode()->label() : QString();
     if (expectedName.isEmpty() || name != expectedName)
         return;
-    if (id == CAttributes::StructMultiAssign) {
+    if (id == TBinding::StructMultiAssign) {
         const QList<QByteArray> numbers = address.split('>');
         bool ok = false;
         const int index = numbers.value(1).toInt(&ok);
@@ -646,7 +645,7 @@ void PVDSProtocol::parseRawReply(QByteArray line, TTransform *pTransform)
 
 void PVDSProtocol::parseLevelListReply(const QByteArray &data, TTransform *pTransform)
 {
-    const HNode *pNode = pTransform ? pTransform->ownerNode() : nullptr;
+    const TBoundNode *pNode = pTransform ? pTransform->ownerNode() : nullptr;
     if (!pNode)
         return;
     static const QRegularExpression kSpace(QStringLiteral("\\s+"));
@@ -664,7 +663,7 @@ void PVDSProtocol::parseLevelListReply(const QByteArray &data, TTransform *pTran
     const QString blockType = title == QLatin1String("Amp Output") ? pNode->label() : title;
     const int levelChannel = pNode->levelChannel();
     const int levelIndex = pNode->levelIndex();
-    const QString parentTitle = pNode->parentNode() ? pNode->parentNode()->title() : QString();
+    const QString parentTitle = pNode->parentTitle();
 
     // Positions come from the device and the design; one outside the list
     // delivers nothing.

@@ -1,6 +1,6 @@
 #include "comms/TBin8.h"
 
-#include "devices/HNode.h"
+#include "comms/TBoundNode.h"
 
 #include <QDebug>
 

@@ -1,6 +1,6 @@
 #include "comms/TChrL.h"
 
-#include "controls/CAttributes.h"
+#include "comms/TBinding.h"
 
 void TChrL::configure()
 {

@@ -1,7 +1,7 @@
 #include "comms/TGrpV.h"
 
-#include "controls/CAttributes.h"
-#include "devices/HNode.h"
+#include "comms/TBinding.h"
+#include "comms/TBoundNode.h"
 
 #include <cmath>
 

@@ -1,6 +1,6 @@
 #include "comms/TPassThrough.h"
 
-#include "devices/HNode.h"
+#include "comms/TBoundNode.h"
 
 void TPassThrough::setReplyText(const QString &text)
 {

@@ -1,6 +1,6 @@
 #include "comms/TStrL.h"
 
-#include "controls/CAttributes.h"
+#include "comms/TBinding.h"
 
 TStrL::TStrL(QObject *parent)
     : TListTransform(parent)

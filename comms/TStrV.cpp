@@ -1,6 +1,6 @@
 #include "comms/TStrV.h"
 
-#include "controls/CAttributes.h"
+#include "comms/TBinding.h"
 
 #include <QDebug>
 

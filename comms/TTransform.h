@@ -4,8 +4,8 @@
 #include <QPointer>
 #include <QString>
 
-class CAttributes;
-class HNode;
+class TBinding;
+class TBoundNode;
 
 // Stands between a panel control and the device text of the parameter the
 // control shows: a widget writes a value in its own terms, the protocol
@@ -52,10 +52,13 @@ public:
     // reply text check it; the others answer true.
     virtual bool replyIsNumber() const;
 
-    void setOwner(CAttributes *pOwner) { m_pOwner = pOwner; }
-    CAttributes *owner() const { return m_pOwner; }
-    void setOwnerNode(HNode *pNode) { m_pOwnerNode = pNode; }
-    HNode *ownerNode() const { return m_pOwnerNode; }
+    // The binding of the control that owns the transform, and its device
+    // node: where the default indexes, the link and the addressing come
+    // from.
+    void setOwner(TBinding *pOwner) { m_pOwner = pOwner; }
+    TBinding *owner() const { return m_pOwner; }
+    void setOwnerNode(TBoundNode *pNode) { m_pOwnerNode = pNode; }
+    TBoundNode *ownerNode() const { return m_pOwnerNode; }
 
     void setIndexes(int readIndex, int readSubIndex, bool selected);
     bool isSelected() const { return m_selected; }
@@ -123,8 +126,8 @@ protected:
     static constexpr int MaxChainLength = 1024;
 
 private:
-    CAttributes *m_pOwner = nullptr;
-    HNode *m_pOwnerNode = nullptr;
+    TBinding *m_pOwner = nullptr;
+    TBoundNode *m_pOwnerNode = nullptr;
     QPointer<TTransform> m_pNext;
     QPointer<TTransform> m_pRoot;
     int m_readIndex = -1;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comms/TBinding.h"
+
 #include <QPointer>
 #include <QString>
 
@@ -10,27 +12,14 @@ class TTransform;
 // property in the panel file: which device parameter the control addresses
 // (addressing kind, indexes, field, channel label), how its value is shown
 // (transform, format and decimals, units, range, step and limits), the raw
-// set text, the polling switch and the link to another control.
-class CAttributes
+// set text, the polling switch and the link to another control. The
+// transforms and protocols read it through its TBinding side, which also
+// holds the addressing kinds (AddressStruct).
+class CAttributes : public TBinding
 {
 public:
-    // The command family that addresses the parameter.
-    enum AddressStruct : quint32 {
-        StructNamedIndex = 0,
-        StructNamedIndexAlt = 1,
-        StructNamedPair = 2,
-        StructNamedSub = 3,
-        StructSystem = 4,
-        StructGain = 5,
-        StructNumber = 6,
-        StructNamedIndexCompact = 7,
-        StructMultiAssign = 8,
-        StructRawCommand = 9,
-        StructLevelList = 10,
-    };
-
     CAttributes() = default;
-    virtual ~CAttributes();
+    ~CAttributes() override;
 
     // One leaf of the "list" or "range" element. Always true: names it does
     // not know are passed over.
@@ -45,21 +34,21 @@ public:
     // "list" or "range": fixed by the first leaf read.
     QString element() const { return m_element; }
 
-    int index1() const { return m_index1; }
+    int index1() const final { return m_index1; }
     void setIndex1(int index) { m_index1 = index; }
     // Stores index1 only when it is still 0; answers the previous value.
     int setDefaultIndex1(int index);
-    int index2() const { return m_index2; }
+    int index2() const final { return m_index2; }
     // Stores the second index and answers the previous one.
     int setIndex2(int index);
     quint32 link() const { return m_link; }
     void setLink(quint32 link) { m_link = link; }
-    QString set() const { return m_set; }
+    QString set() const final { return m_set; }
     void setSet(const QString &set) { m_set = set; }
     QString format() const { return m_format; }
     QString transformName() const { return m_transform; }
     void setTransformName(const QString &name) { m_transform = name; }
-    QString units() const { return m_units; }
+    QString units() const final { return m_units; }
     void setUnits(const QString &units) { m_units = units; }
     float minimum() const { return m_minimum; }
     float minLimit() const { return m_minLimit; }
@@ -68,14 +57,14 @@ public:
     float maxLimit() const { return m_maxLimit; }
     void setMaxLimit(float limit) { m_maxLimit = limit; }
     float step() const { return m_step; }
-    int decimals() const { return m_decimals; }
+    int decimals() const final { return m_decimals; }
     // Stores the decimals and lets the owner's transform re-read them.
     void setDecimals(int decimals);
     quint32 field() const { return m_field; }
     void setField(quint32 field) { m_field = field; }
-    quint32 addressStruct() const { return m_struct; }
+    quint32 addressStruct() const final { return m_struct; }
     void setAddressStruct(quint32 kind) { m_struct = kind; }
-    QString channelLabel() const { return m_channelLabel; }
+    QString channelLabel() const final { return m_channelLabel; }
     // Two or more characters are the label; a shorter text takes the label
     // of channel index1 from the owner's node, when there is one.
     void setChannelLabel(const QString &label);
@@ -93,7 +82,7 @@ public:
     // The transform of the control whose id is the link, found from the
     // owner's tree root; null when there is none. A record without an
     // owner answers the transform set with setLinkedTransform().
-    TTransform *linkedTransform() const;
+    TTransform *linkedTransform() const final;
     void setLinkedTransform(TTransform *pTransform) { m_pLinkedTransform = pTransform; }
     // The transform that setDecimals() reconfigures when the record has no
     // owner (an owner's own transform is used otherwise).

@@ -1,12 +1,12 @@
 #include "CComposite.h"
 
-#include "comms/TTransformFactory.h"
 #include "controls/CCanvas.h"
 #include "controls/CPanelHost.h"
+#include "controls/TTransformFactory.h"
 #include "controls/WAttributeBatch.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidget.h"
-#include "project/XControlHandler.h"
+#include "controls/XControlHandler.h"
 #include "project/XmlFileReader.h"
 
 #include <QDebug>

@@ -2,7 +2,7 @@
 
 #include "comms/PProtocol.h"
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
+#include "controls/TTransformFactory.h"
 #include "controls/WAttributeBatch.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidget.h"

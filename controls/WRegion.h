@@ -1,6 +1,6 @@
 #pragma once
 
-#include "roomcombine/WPolygon.h"
+#include "controls/WPolygon.h"
 
 #include <QTimer>
 

@@ -429,7 +429,7 @@ HNode *WWidget::transformNode() const
         qWarning() << "Attempting to get Transform Node witout a Transform set on the WMeter.";
         return nullptr;
     }
-    HNode *pNode = m_pTransform->ownerNode();
+    HNode *pNode = HNode::fromBound(m_pTransform->ownerNode());
     if (!pNode)
         qWarning() << "Attempting to get Transform Node and Transform doesn't have a Node set.";
     return pNode;
@@ -437,7 +437,7 @@ HNode *WWidget::transformNode() const
 
 int WWidget::ioIndex() const
 {
-    const HNode *pNode = m_pTransform ? m_pTransform->ownerNode() : nullptr;
+    const HNode *pNode = m_pTransform ? HNode::fromBound(m_pTransform->ownerNode()) : nullptr;
     if (!pNode) {
         qWarning() << "Cannot get I/O index. WWidget does not have a Transform node.";
         return -1;
@@ -476,7 +476,7 @@ bool WWidget::isOutputNode(HNode *pNode) const
 
 bool WWidget::isInputWidget() const
 {
-    HNode *pNode = m_pTransform ? m_pTransform->ownerNode() : nullptr;
+    HNode *pNode = m_pTransform ? HNode::fromBound(m_pTransform->ownerNode()) : nullptr;
     if (!pNode) {
         qWarning() << "Cannot check if is input widget. WWidget does not have a Transform node.";
         return false;
@@ -486,7 +486,7 @@ bool WWidget::isInputWidget() const
 
 bool WWidget::isOutputWidget() const
 {
-    HNode *pNode = m_pTransform ? m_pTransform->ownerNode() : nullptr;
+    HNode *pNode = m_pTransform ? HNode::fromBound(m_pTransform->ownerNode()) : nullptr;
     if (!pNode) {
         qWarning() << "Cannot check if is output widget. WWidget does not have a Transform node.";
         return false;
@@ -498,7 +498,7 @@ HChassis *WWidget::chassis()
 {
     if (m_pChassis)
         return m_pChassis;
-    const HNode *pNode = m_pTransform ? m_pTransform->ownerNode() : nullptr;
+    const HNode *pNode = m_pTransform ? HNode::fromBound(m_pTransform->ownerNode()) : nullptr;
     if (pNode)
         m_pChassis = pNode->getChassis();
     return m_pChassis;
@@ -518,7 +518,8 @@ QString WWidget::chassisTitle()
 
 bool WWidget::isArxChassis()
 {
-    return chassisTitle().contains(QLatin1String("arx"), Qt::CaseInsensitive);
+    const HChassis *pChassis = chassis();
+    return pChassis && pChassis->deviceFamily() == HChassis::Family::ArxAmplifier;
 }
 
 ArxRestApiRepository *WWidget::arxRestRepository()

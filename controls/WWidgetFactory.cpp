@@ -6,28 +6,13 @@
 #include "controls/WPanelLink.h"
 #include "controls/WRegion.h"
 #include "controls/WTextEdit.h"
-#include "controls/WTextLink.h"
 #include "controls/WWidget.h"
-#include "roomcombine/WActiveCombo.h"
-#include "roomcombine/WComboSelection.h"
-#include "roomcombine/WRoomSelection.h"
-#include "widgets/WButton.h"
-#include "widgets/WCmdButton.h"
-#include "widgets/WDialer.h"
-#include "widgets/WDropList.h"
-#include "widgets/WLevelButtons.h"
-#include "widgets/WMeter.h"
-#include "widgets/WMeterImage.h"
-#include "widgets/WSlider.h"
 
 #include <QDebug>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQmlError>
 #include <QUrl>
-#include <qqml.h>
-
-#include <iterator>
 
 namespace {
 
@@ -37,39 +22,18 @@ struct WidgetType
     const char *resource;
 };
 
-// Each panel-file widget type and the QML file that draws it; the file
-// declares the native widget class as its "widget" child.
-constexpr WidgetType kWidgetTypes[] = {
+// The passive widgets of this folder; the other families add theirs.
+constexpr WidgetType kOwnTypes[] = {
     {"bounds", "qrc:/qmlcontrol/QmlBounds.qml"},
-    {"button", "qrc:/qmlcontrol/QmlButton.qml"},
-    {"cmdbutton", "qrc:/qmlcontrol/QmlCmdButton.qml"},
-    {"dialer", "qrc:/qmlcontrol/QmlDialer.qml"},
-    {"droplist", "qrc:/qmlcontrol/QmlDroplist.qml"},
     {"image", "qrc:/qmlcontrol/QmlImage.qml"},
     {"frame", "qrc:/qmlcontrol/QmlFrame.qml"},
     {"label", "qrc:/qmlcontrol/QmlLabel.qml"},
     {"region", "qrc:/qmlcontrol/QmlRegion.qml"},
     {"panellink", "qrc:/qmlcontrol/QmlPanelLink.qml"},
-    {"slider", "qrc:/qmlcontrol/QmlFader.qml"},
     {"textedit", "qrc:/qmlcontrol/QmlTextEdit.qml"},
-    {"textlink", "qrc:/qmlcontrol/QmlTextLink.qml"},
-    {"activeroomcombo", "qrc:/qmlcontrol/QmlActiveRoomCombo.qml"},
-    {"roomselector", "qrc:/qmlcontrol/QmlRoomSelector.qml"},
-    {"comboselector", "qrc:/qmlcontrol/QmlComboSelector.qml"},
-    {"levelbutton", "qrc:/qmlcontrol/QmlLevelButtons.qml"},
-    {"meter", "qrc:/qmlcontrol/QmlMeter.qml"},
-    {"meterimage", "qrc:/qmlcontrol/QmlMeterImage.qml"},
 };
 
 const QString kWidgetObjectName = QStringLiteral("widget");
-
-// Each widget class is its own module, named after the class in lower case.
-template<typename T>
-void registerType(const char *className)
-{
-    const QByteArray uri = QByteArray(className).toLower();
-    qmlRegisterType<T>(uri.constData(), 1, 0, className);
-}
 
 // The first descendant named "widget", through the object tree and, for
 // items placed without an object parent, through the visual children.
@@ -96,25 +60,29 @@ void WWidgetFactory::registerWidgetTypes()
         return;
     s_registered = true;
 
-    registerType<WWidget>("WWidget");
-    registerType<WButton>("WButton");
-    registerType<WCmdButton>("WCmdButton");
-    registerType<WDialer>("WDialer");
-    registerType<WDropList>("WDropList");
-    registerType<WFrame>("WFrame");
-    registerType<WImage>("WImage");
-    registerType<WLabel>("WLabel");
-    registerType<WPanelLink>("WPanelLink");
-    registerType<WRegion>("WRegion");
-    registerType<WSlider>("WSlider");
-    registerType<WTextEdit>("WTextEdit");
-    registerType<WTextLink>("WTextLink");
-    registerType<WActiveCombo>("WActiveCombo");
-    registerType<WComboSelection>("WComboSelection");
-    registerType<WRoomSelection>("WRoomSelection");
-    registerType<WLevelButtons>("WLevelButtons");
-    registerType<WMeter>("WMeter");
-    registerType<WMeterImage>("WMeterImage");
+    registerClass<WWidget>("WWidget");
+    registerClass<WFrame>("WFrame");
+    registerClass<WImage>("WImage");
+    registerClass<WLabel>("WLabel");
+    registerClass<WPanelLink>("WPanelLink");
+    registerClass<WRegion>("WRegion");
+    registerClass<WTextEdit>("WTextEdit");
+}
+
+QHash<QString, QString> &WWidgetFactory::types()
+{
+    static QHash<QString, QString> s_types = [] {
+        QHash<QString, QString> own;
+        for (const WidgetType &type : kOwnTypes)
+            own.insert(QString::fromLatin1(type.name), QString::fromLatin1(type.resource));
+        return own;
+    }();
+    return s_types;
+}
+
+void WWidgetFactory::registerType(const QString &typeName, const QString &resource)
+{
+    types().insert(typeName, resource);
 }
 
 WWidgetFactory::~WWidgetFactory()
@@ -130,11 +98,7 @@ void WWidgetFactory::setParentItem(QObject *pItem)
 
 QString WWidgetFactory::resourceOf(const QString &typeName)
 {
-    for (const WidgetType &type : kWidgetTypes) {
-        if (typeName == QLatin1String(type.name))
-            return QString::fromLatin1(type.resource);
-    }
-    return QString();
+    return types().value(typeName);
 }
 
 WWidget *WWidgetFactory::create(const QString &typeName)

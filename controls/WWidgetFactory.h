@@ -7,21 +7,39 @@
 #include <QQuickItem>
 #include <QHash>
 #include <QString>
+#include <qqml.h>
 
 class CPanelHost;
 class WWidget;
 
 // Makes the QML items of panel widgets under the control view item. The
 // items go away with the view, so the links to the QML side are guarded.
+//
+// The factory knows the passive widgets of this folder itself; every other
+// family of widgets registers its panel-file type names and its classes
+// from its own folder, once per process, at start-up (see WidgetTypes and
+// RoomCombineTypes).
 class WWidgetFactory
 {
 public:
     WWidgetFactory() = default;
     virtual ~WWidgetFactory();
 
-    // Makes every widget class known to QML, each in its own module named
-    // after the class in lower case; once per process.
+    // Makes the widget classes of this folder known to QML, each in its own
+    // module named after the class in lower case; once per process.
     static void registerWidgetTypes();
+    // A panel-file widget type and the QML file that draws it; the file
+    // declares the native widget class as its "widget" child. A name
+    // registered again takes the new file.
+    static void registerType(const QString &typeName, const QString &resource);
+    // Makes a widget class known to QML in its own module, named after the
+    // class in lower case.
+    template<typename T>
+    static void registerClass(const char *className)
+    {
+        const QByteArray uri = QByteArray(className).toLower();
+        qmlRegisterType<T>(uri.constData(), 1, 0, className);
+    }
 
     // The widget for a panel-file widget type, or null for a type it does
     // not make (names compare case-sensitively).
@@ -35,7 +53,7 @@ public:
     void setContext(QQmlContext *pContext) { m_pContext = pContext; }
     void setModel(CPanelHost *pModel) { m_pModel = pModel; }
 
-    // The QML resource of a widget type; empty for a type outside the table.
+    // The QML resource of a widget type; empty for a type nobody registered.
     static QString resourceOf(const QString &typeName);
     // Creates the QML file's item under the parent item; null on any fault.
     QQuickItem *createItem(const QString &url);
@@ -47,6 +65,8 @@ private:
     Q_DISABLE_COPY(WWidgetFactory)
 
     QQmlComponent &componentFor(QQmlEngine *pEngine, const QString &url);
+    // Type name to QML resource, for every type registered in the process.
+    static QHash<QString, QString> &types();
 
     QPointer<QQuickItem> m_pParentItem;
     QPointer<QQmlContext> m_pContext;

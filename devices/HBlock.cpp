@@ -1,7 +1,7 @@
 #include "HBlock.h"
 
+#include "HRCGroupInfo.h"
 #include "NodeCategory.h"
-#include "roomcombine/HRCGroupInfo.h"
 
 #include <QRegularExpression>
 

@@ -171,9 +171,6 @@ void HChassis::setOnline(bool on)
             m_arxRestApiRepository.stopPolling();
             m_arxModelRepository.closeWebSocket();
         }
-        // The amplifier's proxy has no level lists to give.
-        if (m_pInterface)
-            m_pInterface->m_dropLevelRequests = true;
     }
     if (!hasFlags(HasUsedChildrenFlag) || !m_pInterface)
         return;
@@ -184,9 +181,18 @@ void HChassis::setOnline(bool on)
         m_pInterface->close();
 }
 
+IDevice::Family HChassis::deviceFamily() const
+{
+    if (m_title.contains(QLatin1String("arx"), Qt::CaseInsensitive))
+        return Family::ArxAmplifier;
+    if (m_platform == kArrayModel)
+        return Family::Array;
+    return Family::Vds;
+}
+
 bool HChassis::isArx() const
 {
-    return m_title.toLower().contains(QLatin1String("arx"));
+    return deviceFamily() == Family::ArxAmplifier;
 }
 
 bool HChassis::dictContains(const QString &fileName, const QString &text) const

@@ -1,10 +1,11 @@
 #pragma once
 
 #include "HComposite.h"
+#include "HRCGroupInfo.h"
 #include "amplifiers/ArxModelRepository.h"
 #include "amplifiers/ArxRestApiRepository.h"
+#include "comms/IDevice.h"
 #include "comms/IWebSocketClient.h"
-#include "roomcombine/HRCGroupInfo.h"
 
 #include <QTimer>
 
@@ -20,7 +21,11 @@ class PARXProtocol;
 // turned on), the ARX objects and the room-combining tables of its rooms.
 // Reading a design makes no connection: the transport comes only with
 // setOnline.
-class HChassis : public HComposite
+//
+// Which family the device is (VDS device, loudspeaker array or ARX
+// amplifier) the chassis decides in one place, deviceFamily(); the
+// transport, the widgets and the meters ask it there.
+class HChassis : public HComposite, public IDevice
 {
     Q_OBJECT
 
@@ -39,7 +44,10 @@ public:
     // opens or closes it. An ARX amplifier also starts or stops its REST
     // poll and meter feed.
     void setOnline(bool on);
-    // The title names an ARX amplifier ("arx" in any case).
+    // An ARX amplifier when the title holds "arx" in any case; else the
+    // loudspeaker array when the platform is "Ventra"; else a VDS device.
+    Family deviceFamily() const override;
+    // The family is the ARX amplifiers'.
     bool isArx() const;
     // Whether a line of the platform's data file equals the text.
     bool dictContains(const QString &fileName, const QString &text) const;

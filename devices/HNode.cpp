@@ -547,6 +547,11 @@ QString HNode::rangeFor(const QString &propertyName) const
     return m_ranges.value(propertyName);
 }
 
+QString HNode::parentTitle() const
+{
+    return m_pParent ? m_pParent->title() : QString();
+}
+
 int HNode::cardSlotIndex() const
 {
     if (!m_pParent)

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "comms/TBoundNode.h"
+
 #include <QList>
 #include <QMap>
 #include <QObject>
@@ -20,8 +22,9 @@ class QXmlAttributes;
 // walked. Subclasses override what their kind does differently.
 //
 // Nodes are made without a QObject parent: the composite that holds a node
-// owns it through its child list and deletes it.
-class HNode : public QObject
+// owns it through its child list and deletes it. The transforms and
+// protocols see a node through its TBoundNode side.
+class HNode : public QObject, public TBoundNode
 {
     Q_OBJECT
 
@@ -136,10 +139,10 @@ public:
     virtual void setSelectedCombo(int index);
     virtual QStringList combos() const;
     virtual void combinedRoomNames(int roomId, QStringList *pNames) const;
-    virtual bool isQueryPending() const;
-    virtual QString stateQueryCommand();
-    virtual void handleQueryResponse(const QString &reply);
-    virtual QString roomCombineName() const;
+    bool isQueryPending() const override;
+    QString stateQueryCommand() override;
+    void handleQueryResponse(const QString &reply) override;
+    QString roomCombineName() const override;
 
     // --- Protocol, placement and presentation -------------------------------
 
@@ -157,7 +160,7 @@ public:
     virtual void setParent(HComposite *pParent);
     virtual bool parameterSets(QStringList *pNames, QList<int> *pIds) const;
     virtual bool channelNames(QStringList *pNames) const;
-    virtual int indexOfChannelLabel(const QString &label) const;
+    int indexOfChannelLabel(const QString &label) const override;
 
     // --- Flags --------------------------------------------------------------
 
@@ -172,6 +175,9 @@ public:
     QString getProperty(const QString &key) const;
     // The value of the first attribute with that local name; empty if none.
     static QString xmlAttribute(const QXmlAttributes &atts, const QString &name);
+    // The node a transform or protocol was given; null for any other kind
+    // of bound node.
+    static HNode *fromBound(TBoundNode *pNode) { return dynamic_cast<HNode *>(pNode); }
     // The node itself or the nearest HChassis above it; null (with a
     // warning) when there is none.
     HChassis *getChassis() const;
@@ -202,18 +208,20 @@ public:
     QString rangeFor(const QString &propertyName) const;
     // The slot of an I/O card in its device, as the device protocol
     // addresses it; -1 without a parent.
-    int cardSlotIndex() const;
+    int cardSlotIndex() const final;
     // The ARX proxy address stored in the settings, else the design's.
     QString arxProxyIpSetting() const;
 
     // --- Fields -------------------------------------------------------------
 
     HComposite *parentNode() const { return m_pParent; }
+    // The parent's title; empty without a parent.
+    QString parentTitle() const final;
     PProtocol *protocol() const { return m_pProtocol; }
 
-    QString label() const { return m_label; }
+    QString label() const final { return m_label; }
     void setLabel(const QString &label) { m_label = label; }
-    QString title() const { return m_title; }
+    QString title() const final { return m_title; }
     void setTitle(const QString &title) { m_title = title; }
     QString scriptFile() const { return m_scriptFile; }
     int module() const { return m_module; }
@@ -226,11 +234,11 @@ public:
     // channel picks the entry of a 4- or 8-entry list, the level index the
     // entry of a VoIP block or of an AV or AR amplifier's input. Read with
     // the design's "channel" and "index".
-    int levelChannel() const { return m_levelChannel; }
+    int levelChannel() const final { return m_levelChannel; }
     void setLevelChannel(int channel) { m_levelChannel = channel; }
-    int levelIndex() const { return m_levelIndex; }
+    int levelIndex() const final { return m_levelIndex; }
     void setLevelIndex(int index) { m_levelIndex = index; }
-    QString typenum() const { return m_typenum; }
+    QString typenum() const final { return m_typenum; }
     void setTypenum(const QString &typenum) { m_typenum = typenum; }
     QString id() const { return m_id; }
     void setId(const QString &id) { m_id = id; }
@@ -264,7 +272,7 @@ public:
     void setArxProxyIpOnPc(const QString &address) { m_arxProxyIpOnPc = address; }
 
     // The index transform shows "N" for 0 on such a node.
-    bool noneSelection() const { return m_noneSelection; }
+    bool noneSelection() const final { return m_noneSelection; }
     // The comma-separated entries a drop list offers for this node ("item"
     // in the panel file); no property of the design fills it.
     QString entriesText() const { return m_entriesText; }

@@ -9,11 +9,10 @@
 #include "HParameterSet.h"
 #include "HParameterSetList.h"
 #include "TranslatedText.h"
-#include "roomcombine/HRCGroup.h"
-#include "roomcombine/HRCGroupCombo.h"
-#include "roomcombine/HRCRoom.h"
 
 #include <QObject>
+
+#include <vector>
 
 namespace {
 
@@ -48,6 +47,18 @@ const Entry kDeviceEntries[] = {
     {"DeviceNode", Kind::None},
 };
 
+struct RegisteredNode
+{
+    TranslatedText className;
+    HNodeFactory::Maker maker;
+};
+
+std::vector<RegisteredNode> &registeredNodes()
+{
+    static std::vector<RegisteredNode> s_nodes;
+    return s_nodes;
+}
+
 HNode *createDevice(Kind kind, const QString &className, const QString &cardType)
 {
     switch (kind) {
@@ -73,6 +84,11 @@ HNode *createDevice(Kind kind, const QString &className, const QString &cardType
 
 } // namespace
 
+void HNodeFactory::registerNode(const char *className, Maker maker)
+{
+    registeredNodes().push_back(RegisteredNode{TranslatedText(className), maker});
+}
+
 HNode *HNodeFactory::createNode(const QString &className, const QString &cardType) const
 {
     if (className.isEmpty())
@@ -81,19 +97,13 @@ HNode *HNodeFactory::createNode(const QString &className, const QString &cardTyp
         if (className == QLatin1String(entry.className))
             return createDevice(entry.kind, className, cardType);
     }
-    // The node kinds the reader asks for by their element names; the room
-    // names go through the translator like the design software's.
+    // The node kinds the reader asks for by their element names.
     if (className == QLatin1String("Group"))
         return new HGroup;
-    static const TranslatedText s_rcGroup(QT_TRANSLATE_NOOP("QObject", "RCGroup"));
-    static const TranslatedText s_rcRoom(QT_TRANSLATE_NOOP("QObject", "RCRoom"));
-    static const TranslatedText s_rcGroupCombo(QT_TRANSLATE_NOOP("QObject", "RCGroupCombo"));
-    if (className == s_rcGroup.text())
-        return new HRCGroup;
-    if (className == s_rcRoom.text())
-        return new HRCRoom;
-    if (className == s_rcGroupCombo.text())
-        return new HRCGroupCombo;
+    for (const RegisteredNode &node : registeredNodes()) {
+        if (className == node.className.text())
+            return node.maker();
+    }
     if (className == QLatin1String("ParameterSet"))
         return new HParameterSet;
     if (className == QLatin1String("PanelList"))

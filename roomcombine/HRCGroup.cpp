@@ -1,13 +1,13 @@
 #include "HRCGroup.h"
 
-#include "HRCGroupInfo.h"
 #include "HRCRoom.h"
-#include "RCGroup.h"
-#include "RoomCombine.h"
 #include "devices/HChassis.h"
 #include "devices/HNodeFactory.h"
 #include "devices/HParameterSet.h"
+#include "devices/HRCGroupInfo.h"
 #include "devices/NodeCategory.h"
+#include "devices/RCGroup.h"
+#include "devices/RoomCombine.h"
 
 HRCGroup::HRCGroup()
 {

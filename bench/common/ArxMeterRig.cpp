@@ -1,7 +1,8 @@
 #include "ArxMeterRig.h"
 
-#include "comms/TTransformFactory.h"
+#include "EngineTypes.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HAudioIO.h"
@@ -24,7 +25,7 @@ void readProperty(HNode &node, const QString &name, const QString &value)
 
 ArxMeterRig::ArxMeterRig(int meters)
 {
-    WWidgetFactory::registerWidgetTypes();
+    EngineTypes::registerAll();
     m_window.resize(1200, 400);
     auto *pFactory = new WWidgetFactory;
     pFactory->setParentItem(m_window.contentItem());

@@ -4,11 +4,11 @@
 
 #include "comms/PProtocol.h"
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CAttributes.h"
+#include "controls/TTransformFactory.h"
 #include "devices/HNode.h"
+#include "devices/HRCGroupInfo.h"
 #include "roomcombine/HRCGroup.h"
-#include "roomcombine/HRCGroupInfo.h"
 
 #include <QHostAddress>
 #include <QTcpSocket>

@@ -146,5 +146,5 @@ QtObject {
     QCOMPARE(gauge.property("barWidth").toFloat(), 15.0f);
 }
 
-VR_TEST_MAIN(TestQmlTypes)
+VR_TEST_MAIN_UNREGISTERED(TestQmlTypes)
 #include "tst_qmltypes.moc"

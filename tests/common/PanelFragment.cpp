@@ -5,10 +5,10 @@
 #include "controls/WDelegate.h"
 #include "controls/WWidget.h"
 #include "controls/WWidgetFactory.h"
+#include "controls/XControlHandler.h"
 #include "devices/HBlock.h"
 #include "devices/HChassis.h"
 #include "devices/HRoot.h"
-#include "project/XControlHandler.h"
 #include "project/XmlFileReader.h"
 
 #include <QBuffer>

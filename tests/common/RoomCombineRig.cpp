@@ -3,11 +3,11 @@
 #include "comms/IInterface.h"
 #include "comms/PProtocol.h"
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CAttributes.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "devices/HChassis.h"
-#include "project/ParseProjectXml.h"
+#include "devices/ParseProjectXml.h"
 #include "roomcombine/HRCGroup.h"
 #include "roomcombine/HRCRoom.h"
 

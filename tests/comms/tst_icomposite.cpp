@@ -48,7 +48,7 @@ void TestIComposite::nullTransportDoesNothing()
     QCOMPARE(transport.connectionState(), 0);
     QVERIFY(!transport.isConnected());
     QCOMPARE(transport.owner(), &protocol);
-    QVERIFY(!transport.m_dropLevelRequests);
+    QVERIFY(!transport.dropsLevelRequests());
 
     QSignalSpy state(&transport, &IInterface::interfaceStateChanged);
     transport.notifyState();

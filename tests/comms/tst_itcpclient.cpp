@@ -3,6 +3,7 @@
 #include "FakeHostProbe.h"
 #include "RecordingProtocol.h"
 #include "SimulatedVdsDevice.h"
+#include "comms/IDevice.h"
 #include "comms/ITcpClient.h"
 #include "comms/ITcpClientThread.h"
 
@@ -28,6 +29,20 @@ QList<qint64> gaps(const QList<qint64> &times)
         result.append(times.at(i) - times.at(i - 1));
     return result;
 }
+
+// The device a transport belongs to, of one family.
+class FamilyDevice : public IDevice
+{
+public:
+    explicit FamilyDevice(Family family)
+        : m_family(family)
+    {
+    }
+    Family deviceFamily() const override { return m_family; }
+
+private:
+    Family m_family;
+};
 
 } // namespace
 
@@ -322,6 +337,7 @@ void TestITcpClient::overlongLineIsDropped()
 
 void TestITcpClient::dropsOnlyLevelRequests_data()
 {
+    // Whether the transport belongs to an ARX amplifier.
     QTest::addColumn<bool>("dropLevelRequests");
     QTest::addColumn<QByteArray>("command");
     QTest::addColumn<bool>("sent");
@@ -342,7 +358,8 @@ void TestITcpClient::dropsOnlyLevelRequests()
     RecordingProtocol protocol;
     ITcpClient client;
     prepare(client, device, protocol);
-    client.m_dropLevelRequests = dropLevelRequests;
+    FamilyDevice owner(dropLevelRequests ? IDevice::Family::ArxAmplifier : IDevice::Family::Vds);
+    client.setChassis(&owner);
     QVERIFY(client.open());
 
     const QByteArray bytes = command + '\r';

@@ -2,6 +2,7 @@
 
 #include "FakeProtocolHost.h"
 #include "NodeProperties.h"
+#include "RecordingProtocol.h"
 #include "RecordingTcpClient.h"
 #include "SimulatedVdsDevice.h"
 #include "comms/ITcpClient.h"
@@ -99,6 +100,24 @@ private slots:
         QFETCH(QString, name);
         std::unique_ptr<PProtocol> pProtocol(PProtocolFactory().createProtocol(type));
         QCOMPARE(pProtocol ? pProtocol->protocolName() : QString(), name);
+    }
+
+    // A family above comms makes its protocol known by its prefix; the
+    // VDS families and the file protocol keep theirs.
+    void factoryTakesRegisteredPrefix()
+    {
+        const auto protocolOf = [](const QString &type) {
+            std::unique_ptr<PProtocol> pProtocol(PProtocolFactory().createProtocol(type));
+            return pProtocol ? pProtocol->protocolName() : QString();
+        };
+        QCOMPARE(protocolOf(QStringLiteral("Tern")), QString());
+        PProtocolFactory::registerProtocol(QStringLiteral("Tern"),
+                                           []() -> PProtocol * { return new RecordingProtocol; });
+        QCOMPARE(protocolOf(QStringLiteral("Tern")), QStringLiteral("Recording"));
+        QCOMPARE(protocolOf(QStringLiteral("Tern 2")), QStringLiteral("Recording"));
+        QCOMPARE(protocolOf(QStringLiteral("tern")), QString());
+        QCOMPARE(protocolOf(QStringLiteral("DXR")), QStringLiteral("VDS"));
+        QCOMPARE(protocolOf(QStringLiteral("File")), QStringLiteral("File"));
     }
 
     void commands_data()

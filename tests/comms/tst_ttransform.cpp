@@ -7,9 +7,9 @@
 #include "comms/TStrL.h"
 #include "comms/TStrV.h"
 #include "comms/TText.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CAttributes.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "devices/HNode.h"
 
 #include <QPointer>

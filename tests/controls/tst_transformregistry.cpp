@@ -2,8 +2,8 @@
 
 #include "FakeWidgetFactory.h"
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "controls/WDelegate.h"
 #include "devices/HBlock.h"
 #include "devices/HRoot.h"

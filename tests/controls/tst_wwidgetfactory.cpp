@@ -54,6 +54,7 @@ private slots:
     void brokenQmlGivesNull();
     void tableResources_data();
     void tableResources();
+    void typeRegisteredFromAbove();
     void shippedFiles_data();
     void shippedFiles();
     void shippedFilesComeCompiled();
@@ -241,6 +242,27 @@ void TestWWidgetFactory::tableResources()
     QFETCH(QString, typeName);
     QFETCH(QString, resource);
     QCOMPARE(WWidgetFactory::resourceOf(typeName), resource);
+}
+
+// A family above this folder makes its widget known by registering its
+// type name with its QML file; the factory then makes it like its own.
+void TestWWidgetFactory::typeRegisteredFromAbove()
+{
+    const QString url = writeQml(QStringLiteral("Gauge.qml"),
+                                 "import QtQuick\nimport wframe\nItem { WFrame { objectName: \"widget\" } }\n");
+    QVERIFY(!url.isEmpty());
+    const QString typeName = QStringLiteral("testgauge");
+    QVERIFY(WWidgetFactory::resourceOf(typeName).isEmpty());
+    QVERIFY(!m_pFactory->create(typeName));
+
+    WWidgetFactory::registerType(typeName, url);
+    QCOMPARE(WWidgetFactory::resourceOf(typeName), url);
+    WWidget *pWidget = m_pFactory->create(typeName);
+    QVERIFY(pWidget);
+    QCOMPARE(QString::fromLatin1(pWidget->metaObject()->className()), QStringLiteral("WFrame"));
+    QCOMPARE(pWidget->item()->parentItem(), m_pParent.get());
+    // Names stay case-sensitive.
+    QVERIFY(!m_pFactory->create(QStringLiteral("TestGauge")));
 }
 
 void TestWWidgetFactory::shippedFiles_data()

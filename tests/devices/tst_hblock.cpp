@@ -3,10 +3,10 @@
 #include "NodeProperties.h"
 #include "devices/HBlock.h"
 #include "devices/HChassis.h"
+#include "devices/HRCGroupInfo.h"
 #include "devices/HRoot.h"
-#include "roomcombine/HRCGroupInfo.h"
-#include "roomcombine/RCGroup.h"
-#include "roomcombine/RoomInfo.h"
+#include "devices/RCGroup.h"
+#include "devices/RoomInfo.h"
 
 class TestHBlock : public QObject
 {

@@ -77,6 +77,8 @@ private slots:
     void connectionValuesReplaceDesign();
     void controlPort_data();
     void controlPort();
+    void family_data();
+    void family();
 
     void acceptance_data();
     void acceptance();
@@ -224,6 +226,47 @@ void TestHChassis::controlPort()
     HChassis chassis;
     read(chassis, {QStringLiteral("serialPortNumber=") + text});
     QTEST(int(chassis.controlPort()), "port");
+}
+
+void TestHChassis::family_data()
+{
+    QTest::addColumn<QString>("className");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("deviceType");
+    QTest::addColumn<QString>("platform"); // from the panel's connection; empty: none
+    QTest::addColumn<int>("family");
+
+    const int vds = int(IDevice::Family::Vds);
+    const int array = int(IDevice::Family::Array);
+    const int arx = int(IDevice::Family::ArxAmplifier);
+    QTest::newRow("processor") << "" << "DXR-880" << "DXR-880" << "" << vds;
+    QTest::newRow("amplifier") << "" << "AR-2400" << "AR-2400" << "" << vds;
+    QTest::newRow("ARX amplifier") << "" << "ARX-4800" << "ARX-4800" << "" << arx;
+    QTest::newRow("arx in any case") << "" << "Stage aRx" << "AR-2400" << "" << arx;
+    QTest::newRow("ARX device type, other title") << "" << "AR-2400" << "ARX-4800" << "" << vds;
+    QTest::newRow("array") << "Kestrel" << "Ventra" << "" << "" << array;
+    QTest::newRow("array platform from the panel") << "" << "Ventra" << "" << "Ventra" << array;
+    QTest::newRow("ARX title on the array's platform") << "Kestrel" << "ARX Ventra" << "" << "" << arx;
+}
+
+// The family comes from one rule, and the answers built on it agree.
+void TestHChassis::family()
+{
+    QFETCH(QString, className);
+    QFETCH(QString, title);
+    QFETCH(QString, deviceType);
+    QFETCH(QString, platform);
+    QFETCH(int, family);
+    const auto pChassis = makeChassis(title, deviceType, className);
+    if (!platform.isEmpty())
+        pChassis->setConnectionProperty(QStringLiteral("platform"), platform);
+    QCOMPARE(int(pChassis->deviceFamily()), family);
+    QCOMPARE(pChassis->isArx(), family == int(IDevice::Family::ArxAmplifier));
+
+    pChassis->createInterface();
+    QVERIFY(pChassis->transport());
+    QCOMPARE(pChassis->transport()->chassis(), pChassis.get());
+    QCOMPARE(pChassis->transport()->dropsLevelRequests(), family == int(IDevice::Family::ArxAmplifier));
 }
 
 void TestHChassis::acceptance_data()
@@ -377,7 +420,7 @@ void TestHChassis::onlineMakesTransportOnce()
     QCOMPARE(pChassis->transport(), pTransport);
     QCOMPARE(online.count(), 3);
     QCOMPARE(online.at(2).at(0).toBool(), false);
-    QVERIFY(!pTransport->m_dropLevelRequests);
+    QVERIFY(!pTransport->dropsLevelRequests());
 }
 
 void TestHChassis::onlineWithoutUsedNodesOpensNothing()
@@ -432,7 +475,7 @@ void TestHChassis::arxOnlineAndOffline()
 
     pArx->setOnline(true);
     QVERIFY(pArx->transport());
-    QVERIFY(pArx->transport()->m_dropLevelRequests);
+    QVERIFY(pArx->transport()->dropsLevelRequests());
     QVERIFY(pArx->arxRestApiRepository()->isPolling());
     // Connected only once the amplifier's feed is open.
     QVERIFY(!pArx->arxWebSocket()->isConnected());
@@ -445,7 +488,7 @@ void TestHChassis::arxOnlineAndOffline()
     pArx->setOnline(false);
     QVERIFY(!pArx->arxRestApiRepository()->isPolling());
     QVERIFY(!pArx->arxWebSocket()->isConnected());
-    QVERIFY(pArx->transport()->m_dropLevelRequests);
+    QVERIFY(pArx->transport()->dropsLevelRequests());
     QTRY_COMPARE_WITH_TIMEOUT(amplifier.feedClientCount(), 0, 5000);
     QCOMPARE(amplifier.feedConnectionCount(), 1);
     IArxAddress::setPort(closedLocalPort());

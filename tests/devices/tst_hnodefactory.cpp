@@ -2,6 +2,7 @@
 
 #include "devices/HAudioIO.h"
 #include "devices/HChassis.h"
+#include "devices/HDXRLink.h"
 #include "devices/HDante.h"
 #include "devices/HNodeFactory.h"
 
@@ -17,6 +18,7 @@ private slots:
     void cards_data();
     void cards();
     void chassisKinds();
+    void nodeRegisteredFromAbove();
 };
 
 void TestHNodeFactory::classTable_data()
@@ -107,6 +109,22 @@ void TestHNodeFactory::chassisKinds()
     QVERIFY(pArrayChassis->isStatusDevice());
     QCOMPARE(pProcessorChassis->platform(), QStringLiteral("DXR"));
     QVERIFY(!pProcessorChassis->isStatusDevice());
+}
+
+// A folder above devices makes its node class known by name; the name
+// then gives that class instead of a block.
+void TestHNodeFactory::nodeRegisteredFromAbove()
+{
+    const auto classOf = [](const char *className) {
+        const std::unique_ptr<HNode> pNode(HNodeFactory().createNode(QString::fromLatin1(className), QString()));
+        return pNode ? QString::fromLatin1(pNode->metaObject()->className()) : QString();
+    };
+    QCOMPARE(classOf("TestSite"), QStringLiteral("HBlock"));
+    HNodeFactory::registerNode("TestSite", []() -> HNode * { return new HDXRLink; });
+    QCOMPARE(classOf("TestSite"), QStringLiteral("HDXRLink"));
+    QCOMPARE(classOf("testsite"), QStringLiteral("HBlock"));
+    QCOMPARE(classOf("Group"), QStringLiteral("HGroup"));
+    QCOMPARE(classOf("Gain"), QStringLiteral("HBlock"));
 }
 
 VR_TEST_MAIN(TestHNodeFactory)

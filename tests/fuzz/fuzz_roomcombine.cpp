@@ -11,11 +11,11 @@
 // line; and a click's text never carries a failure message inside a
 // command. Anything else aborts.
 
-#include "roomcombine/HRCGroupInfo.h"
-#include "roomcombine/RCCombo.h"
-#include "roomcombine/RCGroup.h"
-#include "roomcombine/RoomCombine.h"
-#include "roomcombine/RoomInfo.h"
+#include "devices/HRCGroupInfo.h"
+#include "devices/RCCombo.h"
+#include "devices/RCGroup.h"
+#include "devices/RoomCombine.h"
+#include "devices/RoomInfo.h"
 
 #include <QByteArray>
 #include <QCoreApplication>

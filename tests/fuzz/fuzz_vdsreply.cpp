@@ -15,8 +15,8 @@
 #include "comms/SMSubscriptionManager.h"
 #include "comms/TStrV.h"
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CAttributes.h"
+#include "controls/TTransformFactory.h"
 #include "devices/HComposite.h"
 #include "devices/HNode.h"
 

@@ -2,8 +2,8 @@
 
 #include "FloorPlanRig.h"
 #include "devices/HChassis.h"
+#include "devices/HRCGroupInfo.h"
 #include "roomcombine/HRCGroup.h"
-#include "roomcombine/HRCGroupInfo.h"
 #include "roomcombine/HRCRoom.h"
 #include "roomcombine/WActiveCombo.h"
 #include "roomcombine/WComboSelection.h"

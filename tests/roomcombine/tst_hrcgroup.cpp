@@ -3,11 +3,11 @@
 #include "NodeProperties.h"
 #include "devices/HChassis.h"
 #include "devices/HNodeFactory.h"
+#include "devices/HRCGroupInfo.h"
+#include "devices/RCCombo.h"
+#include "devices/RCGroup.h"
 #include "roomcombine/HRCGroup.h"
-#include "roomcombine/HRCGroupInfo.h"
 #include "roomcombine/HRCRoom.h"
-#include "roomcombine/RCCombo.h"
-#include "roomcombine/RCGroup.h"
 
 #include <QSignalSpy>
 #include <QStandardItemModel>

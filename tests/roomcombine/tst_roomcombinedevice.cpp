@@ -2,12 +2,12 @@
 
 #include "RoomCombineRig.h"
 #include "RoomLists.h"
-#include "roomcombine/HRCGroup.h"
-#include "roomcombine/HRCGroupInfo.h"
-#include "roomcombine/HRCRoom.h"
-#include "roomcombine/RCCombo.h"
-#include "roomcombine/RCGroup.h"
 #include "devices/HChassis.h"
+#include "devices/HRCGroupInfo.h"
+#include "devices/RCCombo.h"
+#include "devices/RCGroup.h"
+#include "roomcombine/HRCGroup.h"
+#include "roomcombine/HRCRoom.h"
 
 #include <QElapsedTimer>
 

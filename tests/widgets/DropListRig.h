@@ -1,13 +1,13 @@
 #pragma once
 
 #include "QuickItemSearch.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "controls/VModeManager.h"
 #include "controls/WDelegate.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HRoot.h"
-#include "project/XVPJHandler.h"
+#include "devices/XVPJHandler.h"
 #include "project/XmlFileReader.h"
 #include "widgets/WDropList.h"
 

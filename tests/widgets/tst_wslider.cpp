@@ -5,9 +5,9 @@
 #include "PanelFragment.h"
 
 #include "comms/TTransform.h"
-#include "comms/TTransformFactory.h"
 #include "controls/CAttributes.h"
 #include "controls/CControl.h"
+#include "controls/TTransformFactory.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HDXRLink.h"
 #include "project/SkinLoader.h"

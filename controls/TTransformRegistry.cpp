@@ -1,4 +1,4 @@
-#include "comms/TTransformRegistry.h"
+#include "controls/TTransformRegistry.h"
 
 #include "controls/CControl.h"
 

@@ -2,10 +2,10 @@
 
 #include "RoomLists.h"
 
-#include "roomcombine/HRCGroupInfo.h"
-#include "roomcombine/RCCombo.h"
-#include "roomcombine/RCGroup.h"
-#include "roomcombine/RoomInfo.h"
+#include "devices/HRCGroupInfo.h"
+#include "devices/RCCombo.h"
+#include "devices/RCGroup.h"
+#include "devices/RoomInfo.h"
 
 #include <QLoggingCategory>
 #include <QRandomGenerator>

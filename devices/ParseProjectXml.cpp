@@ -1,7 +1,7 @@
 #include "ParseProjectXml.h"
 
 #include "XVPJHandler.h"
-#include "XmlFileReader.h"
+#include "project/XmlFileReader.h"
 
 bool parseProjectXml(HNode *pRoot, const QString &path, MProject *pProject, bool merging)
 {

@@ -2,11 +2,11 @@
 
 #include "RoomLists.h"
 
-#include "roomcombine/HRCGroupInfo.h"
-#include "roomcombine/RCCombo.h"
-#include "roomcombine/RCGroup.h"
-#include "roomcombine/RoomCombine.h"
-#include "roomcombine/RoomInfo.h"
+#include "devices/HRCGroupInfo.h"
+#include "devices/RCCombo.h"
+#include "devices/RCGroup.h"
+#include "devices/RoomCombine.h"
+#include "devices/RoomInfo.h"
 
 #include <QPointer>
 #include <QReadLocker>

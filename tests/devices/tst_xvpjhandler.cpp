@@ -8,15 +8,15 @@
 #include "devices/HParameterSet.h"
 #include "devices/HParameterSetList.h"
 #include "devices/HRoot.h"
+#include "devices/ParseProjectXml.h"
 #include "devices/ProxySettings.h"
+#include "devices/RCGroup.h"
+#include "devices/XVPJHandler.h"
 #include "project/MProject.h"
-#include "project/ParseProjectXml.h"
 #include "project/UArchive.h"
-#include "project/XVPJHandler.h"
 #include "project/XmlFileReader.h"
 #include "roomcombine/HRCGroup.h"
 #include "roomcombine/HRCRoom.h"
-#include "roomcombine/RCGroup.h"
 
 #include <QBuffer>
 #include <QDir>

@@ -1,12 +1,12 @@
 #include "XVPJHandler.h"
 
-#include "MProject.h"
-#include "devices/HChassis.h"
-#include "devices/HComposite.h"
-#include "devices/HNode.h"
-#include "devices/HParameterSetList.h"
-#include "devices/NodeCategory.h"
-#include "devices/ProxySettings.h"
+#include "HChassis.h"
+#include "HComposite.h"
+#include "HNode.h"
+#include "HParameterSetList.h"
+#include "NodeCategory.h"
+#include "ProxySettings.h"
+#include "project/MProject.h"
 
 #include <QApplication>
 #include <QDebug>

@@ -1,6 +1,6 @@
-#include "comms/TTransformFactory.h"
+#include "controls/TTransformFactory.h"
 
-#include "comms/TTransformRegistry.h"
+#include "controls/TTransformRegistry.h"
 
 #include "comms/TBin8.h"
 #include "comms/TChrL.h"

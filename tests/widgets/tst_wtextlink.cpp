@@ -5,9 +5,9 @@
 #include "StubTransform.h"
 #include "comms/TStrV.h"
 #include "controls/CControl.h"
-#include "controls/WTextLink.h"
 #include "controls/WWidgetFactory.h"
 #include "devices/HBlock.h"
+#include "widgets/WTextLink.h"
 
 #include <QQmlComponent>
 #include <QQmlEngine>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "XmlHandler.h"
-#include "devices/HNodeFactory.h"
+#include "HNodeFactory.h"
+#include "project/XmlHandler.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "XmlHandler.h"
+#include "project/XmlHandler.h"
 
 #include <QString>
 

@@ -1,0 +1,14 @@
+#include "MEngineTypes.h"
+
+#include "amplifiers/AmplifierTypes.h"
+#include "controls/WWidgetFactory.h"
+#include "roomcombine/RoomCombineTypes.h"
+#include "widgets/WidgetTypes.h"
+
+void MEngineTypes::registerAll()
+{
+    WWidgetFactory::registerWidgetTypes();
+    WidgetTypes::registerTypes();
+    RoomCombineTypes::registerTypes();
+    AmplifierTypes::registerTypes();
+}
