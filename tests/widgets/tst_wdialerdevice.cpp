@@ -421,10 +421,12 @@ void TestWDialerDevice::conferenceStaysOnAFlash()
     rig.click(pDialer, QStringLiteral("add"));
     QCOMPARE(pDialer->idString(), QStringLiteral("CONFERENCE"));
 
-    const int flashes = line.telephone.actions().size();
+    // The accept and that flash reach the device before the next flash is
+    // counted: read at once, the count could still miss the flash in flight.
+    QTRY_COMPARE_WITH_TIMEOUT(line.telephone.actions().size(), 5, Patience);
     rig.click(pDialer, QStringLiteral("add"));
     QCOMPARE(pDialer->idString(), QStringLiteral("CONFERENCE"));
-    QTRY_COMPARE_WITH_TIMEOUT(line.telephone.actions().size(), flashes + 1, Patience);
+    QTRY_COMPARE_WITH_TIMEOUT(line.telephone.actions().size(), 6, Patience);
     QCOMPARE(actionsOf(line.device).last(), QByteArray("MA \"Tel\">1=!"));
 }
 
