@@ -66,6 +66,14 @@ int IRestAPIClient::pendingCount() const
     return int(m_requests.size());
 }
 
+QList<const QTimer *> IRestAPIClient::deadlines() const
+{
+    QList<const QTimer *> timers;
+    for (const std::shared_ptr<Request> &pRequest : m_requests)
+        timers.append(&pRequest->deadline);
+    return timers;
+}
+
 bool IRestAPIClient::postRequest(const QString &ip, const QJsonDocument &body,
                                  SuccessHandler onSuccess, FailureHandler onFailure)
 {

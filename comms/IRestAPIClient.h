@@ -11,6 +11,7 @@
 #include <memory>
 
 class QNetworkReply;
+class QTimer;
 
 // Posts one JSON document to an ARX amplifier's REST endpoint and hands the
 // JSON reply, or a failure text, back through the callbacks and signals.
@@ -47,6 +48,8 @@ public:
     int transferTimeout() const { return m_transferTimeoutMs; }
     // Requests posted and not yet ended.
     int pendingCount() const;
+    // Test seam: the deadline of each request posted and not yet ended.
+    QList<const QTimer *> deadlines() const;
 
     // The user name and password of every amplifier.
     static QString credential();

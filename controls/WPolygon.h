@@ -52,6 +52,7 @@ public:
     // zero rectangle without vertices.
     QRectF boundingBox() const;
     bool isMovePending() const { return m_moveTimer.isActive(); }
+    const QTimer *vertexMoveTimer() const { return &m_moveTimer; }
     bool isGeometryDirty() const { return m_geometryDirty; }
 
     // The vertices as "x,y" pairs, each followed by a blank.

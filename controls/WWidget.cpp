@@ -382,6 +382,14 @@ void WWidget::setColorProperty(const char *name, const QString &text)
     setItemProperty(name, QColor::fromString(text));
 }
 
+QString WWidget::itemColorName(const char *name) const
+{
+    const QColor colour = itemProperty(name).value<QColor>();
+    if (!colour.isValid())
+        return QString();
+    return colour.name(colour.alpha() == 255 ? QColor::HexRgb : QColor::HexArgb);
+}
+
 QString WWidget::itemText() const
 {
     return itemProperty("text").toString();

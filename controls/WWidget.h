@@ -128,6 +128,9 @@ public:
     QVariant itemProperty(const char *name) const;
     // An unparsable text gives an invalid colour.
     void setColorProperty(const char *name, const QString &text);
+    // A colour property as the panel file writes colours: "#rrggbb", or
+    // "#aarrggbb" when it is not opaque; empty for no colour.
+    QString itemColorName(const char *name) const;
     QString itemText() const;
     // Sets the property to the path, or to the file URL of the unpacked
     // archive member of that file name.

@@ -106,7 +106,9 @@ public:
     int index1ForQuery() const { return m_index1ForQuery; }
     QString imageSet() const { return m_imageSet; }
 
-    // Test seams: the intervals of the two timers, and whether they run.
+    // Test seams: the two timers, shorter intervals, and whether they run.
+    const QTimer *pulseTimer() const { return &m_pulseTimer; }
+    const QTimer *holdOffTimer() const { return &m_holdOffTimer; }
     void setHoldOffInterval(int ms) { m_holdOffTimer.setInterval(ms); }
     void setPulseInterval(int ms) { m_pulseTimer.setInterval(ms); }
     bool isHoldingOff() const { return m_holdOffTimer.isActive(); }

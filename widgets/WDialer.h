@@ -102,7 +102,12 @@ public:
     bool isIdentityToggleRunning() const { return m_toggleTimer.isActive(); }
     bool isStatusWatchRunning() const { return m_statusTimer.isActive(); }
 
-    // Shorter waits for tests; the defaults are the constants above.
+    // Test seams: the four timers, and shorter waits; the defaults are the
+    // constants above.
+    const QTimer *durationTimer() const { return &m_durationTimer; }
+    const QTimer *callEndedTimer() const { return &m_callEndedTimer; }
+    const QTimer *statusTimer() const { return &m_statusTimer; }
+    const QTimer *identityToggleTimer() const { return &m_toggleTimer; }
     void setStatusInterval(int ms) { m_statusTimer.setInterval(ms); }
     void setCallEndedInterval(int ms) { m_callEndedTimer.setInterval(ms); }
     void setIdentityToggleInterval(int ms) { m_toggleTimer.setInterval(ms); }

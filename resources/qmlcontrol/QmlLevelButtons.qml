@@ -121,6 +121,7 @@ Item {
 
         Timer {
             id: flashTimer
+            objectName: "flashTimer"
             interval: 100
             onTriggered: stepButton.flash = false
         }
@@ -128,6 +129,7 @@ Item {
         // Held down, the button steps again after each 200 ms.
         Timer {
             id: holdTimer
+            objectName: "holdTimer"
             interval: 200
             onTriggered: {
                 if (!area.pressed)

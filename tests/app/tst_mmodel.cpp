@@ -17,19 +17,17 @@
 #include <memory>
 
 namespace {
-// A panel file with one scene whose one page holds a label 200 wide at the
-// left edge.
-QString writeOnePagePanel(const QString &page)
+// A panel file with one scene whose pages each hold a label 200 wide at
+// the left edge.
+QString writePanel(const QStringList &pages)
 {
-    const QString path = QDir::current().filePath(QStringLiteral("onepage.cpf"));
+    const QString path = QDir::current().filePath(QStringLiteral("pages.cpf"));
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return QString();
-    file.write(QStringLiteral(R"(<?xml version="1.0"?>
-<VDS>
-	<Scenes>
-		<Scene name="Only">
-			<Panels>
+    QString panels;
+    for (const QString &page : pages) {
+        panels += QStringLiteral(R"(
 				<Panel name="%1" type="complete">
 					<Controls>
 						<Control name="Title" type="Label">
@@ -45,13 +43,20 @@ QString writeOnePagePanel(const QString &page)
 							<Property name="attributes" />
 						</Control>
 					</Controls>
-				</Panel>
+				</Panel>)")
+                      .arg(page);
+    }
+    file.write(QStringLiteral(R"(<?xml version="1.0"?>
+<VDS>
+	<Scenes>
+		<Scene name="Only">
+			<Panels>%1
 			</Panels>
 		</Scene>
 	</Scenes>
 </VDS>
 )")
-                   .arg(page)
+                   .arg(panels)
                    .toUtf8());
     return path;
 }
@@ -101,29 +106,44 @@ void TestMModel::centerNeedsFlagOrToneEqPanel_data()
 {
     QTest::addColumn<QString>("horizcenter");
     QTest::addColumn<QString>("page");
+    QTest::addColumn<bool>("paged");
     QTest::addColumn<bool>("centred");
-    QTest::newRow("flag on, no page") << "1" << QString() << true;
-    QTest::newRow("flag off, no page") << "0" << QString() << false;
-    QTest::newRow("flag on") << "1" << "Main" << true;
-    QTest::newRow("flag off") << "0" << "Main" << false;
-    QTest::newRow("flag off, ToneEQ page") << "0" << "Mixer ToneEQ" << true;
-    QTest::newRow("flag off, Tone EQ page") << "0" << "Tone EQ" << false;
+    QTest::newRow("flag on, no page") << "1" << QString() << false << true;
+    QTest::newRow("flag off, no page") << "0" << QString() << false << false;
+    QTest::newRow("flag on") << "1" << "Main" << false << true;
+    QTest::newRow("flag off") << "0" << "Main" << false << false;
+    QTest::newRow("flag off, ToneEQ page") << "0" << "Mixer ToneEQ" << false << true;
+    QTest::newRow("flag off, Tone EQ page") << "0" << "Tone EQ" << false << false;
+    // The page shown first is a plain one; the operator pages on to the
+    // row's page.
+    QTest::newRow("flag on, paged on") << "1" << "Main" << true << true;
+    QTest::newRow("flag off, paged on") << "0" << "Main" << true << false;
+    QTest::newRow("flag off, paged to a ToneEQ page") << "0" << "Mixer ToneEQ" << true << true;
+    QTest::newRow("flag off, paged to a Tone EQ page") << "0" << "Tone EQ" << true << false;
+    QTest::newRow("flag off, paged to a toneeq page") << "0" << "Mixer toneeq" << true << false;
 }
 
 // The load ends with the refresh chain, which centres the pages in the
-// view's width; a page that is not centred keeps its label at the left.
+// view's width; paging to a ToneEQ page centres it too. A page that is not
+// centred keeps its label at the left.
 void TestMModel::centerNeedsFlagOrToneEqPanel()
 {
     QFETCH(QString, horizcenter);
     QFETCH(QString, page);
+    QFETCH(bool, paged);
     QFETCH(bool, centred);
     ModelFixture f;
     f.canvas.setAttribute("horizcenter", horizcenter);
     if (!page.isEmpty()) {
-        const QString path = writeOnePagePanel(page);
+        const QString path = writePanel(paged ? QStringList{QStringLiteral("Start"), page} : QStringList{page});
         QVERIFY(!path.isEmpty());
         f.model->loadProject(path);
         QVERIFY(f.model->currentPanel());
+        if (paged) {
+            QCOMPARE(f.model->currentPanel()->name(), QStringLiteral("Start"));
+            QCOMPARE(f.model->currentPanel()->childAt(0)->bounds().x() > 0, horizcenter == QLatin1String("1"));
+            QVERIFY(f.model->showPage(1));
+        }
         QCOMPARE(f.model->currentPanel()->name(), page);
         const QRectF b = f.model->currentPanel()->childAt(0)->bounds();
         QVERIFY(b.width() > 0);

@@ -60,6 +60,25 @@ QByteArray versionedPanel(const QByteArray &version)
     return panel;
 }
 
+// A design file cut off inside its first node: the reader stops.
+QByteArray brokenDesign()
+{
+    return QByteArrayLiteral("<Project version=\"4.3\"><Nodes><Node");
+}
+
+// A project archive of the one-fader panel (version 2.7) and the design,
+// each only when given.
+bool writeSite(const QString &path, bool withPanel, const QByteArray &design)
+{
+    ArchiveWriter writer;
+    if (withPanel)
+        writer.addFile("/Site.cpf", versionedPanel("2.7"));
+    if (!design.isEmpty())
+        writer.addFile("/project/Site.vpj", design);
+    writer.addFile("/image/none.png", QByteArray("x"));
+    return writer.writeTo(path);
+}
+
 int chassisCount(HRoot *pRoot)
 {
     int count = 0;
@@ -200,7 +219,7 @@ void TestMModelLoading::eachLoadStartsFromAnEmptyRecord()
 
 void TestMModelLoading::archiveMembers_data()
 {
-    QTest::addColumn<bool>("afterDesign");
+    QTest::addColumn<QStringList>("before");
     QTest::addColumn<bool>("withPanel");
     QTest::addColumn<QByteArray>("design");
     QTest::addColumn<int>("scenes");
@@ -210,26 +229,35 @@ void TestMModelLoading::archiveMembers_data()
     QTest::addColumn<QString>("version");
     const QByteArray demo = resourceBytes(QFINDTESTDATA("../../resources/demo/project/Demo.vpj"));
     const QByteArray none;
-    const QByteArray broken("<Project version=\"4.3\"><Nodes><Node");
+    const QByteArray broken = brokenDesign();
+    const QStringList fresh;
+    const QStringList afterDemo = {QStringLiteral("demo")};
     // The demo design holds the processor, the loudspeaker array and the ARX amplifier.
-    QTest::newRow("both members") << false << true << demo << 1 << 3 << true << true << "2.7";
-    QTest::newRow("no panel member") << false << false << demo << 0 << 3 << true << false << "3.1";
-    QTest::newRow("no design member") << false << true << none << 1 << 0 << false << false << "2.7";
+    QTest::newRow("both members") << fresh << true << demo << 1 << 3 << true << true << "2.7";
+    QTest::newRow("no panel member") << fresh << false << demo << 0 << 3 << true << false << "3.1";
+    QTest::newRow("no design member") << fresh << true << none << 1 << 0 << false << false << "2.7";
     // After the demo project (whose own design is the same): the second
     // design joins the devices read before instead of adding them again.
-    QTest::newRow("both members, after a design") << true << true << demo << 1 << 3 << true << true << "2.7";
+    QTest::newRow("both members, after a design") << afterDemo << true << demo << 1 << 3 << true << true << "2.7";
     // Without a design the devices of the one before go, and so does its path.
-    QTest::newRow("no design member, after a design") << true << true << none << 1 << 0 << false << false
+    QTest::newRow("no design member, after a design") << afterDemo << true << none << 1 << 0 << false << false
                                                      << "2.7";
     // A design that fails forgets the path but prunes nothing: the devices
     // read before stay, and the panel binds to them.
-    QTest::newRow("unreadable design, after a design") << true << true << broken << 1 << 3 << false << true
+    QTest::newRow("unreadable design, after a design") << afterDemo << true << broken << 1 << 3 << false << true
                                                        << "2.7";
+    // The first design after a project without one is read afresh.
+    QTest::newRow("both members, after a panel-only project")
+        << QStringList{"demo", "panel only"} << true << demo << 1 << 3 << true << true << "2.7";
+    // With no design remembered, what a failed design left is pruned
+    // before the next one is read afresh: its devices are not doubled.
+    QTest::newRow("both members, after an unreadable design")
+        << QStringList{"demo", "unreadable design"} << true << demo << 1 << 3 << true << true << "2.7";
 }
 
 void TestMModelLoading::archiveMembers()
 {
-    QFETCH(bool, afterDesign);
+    QFETCH(QStringList, before);
     QFETCH(bool, withPanel);
     QFETCH(QByteArray, design);
     QFETCH(int, scenes);
@@ -237,20 +265,23 @@ void TestMModelLoading::archiveMembers()
     QFETCH(bool, designKept);
     QFETCH(bool, bound);
     QFETCH(QString, version);
-    ArchiveWriter writer;
-    if (withPanel)
-        writer.addFile("/Site.cpf", versionedPanel("2.7"));
-    if (!design.isEmpty())
-        writer.addFile("/project/Site.vpj", design);
-    writer.addFile("/image/none.png", QByteArray("x"));
     const QString path = QDir::current().filePath("site.cpz");
-    QVERIFY(writer.writeTo(path));
+    QVERIFY(writeSite(path, withPanel, design));
 
     ModelFixture f;
-    if (afterDesign) {
-        f.model->loadProject(MModel::projectFilePath());
-        QCOMPARE(chassisCount(f.model->root()), 3);
-        QVERIFY(!f.model->designPath().isEmpty());
+    for (const QString &step : before) {
+        if (step == QLatin1String("demo")) {
+            f.model->loadProject(MModel::projectFilePath());
+            QCOMPARE(chassisCount(f.model->root()), 3);
+            QVERIFY(!f.model->designPath().isEmpty());
+        } else {
+            const QString earlier = QDir::current().filePath("earlier.cpz");
+            const bool unreadable = step == QLatin1String("unreadable design");
+            QVERIFY(writeSite(earlier, true, unreadable ? brokenDesign() : QByteArray()));
+            f.model->loadProject(earlier);
+            QVERIFY(f.model->designPath().isEmpty());
+            QCOMPARE(chassisCount(f.model->root()), unreadable ? 3 : 0);
+        }
     }
     QSignalSpy enabled(f.model.get(), &MModel::enableConnection);
     f.model->loadProject(path);

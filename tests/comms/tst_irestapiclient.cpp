@@ -12,6 +12,7 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QSignalSpy>
+#include <QTimer>
 
 #include <memory>
 
@@ -72,6 +73,7 @@ private slots:
     void postCarriesCredentialAndBody();
     void failuresEndOnce_data();
     void failuresEndOnce();
+    void eachRequestRunsTheTransferTimeout();
     void deletedClientCallsNothing();
 
 private:
@@ -228,6 +230,36 @@ void TestIRestAPIClient::failuresEndOnce()
     QCOMPARE(failed.size(), 1);
     QCOMPARE(succeeded.size(), 1);
     QCOMPARE(client.pendingCount(), 0);
+}
+
+// The tests above shorten the time-out; a client as made gives every
+// request 5 s from the post to its last byte, and a request keeps the
+// time-out it was posted with.
+void TestIRestAPIClient::eachRequestRunsTheTransferTimeout()
+{
+    m_amplifier.setRestMode(SimulatedArxAmplifier::RestMode::Silent);
+    IRestAPIClient client;
+    QCOMPARE(client.transferTimeout(), 5000);
+    QSignalSpy posted(&m_amplifier, &SimulatedArxAmplifier::postReceived);
+    QVERIFY(client.postRequest(QStringLiteral("127.0.0.1"), readDocument(), {}, {}));
+    client.setTransferTimeout(400);
+    QVERIFY(client.postRequest(QStringLiteral("127.0.0.1"), readDocument(), {}, {}));
+    client.setTransferTimeout(0);
+    QCOMPARE(client.transferTimeout(), 5000);
+
+    const QList<const QTimer *> deadlines = client.deadlines();
+    QCOMPARE(deadlines.size(), 2);
+    QCOMPARE(deadlines.at(0)->interval(), 5000);
+    QCOMPARE(deadlines.at(1)->interval(), 400);
+    for (const QTimer *pDeadline : deadlines) {
+        QVERIFY(pDeadline->isActive());
+        QVERIFY(pDeadline->isSingleShot());
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(posted.size(), 2, Patience);
+    // The shorter one ends first, the other still waits.
+    QTRY_COMPARE_WITH_TIMEOUT(client.pendingCount(), 1, Patience);
+    QCOMPARE(client.deadlines().constFirst()->interval(), 5000);
+    m_amplifier.setRestMode(SimulatedArxAmplifier::RestMode::Answer);
 }
 
 // A client deleted with a request in flight calls none of its callbacks.

@@ -567,8 +567,54 @@ private slots:
 
         manager.setSubscribed(true);
         QCOMPARE(manager.addRequest(get, 0, &first, QString()), QStringLiteral("SUB"));
+        // The protocol registers the subscription text it sends; from then
+        // on the same request, and the text itself, are sent no more.
+        const QString subscription = QStringLiteral("SUB \"GA\"Gain1\">2\"");
+        QCOMPARE(manager.addRequest(subscription, 0, &first, QString()), QStringLiteral("SUB"));
+        QCOMPARE(manager.addRequest(get, 0, &first, QString()), QString());
+        QCOMPARE(manager.addRequest(subscription, 0, &first, QString()), QString());
+        QCOMPARE(manager.addRequest(get, 0, &first, QString()), QString());
+        QCOMPARE(manager.routeReply(subscription + QStringLiteral(",yes")).size(), 1);
         manager.unsubscribeAll(false);
         QVERIFY(manager.isEmpty());
+    }
+
+    void connectionActive_data()
+    {
+        QTest::addColumn<QList<int>>("states"); // the device's answers: 1 subscribed, 0 refused
+        QTest::addColumn<bool>("asks");
+        QTest::newRow("no subscription state") << QList<int>{} << true;
+        QTest::newRow("subscribed") << QList<int>{1} << false;
+        QTest::newRow("subscription refused") << QList<int>{0} << false;
+        QTest::newRow("refused, then subscribed") << QList<int>{0, 1} << false;
+    }
+
+    // A connection that becomes active asks for the connection subscription
+    // only while it has no subscription state; one the device has answered,
+    // either way, is asked nothing again.
+    void connectionActive()
+    {
+        QFETCH(QList<int>, states);
+        QFETCH(bool, asks);
+        RecordingTcpClient client;
+        client.setConnected(true);
+        SMSubscriptionManager manager;
+        manager.setInterface(&client);
+        QVERIFY(client.sent.isEmpty());
+        for (int state : states)
+            client.setSubscribed(state == 1);
+        emit client.connectionActive();
+        QCOMPARE(client.sentData(), asks ? QList<QByteArray>{"SUB\r"} : QList<QByteArray>{});
+        if (asks) {
+            QCOMPARE(client.sent.first().type, int(IInterface::SendWaitReply));
+            QCOMPARE(client.sent.first().expectedReply, QByteArray("SUB"));
+            QCOMPARE(client.sent.first().timeoutMs, 200);
+        }
+        // Straight on the slot, as the protocol's first request after an
+        // empty table calls it: the same rule.
+        client.sent.clear();
+        manager.onConnectionActive();
+        QCOMPARE(client.sentData(), asks ? QList<QByteArray>{"SUB\r"} : QList<QByteArray>{});
     }
 
     void levelLists_data()

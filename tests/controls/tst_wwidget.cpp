@@ -212,6 +212,7 @@ void TestWWidget::noItemHandlesNothing()
     widget.layoutIn(QRectF(0, 0, 100, 100));
     widget.setItemVisible(false);
     widget.setColorProperty("fieldColor", QStringLiteral("red"));
+    QVERIFY(widget.itemColorName("fieldColor").isEmpty());
 }
 
 void TestWWidget::itemOfWrongTypeIsNotUsed()
@@ -350,12 +351,14 @@ void TestWWidget::colorProperty_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QColor>("expected");
+    QTest::addColumn<QString>("colorName");
 
-    QTest::newRow("name") << "red" << QColor(Qt::red);
-    QTest::newRow("hex") << "#00ff00" << QColor(0, 255, 0);
-    QTest::newRow("hex with alpha") << "#800000ff" << QColor(0, 0, 255, 128);
-    QTest::newRow("unparsable") << "reddish" << QColor();
-    QTest::newRow("empty") << "" << QColor();
+    QTest::newRow("name") << "red" << QColor(Qt::red) << "#ff0000";
+    QTest::newRow("hex") << "#00ff00" << QColor(0, 255, 0) << "#00ff00";
+    QTest::newRow("hex with alpha") << "#800000ff" << QColor(0, 0, 255, 128) << "#800000ff";
+    QTest::newRow("hex in capitals") << "#FF8000" << QColor(255, 128, 0) << "#ff8000";
+    QTest::newRow("unparsable") << "reddish" << QColor() << "";
+    QTest::newRow("empty") << "" << QColor() << "";
 }
 
 void TestWWidget::colorProperty()
@@ -368,6 +371,9 @@ void TestWWidget::colorProperty()
     const QVariant value = w.pRoot->property("fieldColor");
     QCOMPARE(value.metaType(), QMetaType::fromType<QColor>());
     QCOMPARE(value.value<QColor>(), expected);
+    // Read back as the panel file writes a colour.
+    QTEST(w.pWidget->itemColorName("fieldColor"), "colorName");
+    QVERIFY(w.pWidget->itemColorName("noSuchColor").isEmpty());
 }
 
 void TestWWidget::isType()

@@ -188,6 +188,7 @@ void TestHRCGroupInfo::parseRoomKey_data()
     QTest::newRow("four parts") << "RK_1_2_3" << false << -1 << -1;
     QTest::newRow("two parts") << "RK_1" << false << -1 << -1;
     QTest::newRow("group no number") << "RK_x_2" << true << 0 << 2;
+    QTest::newRow("numbers of two digits") << "RK_12_10" << true << 12 << 10;
     QTest::newRow("empty") << "" << false << -1 << -1;
 }
 

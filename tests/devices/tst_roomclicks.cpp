@@ -76,6 +76,8 @@ private slots:
     void click_data();
     void click();
     void groupOfOneRoomHasNothingToClick();
+    void singleCommandsNameTheFirstRoom_data();
+    void singleCommandsNameTheFirstRoom();
     void parseStateReply_data();
     void parseStateReply();
     void stateReply_data();
@@ -103,6 +105,8 @@ void TestRoomClicks::click_data()
         << false << Lists{{2}} << 0 << 3 << "SRC 1,[2,3]\r" << "crimson" << Lists{{2, 3}, {}, {}};
     QTest::newRow("a split that leaves one room")
         << false << Lists{{2, 3}} << 0 << 3 << "SRC 1,2,3,S\r" << "lightgray" << Lists{{2}, {}, {}};
+    QTest::newRow("a split of the first of two rooms")
+        << false << Lists{{2, 3}} << 0 << 2 << "SRC 1,3,2,S\r" << "lightgray" << Lists{{3}, {}, {}};
     QTest::newRow("a split from three rooms")
         << false << Lists{{2, 3, 4}} << 0 << 4 << "SRC 1,[2,3]\r" << "lightgray"
         << Lists{{2, 3}, {}, {}};
@@ -165,6 +169,53 @@ void TestRoomClicks::groupOfOneRoomHasNothingToClick()
     QCOMPARE(info.roomColor(2, 1), QStringLiteral("lightgray"));
     // A group that does not exist neither.
     QCOMPARE(info.roomClicked(1, 3, 0, &colour), QString());
+}
+
+void TestRoomClicks::singleCommandsNameTheFirstRoom_data()
+{
+    QTest::addColumn<bool>("join");
+    QTest::addColumn<QList<int>>("combination");
+    QTest::addColumn<int>("room");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QList<int>>("after");
+
+    // A click's split leaves one room, which its command names; the join
+    // and split steps themselves name the combination's first room, seen
+    // here with more rooms left than a click's single command has.
+    QTest::newRow("split of the first") << false << QList<int>{2, 5, 7} << 2 << "SRC 1,5,2,S\r"
+                                        << QList<int>{5, 7};
+    QTest::newRow("split of the middle") << false << QList<int>{2, 5, 7} << 5 << "SRC 1,2,5,S\r"
+                                         << QList<int>{2, 7};
+    QTest::newRow("split of the last") << false << QList<int>{2, 5, 7} << 7 << "SRC 1,2,7,S\r"
+                                       << QList<int>{2, 5};
+    QTest::newRow("split, first in list order") << false << QList<int>{7, 2, 5} << 2 << "SRC 1,7,2,S\r"
+                                                << QList<int>{7, 5};
+    QTest::newRow("split of the last room") << false << QList<int>{4} << 4 << "" << QList<int>{};
+    QTest::newRow("join, first in list order") << true << QList<int>{5, 2, 7} << 3 << "SRC 1,5,3,J\r"
+                                               << QList<int>{5, 2, 7, 3};
+    QTest::newRow("join of a room already in it") << true << QList<int>{5, 2} << 2 << ""
+                                                  << QList<int>{5, 2};
+}
+
+void TestRoomClicks::singleCommandsNameTheFirstRoom()
+{
+    QFETCH(bool, join);
+    QFETCH(QList<int>, combination);
+    QFETCH(int, room);
+    QFETCH(QList<int>, after);
+
+    HRCGroupInfo info;
+    addHall(info);
+    setLists(info, {combination});
+    QWriteLocker locker(info.lock());
+    RCGroup *pGroup = info.findGroup(1);
+    const RoomInfo *pInfo = info.findRoom(1, room);
+    QVERIFY(pInfo);
+    bool flag = false;
+    const QString text = join ? pGroup->joinRoomToCombo(room, 0, pInfo, &flag)
+                              : pGroup->splitRoomFromCombo(room, 0, pInfo, &flag);
+    QTEST(text, "text");
+    QCOMPARE(pGroup->combo(0)->roomIds(), after);
 }
 
 void TestRoomClicks::parseStateReply_data()

@@ -105,6 +105,7 @@ private slots:
     void roomsUpToTheFirstGap();
     void mergeRefreshesExistingRooms();
     void idThatIsNoNumber();
+    void idIsReadAsDecimal();
     void withoutChassis();
     void queryIsPendingForItsInterval();
     void replyReachesEveryRoom();
@@ -203,6 +204,43 @@ void TestHRCGroup::idThatIsNoNumber()
     pGroup->buildChildren(&factory, false);
     QCOMPARE(pGroup->groupId(), 0);
     QCOMPARE(roomLabels(*pGroup), QStringList{"[Zero-One]"});
+}
+
+// Group 12 is group 12 everywhere: in its rooms, its query, the commands
+// of a click, the processor's report and a copy of the group; read in
+// another base it would be 10 or 18, which have no rooms here.
+void TestHRCGroup::idIsReadAsDecimal()
+{
+    HChassis chassis;
+    HRCGroupInfo *pInfo = chassis.roomCombineInfo();
+    for (int room = 1; room <= 4; ++room)
+        pInfo->addRoom(room, QStringLiteral("Hall-%1").arg(room), 12, 1, 70 + room, {});
+    HRCGroup *pGroup = addGroup(chassis, QStringLiteral("12"));
+    HNodeFactory factory;
+    pGroup->buildChildren(&factory, false);
+    QCOMPARE(pGroup->groupId(), 12);
+    QCOMPARE(roomLabels(*pGroup), (QStringList{"[Hall-1]", "[Hall-2]", "[Hall-3]", "[Hall-4]"}));
+    QCOMPARE(pGroup->stateQueryCommand(), QStringLiteral("GRC 12\r"));
+
+    RoomSignals second(pGroup->childAt(1));
+    pGroup->childAt(0)->controlClicked();
+    pGroup->childAt(1)->controlClicked();
+    QVERIFY(second.messages.wait(5000));
+    QCOMPARE(second.messages.first(), (QVariantList{QStringLiteral("SRC 12,[1,2]\r"), 2}));
+    pGroup->childAt(1)->controlClicked();
+    QTRY_COMPARE_WITH_TIMEOUT(second.messages.size(), 2, 5000);
+    QCOMPARE(second.messages.last(), (QVariantList{QStringLiteral("SRC 12,1,2,S\r"), 2}));
+
+    pGroup->handleQueryResponse(QStringLiteral("GRC 12,[1,3,4]\r"));
+    QCOMPARE(pInfo->roomColor(12, 4), QStringLiteral("crimson"));
+    QCOMPARE(pInfo->roomColor(12, 2), QStringLiteral("lightgray"));
+    QStringList names;
+    pGroup->childAt(3)->combinedRoomNames(0, &names);
+    QCOMPARE(names, (QStringList{"1", "3"}));
+
+    HRCGroupInfo copy;
+    pInfo->copyGroupTo(&copy, QStringLiteral("12"));
+    QCOMPARE(copy.rooms().keys(), (QStringList{"RK_12_1", "RK_12_2", "RK_12_3", "RK_12_4"}));
 }
 
 void TestHRCGroup::withoutChassis()

@@ -19,11 +19,13 @@
 #include "roomcombine/WRoomSelection.h"
 
 #include <QBuffer>
+#include <QColor>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QQmlComponent>
 #include <QQmlEngine>
 #include <QQuickItem>
+#include <QQuickWindow>
 #include <QRegularExpression>
 #include <QSignalSpy>
 
@@ -134,6 +136,7 @@ private slots:
     void vertexMoveWaitsAndTheLastWins();
     void vertexMoveToItsOwnPlaceDoesNothing();
     void vertexMoveOutsideTheListNormalises();
+    void outlineTextExtendsTheOutline();
     void savedOutlineReadsBack();
     void itemHasContentsAndTakesNoEdits();
 
@@ -142,6 +145,8 @@ private slots:
     void opacitiesFromThePanelFileAreWrittenBack();
     void pressesReachTheRoomOnlyInsideAndConnected_data();
     void pressesReachTheRoomOnlyInsideAndConnected();
+    void itemPassesPressesOutsideTheOutlineOn_data();
+    void itemPassesPressesOutsideTheOutlineOn();
     void plainNodeShowsBlack();
     void failureBoxNeedsTheInterface();
     void releasedRoomHearsNoMore();
@@ -155,6 +160,8 @@ private slots:
     void activeComboCountsTheFirstUpdate_data();
     void activeComboCountsTheFirstUpdate();
     void activeComboFollowsReports();
+    void activeComboAttributes_data();
+    void activeComboAttributes();
     void minimumExtents();
 
 private:
@@ -282,9 +289,13 @@ void TestRoomWidgets::vertexMoveWaitsAndTheLastWins()
     polygon.setWidget(pItem.get());
     polygon.readAttribute(QStringLiteral("polygon"), WPolygon::vertexText(kSquare));
 
+    // A drag pauses for 100 ms before the vertex moves.
+    QCOMPARE(polygon.vertexMoveTimer()->interval(), 100);
+    QVERIFY(polygon.vertexMoveTimer()->isSingleShot());
     polygon.placeAt(QPointF(12, 1), 1, true);
     polygon.placeAt(QPointF(14, 2), 1, true);
     QVERIFY(polygon.isMovePending());
+    QCOMPARE(polygon.vertexMoveTimer()->interval(), 100);
     QCOMPARE(polygon.vertices(), kSquare);
     QTRY_VERIFY(!polygon.isMovePending());
     QCOMPARE(polygon.vertices(), (Points{{0, 0}, {14, 2}, {10, 10}, {0, 10}}));
@@ -343,6 +354,25 @@ void TestRoomWidgets::vertexMoveOutsideTheListNormalises()
     QTRY_VERIFY(!polygon.isMovePending());
     QCOMPARE(pItem->x(), 104.0);
     QCOMPARE(pItem->property("repaints").toInt(), 1);
+}
+
+// Each vertex text of the panel file adds to the outline read so far; the
+// QML item gets the whole of it.
+void TestRoomWidgets::outlineTextExtendsTheOutline()
+{
+    QQmlComponent component(&m_engine);
+    component.setData(kCountingItem, QUrl());
+    std::unique_ptr<QQuickItem> pItem(qobject_cast<QQuickItem *>(component.create()));
+    QVERIFY(pItem);
+    WPolygon polygon;
+    polygon.setWidget(pItem.get());
+    QVERIFY(polygon.readAttribute(QStringLiteral("polygon"), QStringLiteral("0,0 10,0 ")));
+    QVERIFY(polygon.readAttribute(QStringLiteral("polygon"), QStringLiteral("10,10 0,10 ")));
+    QCOMPARE(polygon.vertices(), kSquare);
+    QCOMPARE(jsonPoints(pItem->property("polygon").toString()), kSquare);
+    QCOMPARE(pItem->property("model").toList().size(), kSquare.size());
+    QVERIFY(polygon.containsPoint(5, 5));
+    QCOMPARE(savedValue(written(&polygon), QStringLiteral("polygon")), QStringLiteral("0,0 10,0 10,10 0,10 "));
 }
 
 void TestRoomWidgets::savedOutlineReadsBack()
@@ -490,6 +520,70 @@ void TestRoomWidgets::pressesReachTheRoomOnlyInsideAndConnected()
     QCOMPARE(clicks.count(), clicked ? 1 : 0);
     if (clicked)
         QCOMPARE(clicks.first().first().toInt(), 2);
+    room.pWidget->setControl(nullptr);
+}
+
+void TestRoomWidgets::itemPassesPressesOutsideTheOutlineOn_data()
+{
+    QTest::addColumn<QPoint>("point");
+    QTest::addColumn<bool>("clicked");
+    QTest::addColumn<int>("below");
+
+    // A triangle in the item's upper left half.
+    QTest::newRow("inside the outline") << QPoint(20, 20) << true << 0;
+    QTest::newRow("on the slanted edge") << QPoint(50, 50) << true << 0;
+    QTest::newRow("inside the item, outside the outline") << QPoint(80, 80) << false << 1;
+    QTest::newRow("outside the item") << QPoint(150, 150) << false << 1;
+}
+
+// The shipped item takes a press only inside the outline; one outside it
+// goes on to the item below, which may be the neighbouring room.
+void TestRoomWidgets::itemPassesPressesOutsideTheOutlineOn()
+{
+    QFETCH(QPoint, point);
+    QFETCH(bool, clicked);
+    QFETCH(int, below);
+
+    QQuickWindow window;
+    window.resize(200, 200);
+    QQmlComponent belowComponent(&m_engine);
+    belowComponent.setData("import QtQuick\nMouseArea { property int presses: 0\n"
+                           "width: 200; height: 200\nonPressed: presses = presses + 1 }\n",
+                           QUrl());
+    std::unique_ptr<QQuickItem> pBelow(qobject_cast<QQuickItem *>(belowComponent.create()));
+    QVERIFY2(pBelow, qPrintable(belowComponent.errorString()));
+    pBelow->setParentItem(window.contentItem());
+
+    StubInterface transport;
+    transport.setConnected(true);
+    PVDSProtocol vds;
+    vds.setInterface(&transport);
+    Rooms rooms(4);
+    QObject interface;
+    interface.setProperty("connectInd", QStringLiteral("../../images/skins/Light/indicator_grn.png"));
+    FakePanelHost host;
+    host.pInterface = &interface;
+    CControl control;
+    control.setModel(&host);
+    Shipped<WRoomSelection> room(m_engine, "qrc:/qmlcontrol/QmlRoomSelector.qml");
+    QVERIFY(room.pWidget);
+    room.pWidget->setControl(&control);
+    room.pWidget->setNode(rooms.room(2));
+    room.pWidget->setProtocol(&vds);
+    QVERIFY(room.pWidget->readAttribute(QStringLiteral("width"), QStringLiteral("100")));
+    QVERIFY(room.pWidget->readAttribute(QStringLiteral("height"), QStringLiteral("100")));
+    QVERIFY(room.pWidget->readAttribute(QStringLiteral("polygon"), QStringLiteral("0,0 100,0 0,100 ")));
+    room.pItem->setParentItem(window.contentItem());
+    room.pItem->setVisible(true);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QSignalSpy clicks(rooms.room(2), &HRCRoom::roomControlClicked);
+
+    QTest::mousePress(&window, Qt::LeftButton, {}, point);
+    QTest::mouseRelease(&window, Qt::LeftButton, {}, point);
+    QCOMPARE(clicks.count(), clicked ? 1 : 0);
+    QCOMPARE(pBelow->property("presses").toInt(), below);
+    room.pItem->setParentItem(nullptr);
     room.pWidget->setControl(nullptr);
 }
 
@@ -684,6 +778,50 @@ void TestRoomWidgets::activeComboFollowsReports()
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     QVERIFY(label.pWidget->roomNames().isEmpty());
+}
+
+void TestRoomWidgets::activeComboAttributes_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("property");
+    QTest::addColumn<QVariant>("expected");
+
+    QTest::newRow("color") << "color" << "#102030" << "textColor" << QVariant(QColor(0x10, 0x20, 0x30));
+    QTest::newRow("scale") << "scale" << "1.5" << "textScale" << QVariant(1.5);
+    QTest::newRow("bordercolor") << "bordercolor" << "red" << "borderColor" << QVariant(QColor(Qt::red));
+    QTest::newRow("borderwidth") << "borderwidth" << "2.5" << "borderWidth" << QVariant(2.5);
+    QTest::newRow("autosize true") << "autosize" << "true" << "autoSize" << QVariant(true);
+    QTest::newRow("autosize false") << "autosize" << "false" << "autoSize" << QVariant(false);
+    QTest::newRow("autosize in capitals") << "autosize" << "True" << "autoSize" << QVariant(false);
+    QTest::newRow("autosize as a number") << "autosize" << "1" << "autoSize" << QVariant(false);
+}
+
+// Each attribute of the panel file lands on its property of the label's
+// item; "autosize" counts only as the text "true".
+void TestRoomWidgets::activeComboAttributes()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QString, property);
+    QFETCH(QVariant, expected);
+
+    Shipped<WActiveCombo> label(m_engine, "qrc:/qmlcontrol/QmlActiveRoomCombo.qml");
+    QVERIFY(label.pWidget);
+    const QByteArray key = property.toLatin1();
+    // From the opposite of the expected value, so that a read that leaves
+    // the property alone cannot pass.
+    if (expected.metaType() == QMetaType::fromType<bool>())
+        label.pItem->setProperty(key.constData(), !expected.toBool());
+    QVERIFY(label.pWidget->readAttribute(name, value));
+    const QVariant shown = label.pItem->property(key.constData());
+    if (expected.metaType() == QMetaType::fromType<QColor>())
+        QCOMPARE(shown.value<QColor>(), expected.value<QColor>());
+    else if (expected.metaType() == QMetaType::fromType<bool>())
+        QCOMPARE(shown.toBool(), expected.toBool());
+    else
+        QCOMPARE(shown.toDouble(), expected.toDouble());
+    QVERIFY(!label.pWidget->readAttribute(QStringLiteral("AutoSize"), QStringLiteral("true")));
 }
 
 void TestRoomWidgets::minimumExtents()

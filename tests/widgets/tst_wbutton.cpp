@@ -121,6 +121,9 @@ private slots:
     void toggleOrPulseWithoutEntrySendsNothing();
     void repliesHeldOffAfterPressAndRelease();
     void pulseFlipsBackWithoutRestarting();
+    void timersRunTheirOwnIntervals();
+    void codeTexts_data();
+    void codeTexts();
     void logicIndexes_data();
     void logicIndexes();
     void texts_data();
@@ -343,6 +346,53 @@ void TestWButton::pulseFlipsBackWithoutRestarting()
     QTRY_VERIFY_WITH_TIMEOUT(!pButton->isPulsing(), 5000);
     QVERIFY(pButton->itemProperty("checked").toBool());
     QCOMPARE(rig.protocol.sends.size(), 2);
+}
+
+// The tests above shorten the two timers; the button itself runs them for
+// 200 ms (pulse) and 5 s (hold-off), each once per start.
+void TestWButton::timersRunTheirOwnIntervals()
+{
+    ButtonRig rig;
+    WButton *pButton = boundButton(rig, {{"action", "pulse"}}, {{"index1", "2"}, {"set", "F,O,T,P"}, {"transform", "bin8"}});
+    QVERIFY(pButton);
+    const QTimer *pPulse = pButton->pulseTimer();
+    const QTimer *pHoldOff = pButton->holdOffTimer();
+    QCOMPARE(pPulse->interval(), 200);
+    QVERIFY(pPulse->isSingleShot());
+    QCOMPARE(pHoldOff->interval(), 5000);
+    QVERIFY(pHoldOff->isSingleShot());
+
+    pButton->outputPressed();
+    QVERIFY(pPulse->isActive());
+    QVERIFY(pHoldOff->isActive());
+    QCOMPARE(pPulse->interval(), 200);
+    QCOMPARE(pHoldOff->interval(), 5000);
+}
+
+void TestWButton::codeTexts_data()
+{
+    QTest::addColumn<bool>("isAction");
+    QTest::addColumn<int>("code");
+    QTest::addColumn<QString>("text");
+
+    QTest::newRow("first action") << true << 0 << "alternating";
+    QTest::newRow("last action") << true << 7 << "showConnectionStatus";
+    QTest::newRow("past the last action") << true << 8 << "alternating";
+    QTest::newRow("negative action") << true << -1 << "alternating";
+    QTest::newRow("first type") << false << 0 << "mute";
+    QTest::newRow("last type") << false << 7 << "connectionIndicator";
+    QTest::newRow("past the last type") << false << 8 << "mute";
+    QTest::newRow("negative type") << false << -1 << "mute";
+}
+
+// What a button saves for its action and type: a code outside the lists
+// saves as the default.
+void TestWButton::codeTexts()
+{
+    QFETCH(bool, isAction);
+    QFETCH(int, code);
+    QFETCH(QString, text);
+    QCOMPARE(isAction ? WButton::actionText(code) : WButton::typeText(code), text);
 }
 
 void TestWButton::logicIndexes_data()

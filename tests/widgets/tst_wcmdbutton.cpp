@@ -8,6 +8,7 @@
 #include "widgets/WCmdButton.h"
 
 #include <QBuffer>
+#include <QFont>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QUrl>
@@ -60,6 +61,8 @@ private slots:
     void linkedAcrossThePanel();
     void onImage_data();
     void onImage();
+    void textSize_data();
+    void textSize();
     void attributes();
     void savedAlwaysWithItsCommand();
 };
@@ -170,6 +173,33 @@ void TestWCmdButton::onImage()
         QCOMPARE(shown, path);
         QCOMPARE(WCmdButton::picturePath(value), path);
     }
+}
+
+void TestWCmdButton::textSize_data()
+{
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("pixelSize");
+
+    // On an item 80 high: half its height for a sign, 0.625 of that for a
+    // longer text.
+    QTest::newRow("one sign") << "+" << 40;
+    QTest::newRow("one letter") << "A" << 40;
+    QTest::newRow("two letters") << "Go" << 25;
+    QTest::newRow("a word") << "PRESET" << 25;
+}
+
+void TestWCmdButton::textSize()
+{
+    QFETCH(QString, title);
+    QFETCH(int, pixelSize);
+
+    ButtonRig rig;
+    WCmdButton *pButton = addCmdButton(rig, {{"width", "200"}, {"height", "80"}, {"title", title}});
+    QVERIFY(pButton);
+    auto *pLabel = pButton->item()->findChild<QQuickItem *>(QStringLiteral("label"));
+    QVERIFY(pLabel);
+    QCOMPARE(pLabel->property("text").toString(), title);
+    QCOMPARE(pLabel->property("font").value<QFont>().pixelSize(), pixelSize);
 }
 
 void TestWCmdButton::attributes()

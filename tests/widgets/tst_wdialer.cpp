@@ -11,6 +11,7 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QSignalSpy>
 
@@ -63,6 +64,7 @@ private slots:
     void identityReplies_data();
     void identityReplies();
     void identityQueriesStopAfterFortyOne();
+    void timersRunTheirOwnIntervals();
     void statusWatch();
     void noConnectionOutlastsCallEnded();
     void callOrEnd();
@@ -334,7 +336,7 @@ void TestWDialer::identityQueriesStopAfterFortyOne()
             break;
         ++switches;
     }
-    QCOMPARE(switches, WDialer::MaxIdentityToggles + 1);
+    QCOMPARE(switches, 41);
     QVERIFY(!pDialer->isIdentityToggleRunning());
     rig.replyIdentity(pDialer, "10:42&&");
     QVERIFY(!QTest::qWaitFor([&]() { return pTransform->readSubIndex() == 2; }, 100));
@@ -344,6 +346,36 @@ void TestWDialer::identityQueriesStopAfterFortyOne()
     rig.replyState(pDialer, "INCOMING");
     QCOMPARE(pDialer->identityToggleCount(), 0);
     QVERIFY(pDialer->isIdentityToggleRunning());
+}
+
+// The tests around shorten the timers; the dialer itself counts the call
+// every second, shows "Call Ended" for 2 s, watches the block's answers
+// for 5 s and asks for the caller every 490 ms.
+void TestWDialer::timersRunTheirOwnIntervals()
+{
+    DialerRig rig;
+    WDialer *pDialer = rig.addDialer();
+    QVERIFY(pDialer);
+    QCOMPARE(pDialer->durationTimer()->interval(), 1000);
+    QVERIFY(!pDialer->durationTimer()->isSingleShot());
+    QCOMPARE(pDialer->callEndedTimer()->interval(), 2000);
+    QVERIFY(pDialer->callEndedTimer()->isSingleShot());
+    QCOMPARE(pDialer->statusTimer()->interval(), 5000);
+    QVERIFY(pDialer->statusTimer()->isSingleShot());
+    QCOMPARE(pDialer->identityToggleTimer()->interval(), 490);
+    QVERIFY(!pDialer->identityToggleTimer()->isSingleShot());
+
+    // A ringing call asks on at that pace: a switch to the caller's
+    // sub-index comes neither at once nor only after seconds.
+    TTransform *pTransform = pDialer->transform();
+    rig.replyState(pDialer, "INCOMING");
+    QVERIFY(pDialer->isIdentityToggleRunning());
+    rig.replyIdentity(pDialer, "10:42&&");
+    QCOMPARE(pTransform->readSubIndex(), 1);
+    QElapsedTimer clock;
+    clock.start();
+    QTRY_COMPARE_WITH_TIMEOUT(pTransform->readSubIndex(), 2, 4900);
+    QVERIFY2(clock.elapsed() >= 200, qPrintable(QString::number(clock.elapsed())));
 }
 
 // The block's answers keep the status watch from running out; while the

@@ -9,6 +9,7 @@
 
 #include <QBuffer>
 #include <QColor>
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QXmlStreamReader>
@@ -61,6 +62,27 @@ private:
     WLevelButtons *m_pLevels;
 };
 
+// The times, since it was made, at which a signal of the item came.
+class ChangeClock : public QObject
+{
+    Q_OBJECT
+
+public:
+    ChangeClock(QObject *pSource, const char *signal)
+    {
+        m_clock.start();
+        connect(pSource, signal, this, SLOT(record()));
+    }
+
+    QList<qint64> times;
+
+public slots:
+    void record() { times.append(m_clock.elapsed()); }
+
+private:
+    QElapsedTimer m_clock;
+};
+
 class TestWLevelButtons : public QObject
 {
     Q_OBJECT
@@ -74,7 +96,10 @@ private slots:
     void replyClampedToTheRange();
     void everyStepIsSentAtOnce();
     void limitIsSentAgain();
+    void stepsNearTheLimits_data();
+    void stepsNearTheLimits();
     void flashAndHoldRepeat();
+    void timersRunTheirOwnIntervals();
     void twoQuickClicksReachTheDevice();
     void deviceValueMovesTheItemOnly();
     void attributes();
@@ -212,6 +237,48 @@ void TestWLevelButtons::limitIsSentAgain()
     QCOMPARE(rig.protocol.sentTexts().constLast(), QStringLiteral("0.0"));
 }
 
+void TestWLevelButtons::stepsNearTheLimits_data()
+{
+    QTest::addColumn<Leaves>("range");
+    QTest::addColumn<int>("start");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("sent");
+
+    const Leaves between = {{"index1", "1"}, {"minimum", "-60.25"}, {"maximum", "12.25"}, {"step", "0.5"},
+                            {"format", "nn.n"}, {"transform", "strV"}};
+    QTest::newRow("+ onto the maximum") << kTenSteps << 9 << "upButton" << 10 << "10.0";
+    QTest::newRow("+ at the maximum") << kTenSteps << 10 << "upButton" << 10 << "10.0";
+    QTest::newRow("- onto the minimum") << kTenSteps << 1 << "downButton" << 0 << "0.0";
+    QTest::newRow("- at the minimum") << kTenSteps << 0 << "downButton" << 0 << "0.0";
+    QTest::newRow("- onto a negative minimum") << kGainRange << -119 << "downButton" << -120 << "-60.0";
+    QTest::newRow("- at a negative minimum") << kGainRange << -120 << "downButton" << -120 << "-60.0";
+    // Limits between two steps: the last whole step inside is the limit.
+    QTest::newRow("- onto a minimum between steps") << between << -119 << "downButton" << -120 << "-60.0";
+    QTest::newRow("- at a minimum between steps") << between << -120 << "downButton" << -120 << "-60.0";
+    QTest::newRow("+ at a maximum between steps") << between << 24 << "upButton" << 24 << "12.0";
+}
+
+// One click of the item's button beside a limit: the value reaches the
+// limit, never passes it, and is sent either way.
+void TestWLevelButtons::stepsNearTheLimits()
+{
+    QFETCH(Leaves, range);
+    QFETCH(int, start);
+    QFETCH(QString, button);
+    QFETCH(int, value);
+    QFETCH(QString, sent);
+
+    ButtonRig rig;
+    auto *pLevels = ButtonRig::bind<WLevelButtons>(addLevels(rig, rig.addBlock(kMusicGain), range));
+    QVERIFY(pLevels);
+    QVERIFY(rig.showWindow());
+    pLevels->setItemProperty("value", start);
+    rig.click(ButtonRig::centreOf(stepButton(pLevels, button.toLatin1().constData())));
+    QCOMPARE(itemValue(pLevels), value);
+    QCOMPARE(rig.protocol.sentTexts(), QStringList{sent});
+}
+
 // A click lights the button for a moment; held down, it steps on until
 // let go.
 void TestWLevelButtons::flashAndHoldRepeat()
@@ -239,6 +306,50 @@ void TestWLevelButtons::flashAndHoldRepeat()
     QSignalSpy stopped(pLevels->item(), SIGNAL(valueChanged()));
     QVERIFY(!stopped.wait(500));
     QCOMPARE(rig.protocol.sends.size(), held - start);
+}
+
+// The item's own timers: a click lights its button for 100 ms, a held
+// button steps again every 200 ms. Measured loosely beside each value, so
+// that neither runs ten times too fast or too slow.
+void TestWLevelButtons::timersRunTheirOwnIntervals()
+{
+    ButtonRig rig;
+    auto *pLevels = ButtonRig::bind<WLevelButtons>(addLevels(rig, rig.addBlock(kMusicGain), kGainRange));
+    QVERIFY(pLevels);
+    QVERIFY(rig.showWindow());
+    for (const char *name : {"upButton", "downButton"}) {
+        QQuickItem *pButton = stepButton(pLevels, name);
+        QVERIFY(pButton);
+        auto *pFlash = pButton->findChild<QObject *>(QStringLiteral("flashTimer"));
+        auto *pHold = pButton->findChild<QObject *>(QStringLiteral("holdTimer"));
+        QVERIFY2(pFlash && pHold, name);
+        QCOMPARE(pFlash->property("interval").toInt(), 100);
+        QVERIFY(!pFlash->property("repeat").toBool());
+        QCOMPARE(pHold->property("interval").toInt(), 200);
+        QVERIFY(!pHold->property("repeat").toBool());
+    }
+
+    QQuickItem *pUp = stepButton(pLevels, "upButton");
+    const QPointF centre = ButtonRig::centreOf(pUp);
+    pLevels->setItemProperty("value", -100);
+    ChangeClock flashes(pUp, SIGNAL(flashChanged()));
+    rig.click(centre);
+    QVERIFY(pUp->property("flash").toBool());
+    QTRY_COMPARE_WITH_TIMEOUT(flashes.times.size(), 2, Patience);
+    const qint64 lit = flashes.times.at(1) - flashes.times.at(0);
+    QVERIFY2(lit >= 50 && lit < 900, qPrintable(QStringLiteral("lit for %1 ms").arg(lit)));
+
+    // Held: the first step at once, then one step each interval.
+    pLevels->setItemProperty("value", -100);
+    ChangeClock steps(pLevels->item(), SIGNAL(valueChanged()));
+    rig.press(centre);
+    QCOMPARE(itemValue(pLevels), -99);
+    QTRY_VERIFY_WITH_TIMEOUT(steps.times.size() >= 4, Patience);
+    rig.release(centre);
+    for (qsizetype i = 1; i < 4; ++i) {
+        const qint64 gap = steps.times.at(i) - steps.times.at(i - 1);
+        QVERIFY2(gap >= 100 && gap < 1000, qPrintable(QStringLiteral("steps %1 ms apart").arg(gap)));
+    }
 }
 
 // Two clicks well within the fader's send delay: two set commands.
