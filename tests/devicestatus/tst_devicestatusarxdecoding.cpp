@@ -166,6 +166,7 @@ private slots:
     void rowLists();
     void deviceWideConditions_data();
     void deviceWideConditions();
+    void incompleteRecordGivesDeviceRowsOnly_data();
     void incompleteRecordGivesDeviceRowsOnly();
     void protocolOfAnotherNameGivesUnknownStatus_data();
     void protocolOfAnotherNameGivesUnknownStatus();
@@ -355,10 +356,22 @@ void TestDeviceStatusArxDecoding::deviceWideConditions()
     QCOMPARE(device.networkState(), state);
 }
 
+void TestDeviceStatusArxDecoding::incompleteRecordGivesDeviceRowsOnly_data()
+{
+    // Which list of the record is one short.
+    QTest::addColumn<bool>("inputRoutes");
+    QTest::newRow("output channels") << false;
+    QTest::newRow("input routes") << true;
+}
+
 void TestDeviceStatusArxDecoding::incompleteRecordGivesDeviceRowsOnly()
 {
+    QFETCH(bool, inputRoutes);
     ArxDeviceStatus status = cleanStatus();
-    status.entries.removeLast();
+    if (inputRoutes)
+        status.channels.removeLast();
+    else
+        status.entries.removeLast();
     Device device;
     device.setDeviceType(QStringLiteral("ARX"));
     DeviceStatusArxDecoder(&device).decode(status);
