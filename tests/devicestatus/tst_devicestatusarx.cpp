@@ -90,7 +90,10 @@ private slots:
     void twoHealthyAmplifiersAreConnected();
     void standbyAmplifier();
     void closedPortIsUnreachable();
+    void failedStatusChain_data();
+    void failedStatusChain();
     void rebootRunsTheStandbyCycle();
+    void refusedRebootFails();
     void requestsBelongToTheProtocol();
     void deletedWithRequestInFlight();
 
@@ -186,6 +189,35 @@ void TestDeviceStatusArx::closedPortIsUnreachable()
     QCOMPARE(reported.size(), 1);
 }
 
+void TestDeviceStatusArx::failedStatusChain_data()
+{
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<int>("state");
+    // An answer that cannot be read says nothing of the amplifier's health.
+    QTest::newRow("no JSON") << int(SimulatedArxAmplifier::RestMode::NotJson) << 6;
+    // A refused request: the network error, with the server's reason.
+    QTest::newRow("server error") << int(SimulatedArxAmplifier::RestMode::ServerError) << 2;
+}
+
+// An amplifier whose REST answers fail: no rows, the state its error
+// stands for, one report.
+void TestDeviceStatusArx::failedStatusChain()
+{
+    QFETCH(int, mode);
+    QFETCH(int, state);
+    feed();
+    Amplifier amplifier(QStringLiteral("Stage"));
+    QTRY_VERIFY_WITH_TIMEOUT(amplifier.pProtocol->readings().complete(), Patience);
+    m_pAmplifier->setRestMode(SimulatedArxAmplifier::RestMode(mode));
+    amplifier.pDevice->requestStatus();
+    QSignalSpy reported(amplifier.pDevice.get(), &Device::interfaceObjectDataReady);
+    QVERIFY(reported.wait(Patience));
+    QCOMPARE(amplifier.pDevice->networkState(), state);
+    QVERIFY(amplifier.pDevice->rows().isEmpty());
+    QVERIFY(!reported.wait(200));
+    QCOMPARE(reported.size(), 1);
+}
+
 // Reboot is standby on, a hold, standby off; answered once the amplifier
 // is awake again.
 void TestDeviceStatusArx::rebootRunsTheStandbyCycle()
@@ -206,6 +238,19 @@ void TestDeviceStatusArx::rebootRunsTheStandbyCycle()
     QCOMPARE(off.value(QStringLiteral("id")).toString(), kStandbyPath);
     QCOMPARE(off.value(QStringLiteral("data")).toObject().value(QStringLiteral("boolValue")).toBool(), false);
     QVERIFY(posts.at(1).atMs - posts.at(0).atMs >= PARXProtocol::StandbyHoldMs - 100);
+    QCOMPARE(m_pAmplifier->storedValue(kStandbyPath).value(QStringLiteral("boolValue")).toBool(), false);
+}
+
+// An amplifier that refuses the standby write has not rebooted.
+void TestDeviceStatusArx::refusedRebootFails()
+{
+    m_pAmplifier->setRefuseWrites(true);
+    Amplifier amplifier(QStringLiteral("Stage"));
+    QSignalSpy rebooted(amplifier.pDevice.get(), &Device::deviceRebooted);
+    amplifier.pDevice->reboot();
+    QVERIFY(rebooted.wait(PARXProtocol::StandbyHoldMs + Patience));
+    QCOMPARE(rebooted.size(), 1);
+    QCOMPARE(rebooted.first().first().toBool(), false);
     QCOMPARE(m_pAmplifier->storedValue(kStandbyPath).value(QStringLiteral("boolValue")).toBool(), false);
 }
 

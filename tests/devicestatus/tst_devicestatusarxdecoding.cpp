@@ -1,6 +1,7 @@
 #include "VrTest.h"
 
 #include "amplifiers/ArxDeviceStatus.h"
+#include "amplifiers/PARXProtocol.h"
 #include "comms/PProtocol.h"
 #include "comms/TText.h"
 #include "devicestatus/DeviceStatusArxDecoder.h"
@@ -111,6 +112,21 @@ QStringList cleanChannel(int c)
         + QStringList{"I Fault green"} + inputRows(c) + outputRows();
 }
 
+// Answers a request in a later turn, without an error, as a protocol that
+// takes it over does.
+bool answerLater(TTransform *pTransform)
+{
+    auto *pText = qobject_cast<TText *>(pTransform);
+    if (!pText)
+        return false;
+    QTimer::singleShot(0, pText, [pText]() {
+        pText->setAuxText(QString());
+        pText->setReplyText(QString());
+        pText->deleteLater();
+    });
+    return true;
+}
+
 // A protocol that answers a status request at once, under a name of its
 // choosing.
 class NamedProtocol : public PProtocol
@@ -121,21 +137,18 @@ public:
     {
     }
     QString protocolName() const override { return m_name; }
-    bool sendValue(TTransform *pTransform) override
-    {
-        auto *pText = qobject_cast<TText *>(pTransform);
-        if (!pText)
-            return false;
-        QTimer::singleShot(0, pText, [pText]() {
-            pText->setAuxText(QString());
-            pText->setReplyText(QString());
-            pText->deleteLater();
-        });
-        return true;
-    }
+    bool sendValue(TTransform *pTransform) override { return answerLater(pTransform); }
 
 private:
     QString m_name;
+};
+
+// The ARX protocol's record behind another protocol's name.
+class RenamedArxProtocol : public PARXProtocol
+{
+public:
+    QString protocolName() const override { return QStringLiteral("Other"); }
+    bool sendValue(TTransform *pTransform) override { return answerLater(pTransform); }
 };
 
 } // namespace
@@ -153,7 +166,9 @@ private slots:
     void rowLists();
     void deviceWideConditions_data();
     void deviceWideConditions();
+    void incompleteRecordGivesDeviceRowsOnly_data();
     void incompleteRecordGivesDeviceRowsOnly();
+    void protocolOfAnotherNameGivesUnknownStatus_data();
     void protocolOfAnotherNameGivesUnknownStatus();
 };
 
@@ -311,6 +326,8 @@ void TestDeviceStatusArxDecoding::deviceWideConditions_data()
         << QStringList{"E Warning: Fan  yellow [] fan is broken, no/low current flowing from fan power-supply",
                        "I Fault green"}
         << 4;
+    QTest::newRow("power supply 2 is normal") << 0 << 0 << 2 << QStringList{"I Warning green", "I Fault green"}
+                                              << 7;
     QTest::newRow("power supply hot")
         << 0 << 0 << 1
         << QStringList{"E Fault: over temperature red [] power-supply thermal limiter engaged, global mute "
@@ -339,10 +356,22 @@ void TestDeviceStatusArxDecoding::deviceWideConditions()
     QCOMPARE(device.networkState(), state);
 }
 
+void TestDeviceStatusArxDecoding::incompleteRecordGivesDeviceRowsOnly_data()
+{
+    // Which list of the record is one short.
+    QTest::addColumn<bool>("inputRoutes");
+    QTest::newRow("output channels") << false;
+    QTest::newRow("input routes") << true;
+}
+
 void TestDeviceStatusArxDecoding::incompleteRecordGivesDeviceRowsOnly()
 {
+    QFETCH(bool, inputRoutes);
     ArxDeviceStatus status = cleanStatus();
-    status.entries.removeLast();
+    if (inputRoutes)
+        status.channels.removeLast();
+    else
+        status.entries.removeLast();
     Device device;
     device.setDeviceType(QStringLiteral("ARX"));
     DeviceStatusArxDecoder(&device).decode(status);
@@ -350,14 +379,23 @@ void TestDeviceStatusArxDecoding::incompleteRecordGivesDeviceRowsOnly()
     QCOMPARE(device.networkState(), 7);
 }
 
+void TestDeviceStatusArxDecoding::protocolOfAnotherNameGivesUnknownStatus_data()
+{
+    QTest::addColumn<bool>("arxRecord");
+    QTest::newRow("another protocol") << false;
+    QTest::newRow("the ARX protocol's record under another name") << true;
+}
+
 // Only the ARX protocol's record can be read: under another name the
 // status is unknown, and the device still reports once.
 void TestDeviceStatusArxDecoding::protocolOfAnotherNameGivesUnknownStatus()
 {
-    NamedProtocol protocol(QStringLiteral("Other"));
+    QFETCH(bool, arxRecord);
+    NamedProtocol other(QStringLiteral("Other"));
+    RenamedArxProtocol renamed;
     Device device;
     device.setDeviceType(QStringLiteral("ARX"));
-    device.setProtocol(&protocol);
+    device.setProtocol(arxRecord ? static_cast<PProtocol *>(&renamed) : &other);
     device.requestStatus();
     QSignalSpy reported(&device, &Device::interfaceObjectDataReady);
     QVERIFY(reported.wait(2000));

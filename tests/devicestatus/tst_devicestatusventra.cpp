@@ -168,6 +168,8 @@ private slots:
     void moduleStatusRows();
     void audioLevel_data();
     void audioLevel();
+    void deviceValues_data();
+    void deviceValues();
     void badModuleCountReportsOnce_data();
     void badModuleCountReportsOnce();
     void badPresetNumber_data();
@@ -281,18 +283,22 @@ void TestDeviceStatusVentra::oldFirmware_data()
 {
     QTest::addColumn<QByteArray>("firmware");
     QTest::addColumn<bool>("old");
-    QTest::newRow("1.55") << QByteArray("1.55") << true;
-    QTest::newRow("unreadable") << QByteArray("beta") << true;
-    QTest::newRow("1.56") << QByteArray("1.56") << false;
-    QTest::newRow("2.0") << QByteArray("2.0") << false;
+    QTest::addColumn<int>("module");
+    QTest::newRow("1.55") << QByteArray("1.55") << true << 2;
+    QTest::newRow("unreadable") << QByteArray("beta") << true << 2;
+    QTest::newRow("1.56") << QByteArray("1.56") << false << 2;
+    QTest::newRow("2.0") << QByteArray("2.0") << false << 2;
+    // The version shown is the first module's.
+    QTest::newRow("2.0 on the last module") << QByteArray("2.0") << false << 3;
 }
 
 void TestDeviceStatusVentra::oldFirmware()
 {
     QFETCH(QByteArray, firmware);
     QFETCH(bool, old);
+    QFETCH(int, module);
     ArrayRig rig;
-    rig.array.module(2).firmware = firmware;
+    rig.array.module(module).firmware = firmware;
     rig.array.setValue("QINMODE", "AUTO");
     QCOMPARE(rig.refresh(), 1);
     QCOMPARE(rig.device().isFirmwareOld(), old);
@@ -317,15 +323,24 @@ void TestDeviceStatusVentra::presetMismatch_data()
     QTest::addColumn<QByteArray>("mdn1");
     QTest::addColumn<QByteArray>("mdc1");
     QTest::addColumn<QByteArray>("mdn2");
+    QTest::addColumn<QByteArray>("mdc2");
     QTest::addColumn<QStringList>("faults");
     const QString beam = QStringLiteral("13 E Fault red [1201] Beam Preset Error");
     const QString count = QStringLiteral("13 E Fault red [1103] Module count mismatch error");
     QTest::newRow("MDN2:MDC3: for module 1") << QByteArray("2") << QByteArray("3") << QByteArray()
-                                             << QStringList{beam};
+                                             << QByteArray() << QStringList{beam};
     QTest::newRow("two modules mismatch: one row") << QByteArray("2") << QByteArray("3") << QByteArray("3")
-                                                   << QStringList{beam};
-    QTest::newRow("module count") << QByteArray() << QByteArray("2") << QByteArray() << QStringList{count};
-    QTest::newRow("both") << QByteArray("3") << QByteArray("5") << QByteArray() << QStringList{beam, count};
+                                                   << QByteArray() << QStringList{beam};
+    QTest::newRow("module count") << QByteArray() << QByteArray("2") << QByteArray() << QByteArray()
+                                  << QStringList{count};
+    QTest::newRow("two module counts mismatch: one row") << QByteArray() << QByteArray("2") << QByteArray()
+                                                         << QByteArray("4") << QStringList{count};
+    QTest::newRow("both") << QByteArray("3") << QByteArray("5") << QByteArray() << QByteArray()
+                          << QStringList{beam, count};
+    // The module number is compared as the text it was asked with: "01"
+    // is a mismatch, though not a different module, so no row names it.
+    QTest::newRow("MDN01 for module 1") << QByteArray("01") << QByteArray() << QByteArray() << QByteArray()
+                                        << QStringList{};
 }
 
 void TestDeviceStatusVentra::presetMismatch()
@@ -333,11 +348,13 @@ void TestDeviceStatusVentra::presetMismatch()
     QFETCH(QByteArray, mdn1);
     QFETCH(QByteArray, mdc1);
     QFETCH(QByteArray, mdn2);
+    QFETCH(QByteArray, mdc2);
     QFETCH(QStringList, faults);
     ArrayRig rig;
     rig.array.module(1).mdn = mdn1;
     rig.array.module(1).mdc = mdc1;
     rig.array.module(2).mdn = mdn2;
+    rig.array.module(2).mdc = mdc2;
     QCOMPARE(rig.refresh(), 1);
     QCOMPARE(rig.device().networkState(), 3);
     QStringList rows = healthyRows();
@@ -488,6 +505,47 @@ void TestDeviceStatusVentra::audioLevel()
     std::sort(got.begin(), got.end());
     QCOMPARE(got, rows);
     QCOMPARE(rig.device().networkState(), state);
+}
+
+void TestDeviceStatusVentra::deviceValues_data()
+{
+    // A device-level value the array reports (the request word, or
+    // "GDESC" for the preset's name); the row it gives, or the row whose
+    // name must not be there when the row text ends in "-".
+    QTest::addColumn<QByteArray>("word");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("row");
+    QTest::newRow("backup strategy FORCE") << QByteArray("GBKSTG") << QByteArray("FORCE")
+                                           << "4 T Backup strategy Input Mode = FORCE";
+    QTest::newRow("backup strategy other") << QByteArray("GBKSTG") << QByteArray("AUTO")
+                                           << "4 T Backup strategy Input Mode = Signal presence";
+    QTest::newRow("active input") << QByteArray("GINPUT") << QByteArray("DIGITAL")
+                                  << "5 T Active Input Priority = DIGITAL";
+    QTest::newRow("auto-standby off") << QByteArray("GETSBTIME") << QByteArray("0") << "2 T Auto-Standby = Disabled";
+    QTest::newRow("auto-standby on") << QByteArray("GETSBTIME") << QByteArray("1") << "2 T Auto-Standby = Enabled";
+    QTest::newRow("preset named") << QByteArray("GDESC") << QByteArray("Lecture") << "3 T Currently Active Preset = Lecture";
+    QTest::newRow("preset without a name") << QByteArray("GDESC") << QByteArray() << "3 T Currently Active Preset -";
+}
+
+void TestDeviceStatusVentra::deviceValues()
+{
+    QFETCH(QByteArray, word);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, row);
+    ArrayRig rig;
+    if (word == "GDESC")
+        rig.array.setPresetName(value);
+    else
+        rig.array.setValue(word, value);
+    QCOMPARE(rig.refresh(), 1);
+    const QStringList got = describe(rig.device());
+    if (row.endsWith(QLatin1Char('-'))) {
+        const QString name = row.chopped(1);
+        QVERIFY2(!got.join(QLatin1Char('\n')).contains(name), qPrintable(got.join(QLatin1Char('\n'))));
+    } else {
+        QVERIFY2(got.contains(row), qPrintable(row + " not in\n" + got.join(QLatin1Char('\n'))));
+    }
+    QCOMPARE(rig.device().networkState(), 7);
 }
 
 void TestDeviceStatusVentra::badModuleCountReportsOnce_data()

@@ -3,6 +3,7 @@
 #include "DashboardRig.h"
 #include "devicestatus/DeviceStatusSettings.h"
 
+#include <QDateTime>
 #include <QPointer>
 #include <QRegularExpression>
 #include <QSettings>
@@ -80,15 +81,19 @@ private slots:
     void closeDuringRefreshThenReopen();
     void doModalWhileShownRefreshesOpenView();
     void emptyListShowsNothingAndRefreshCompletes();
+    void completionStampsItsTime();
     void loadFailureRunsClosePath();
     void refreshWithoutViewDoesNothing();
     void refreshDeferredWhileRunning();
     void refreshDeferredWhilePopupOpen();
     void pollingSwitchUnderItsKey();
+    void pollingSwitchStartsTheTimer_data();
+    void pollingSwitchStartsTheTimer();
     void arrayRebootThroughPopup();
     void amplifierRebootRefreshesLater();
     void rebootOfUnlistedDeviceDoesNothing();
     void closingStopsRebootRefresh();
+    void closingForgetsTheRebootPopup();
     void quittingCloses();
 };
 
@@ -322,6 +327,30 @@ void TestDQmlDeviceStatusDialog::emptyListShowsNothingAndRefreshCompletes()
     QVERIFY(kLastUpdated.match(rig.dialog.lastUpdatedTime()).hasMatch());
 }
 
+// A completed refresh says when, on a twelve-hour clock, and then that it
+// is over: the time, the spinner, the completion, in that order.
+void TestDQmlDeviceStatusDialog::completionStampsItsTime()
+{
+    DashboardRig rig;
+    QCOMPARE(DQmlDeviceStatusDialog::lastUpdatedFormat(), QStringLiteral("dd MMM yyyy hh:mm AP"));
+    rig.dialog.DoModal({});
+    QStringList heard;
+    connect(&rig.dialog, &DQmlDeviceStatusDialog::lastUpdatedTimeChanged, this,
+            [&heard]() { heard << QStringLiteral("time"); });
+    connect(&rig.dialog, &DQmlDeviceStatusDialog::isReloadingChanged, this,
+            [&heard]() { heard << QStringLiteral("reloading"); });
+    connect(&rig.dialog, &DQmlDeviceStatusDialog::deviceListReloadingCompleted, this,
+            [&heard]() { heard << QStringLiteral("completed"); });
+    const QDateTime before = QDateTime::currentDateTime();
+    rig.dialog.refreshDataNow();
+    const QDateTime after = QDateTime::currentDateTime();
+    QCOMPARE(heard, (QStringList{"reloading", "time", "reloading", "completed"}));
+    const QString format = QStringLiteral("dd MMM yyyy hh:mm AP");
+    const QStringList expected = {"Last updated at: " + before.toString(format),
+                                  "Last updated at: " + after.toString(format)};
+    QVERIFY2(expected.contains(rig.dialog.lastUpdatedTime()), qPrintable(rig.dialog.lastUpdatedTime()));
+}
+
 // A root view that cannot be made: nothing is shown and nobody asked.
 void TestDQmlDeviceStatusDialog::loadFailureRunsClosePath()
 {
@@ -450,6 +479,32 @@ void TestDQmlDeviceStatusDialog::pollingSwitchUnderItsKey()
     QVERIFY(rig.dialog.getCurrentPollingSwitchState());
 }
 
+void TestDQmlDeviceStatusDialog::pollingSwitchStartsTheTimer_data()
+{
+    QTest::addColumn<bool>("running");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<bool>("active");
+    QTest::newRow("switched on") << false << true << true;
+    QTest::newRow("switched off") << false << false << false;
+    // Nothing stops a refresh already timed; the next is not.
+    QTest::newRow("switched off while timed") << true << false << true;
+}
+
+// Switched on, the next refresh is 10 s away; switched off, none comes.
+void TestDQmlDeviceStatusDialog::pollingSwitchStartsTheTimer()
+{
+    QFETCH(bool, running);
+    QFETCH(bool, enabled);
+    QFETCH(bool, active);
+    DashboardRig rig;
+    if (running)
+        rig.dialog.pollingTimer().start();
+    QVERIFY(rig.dialog.pollingTimer().isActive() == running);
+    rig.dialog.setPollingSwitchState(enabled);
+    QCOMPARE(rig.dialog.pollingTimer().isActive(), active);
+    QCOMPARE(rig.dialog.pollingTimer().interval(), 10000);
+}
+
 // The array's reboot from its row: the pop-up asks, the array is sent its
 // reboot command, the pop-up says so and closes 2 s later, and the
 // dashboard looks at the array again 6 s after its answer.
@@ -567,6 +622,23 @@ void TestDQmlDeviceStatusDialog::closingStopsRebootRefresh()
     QVERIFY(rig.dialog.rebootRefreshTimer().isActive());
     rig.dialog.closeDeviceStatusDialog();
     QVERIFY(!rig.dialog.rebootRefreshTimer().isActive());
+    QVERIFY(!rig.dialog.pollingTimer().isActive());
+}
+
+// Closed with the reboot pop-up open: opened again, the dashboard
+// refreshes, as nothing of the old view is open any more.
+void TestDQmlDeviceStatusDialog::closingForgetsTheRebootPopup()
+{
+    DashboardRig rig;
+    rig.dialog.DoModal({});
+    QVERIFY(rig.dialog.setProperty("isRebootDialogOpen", true));
+    rig.dialog.closeDeviceStatusDialog();
+    QVERIFY(!rig.dialog.property("isRebootDialogOpen").toBool());
+
+    QSignalSpy completed(&rig.dialog, &DQmlDeviceStatusDialog::deviceListReloadingCompleted);
+    rig.dialog.DoModal({});
+    QVERIFY(DashboardRig::click(rig.find(QStringLiteral("refreshButton"))));
+    QCOMPARE(completed.count(), 1);
     QVERIFY(!rig.dialog.pollingTimer().isActive());
 }
 

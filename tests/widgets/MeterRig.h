@@ -10,16 +10,20 @@
 #include "devices/HAudioIO.h"
 #include "devices/HBlock.h"
 #include "devices/HComposite.h"
+#include "project/XmlWriter.h"
 #include "widgets/WMeter.h"
 #include "widgets/WMeterImage.h"
 
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QList>
+#include <QMap>
 #include <QPair>
 #include <QQmlEngine>
 #include <QQuickWindow>
 #include <QStringList>
 #include <QTest>
+#include <QXmlStreamReader>
 
 #include <memory>
 #include <vector>
@@ -120,6 +124,31 @@ public:
                 return pMeter;
         }
         return nullptr;
+    }
+
+    // What the widget saves: each element below its own, by name.
+    static QMap<QString, QString> saved(const WWidget *pWidget)
+    {
+        QBuffer buffer;
+        buffer.open(QIODevice::WriteOnly);
+        XmlWriter writer(&buffer);
+        pWidget->writeAttributes(writer);
+        QMap<QString, QString> elements;
+        // <r><meter><name>text</name>...</meter></r>
+        QXmlStreamReader reader("<r>" + buffer.data() + "</r>");
+        int depth = 0;
+        while (!reader.atEnd()) {
+            reader.readNext();
+            if (reader.isStartElement()) {
+                if (++depth == 3) {
+                    elements.insert(reader.name().toString(), reader.readElementText());
+                    --depth;
+                }
+            } else if (reader.isEndElement()) {
+                --depth;
+            }
+        }
+        return elements;
     }
 
     QQmlEngine engine;

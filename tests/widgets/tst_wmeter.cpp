@@ -10,13 +10,11 @@
 #include "devices/HDante.h"
 #include "devices/HChassis.h"
 #include "devices/HDXRLink.h"
-#include "project/XmlWriter.h"
+#include "devices/NodeCategory.h"
 #include "widgets/WMeter.h"
 #include "widgets/WMeterCore.h"
 
-#include <QBuffer>
 #include <QColor>
-#include <QXmlStreamReader>
 
 #include <cmath>
 
@@ -69,25 +67,17 @@ const QString Y = QStringLiteral("#fff780");
 const QString O = QStringLiteral("#ff8000");
 const QString N = QStringLiteral("#c3c3c3");
 
-QMap<QString, QString> elementsOf(const QByteArray &xml)
+// An input card of the digital category.
+class DigitalInputCard : public HAudioIO
 {
-    QMap<QString, QString> elements;
-    // <r><meter><name>text</name>...</meter></r>
-    QXmlStreamReader reader(xml);
-    int depth = 0;
-    while (!reader.atEnd()) {
-        reader.readNext();
-        if (reader.isStartElement()) {
-            if (++depth == 3) {
-                elements.insert(reader.name().toString(), reader.readElementText());
-                --depth;
-            }
-        } else if (reader.isEndElement()) {
-            --depth;
-        }
+public:
+    DigitalInputCard()
+    {
+        m_cardType = QStringLiteral("AES-4");
+        m_ioCategory = IoCategory::digital();
+        m_direction = Input;
     }
-    return elements;
-}
+};
 
 } // namespace
 
@@ -105,6 +95,7 @@ private slots:
     void segments_data();
     void segments();
     void peakHoldsThenFalls();
+    void peakStartsAtTheBottomOfTheScale();
     void peakSinksInSilence();
     void replyThatIsNoNumberLeavesTheBar_data();
     void replyThatIsNoNumberLeavesTheBar();
@@ -118,7 +109,13 @@ private slots:
     void placeholders_data();
     void placeholders();
     void savesWhatItReads();
+    void optionalElements_data();
+    void optionalElements();
+    void markerIsClamped_data();
+    void markerIsClamped();
+    void sharedTransformKeepsItsChannelName();
     void scaleFiguresSpanTheBar();
+    void gaugeDrawsTheBar();
 };
 
 void TestWMeter::rates_data()
@@ -186,6 +183,8 @@ void TestWMeter::segments_data()
                                   << QStringList{G, Y, N};
     QTest::newRow("output of another type") << "Output 1" << "3" << -40.0
                                             << QList<double>{1.0 / 3, 0.233, 0.1} << QStringList{G, N, N};
+    QTest::newRow("output of type 1") << "Output 1" << "1" << -40.0 << QList<double>{1.0 / 3, 0.233, 0.1}
+                                      << QStringList{G, N, N};
 }
 
 void TestWMeter::segments()
@@ -240,6 +239,17 @@ void TestWMeter::peakHoldsThenFalls()
     QVERIFY(qAbs(peakPoint(pMeter) - pointOf(-9.0)) < 1e-9);
 }
 
+// The peak starts at the bottom of the scale the panel file gives: the
+// first level above it is the peak.
+void TestWMeter::peakStartsAtTheBottomOfTheScale()
+{
+    MeterRig rig;
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), {{"minimum", "-80"}}));
+    QVERIFY(pMeter);
+    deliver(pMeter, -70.0);
+    QVERIFY2(qAbs(peakPoint(pMeter) - (10.0 - 0.1) / 80.0) < 1e-9, qPrintable(QString::number(peakPoint(pMeter))));
+}
+
 void TestWMeter::replyThatIsNoNumberLeavesTheBar_data()
 {
     QTest::addColumn<QString>("reply");
@@ -285,6 +295,13 @@ void TestWMeter::peakSinksInSilence()
     pMeter->setItemProperty("peakLevelPoint", 0.0);
     pMeter->onSendDelayTimerTimeout();
     QCOMPARE(peakPoint(pMeter), 0.0);
+    // Half a dB above the bottom it sinks once more, a dB below it, and
+    // then stays.
+    pMeter->setItemProperty("peakLevelPoint", 0.5 / 60.0);
+    pMeter->onSendDelayTimerTimeout();
+    QVERIFY2(qAbs(peakPoint(pMeter) + 0.5 / 60.0) < 1e-9, qPrintable(QString::number(peakPoint(pMeter))));
+    pMeter->onSendDelayTimerTimeout();
+    QVERIFY(qAbs(peakPoint(pMeter) + 0.5 / 60.0) < 1e-9);
 }
 
 void TestWMeter::rangeOfOneValueShowsGrey()
@@ -375,20 +392,28 @@ void TestWMeter::arxLevels_data()
     QTest::addColumn<double>("g");          // -1: nothing shown
     QTest::addColumn<QStringList>("colours");
     QTest::addColumn<QString>("message");   // the debug or warning line
+    QTest::addColumn<bool>("digitalCard");  // a card of the digital category
     const ArxWebSocketModel model = arxModel({0.5, 0.9}, {0.2, 0.95}, {0.5, 1.0});
     Q_UNUSED(model);
     QTest::newRow("analog input 0.5") << int(HAudioIO::Input) << "Analog In 1" << 0 << 0.5
-                                      << QStringList{G, N, N} << "";
+                                      << QStringList{G, N, N} << "" << false;
     QTest::newRow("digital input by title") << int(HAudioIO::Input) << "Digital In 1" << 1 << 0.95
-                                            << QStringList{G, Y, O} << "";
+                                            << QStringList{G, Y, O} << "" << false;
+    QTest::newRow("digital input by category") << int(HAudioIO::Input) << "In 1" << 0 << 0.2
+                                               << QStringList{G, N, N} << "" << true;
     QTest::newRow("output 1.0") << int(HAudioIO::Output) << "Amp Output" << 1 << 1.0
-                                << QStringList{G, Y, O} << "";
+                                << QStringList{G, Y, O} << "" << false;
     QTest::newRow("output beyond the list") << int(HAudioIO::Output) << "Amp Output" << 2 << -1.0
-                                            << QStringList{} << "No output meter data available for arx channel 3";
+                                            << QStringList{} << "No output meter data available for arx channel 3"
+                                            << false;
+    QTest::newRow("digital input beyond the list")
+        << int(HAudioIO::Input) << "In 1" << 2 << -1.0 << QStringList{}
+        << "No digital input meter data available for arx channel 3" << true;
     QTest::newRow("no I/O index") << int(HAudioIO::Input) << "Analog In 1" << -1 << -1.0 << QStringList{}
-                                  << "No analog input meter data available for arx channel 0";
+                                  << "No analog input meter data available for arx channel 0" << false;
     QTest::newRow("neither input nor output") << int(HAudioIO::Unset) << "Amp Output" << 0 << -1.0
-                                              << QStringList{} << "WMeter can't tell if it is input or output.";
+                                              << QStringList{} << "WMeter can't tell if it is input or output."
+                                              << false;
 }
 
 void TestWMeter::arxLevels()
@@ -399,8 +424,16 @@ void TestWMeter::arxLevels()
     QFETCH(double, g);
     QFETCH(QStringList, colours);
     QFETCH(QString, message);
+    QFETCH(bool, digitalCard);
     MeterRig rig;
-    HNode *pCard = rig.addCard(direction, pin, {QStringLiteral("title=") + title});
+    HNode *pCard = nullptr;
+    if (digitalCard) {
+        auto *pDigital = new DigitalInputCard;
+        pDigital->setPinIndex(pin);
+        pCard = rig.addNode(pDigital, {QStringLiteral("title=") + title}, nullptr);
+    } else {
+        pCard = rig.addCard(direction, pin, {QStringLiteral("title=") + title});
+    }
     WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", pCard, {}));
     QVERIFY(pMeter);
     const Bar before = barOf(pMeter);
@@ -442,6 +475,13 @@ void TestWMeter::arxPeakHoldsThirtyUpdates()
     QVERIFY(qAbs(peakPoint(pMeter) - 0.799) < 1e-12);
     pMeter->onArxWebSocketUpdate(arxModel({}, {}, {0.5}));
     QVERIFY(qAbs(peakPoint(pMeter) - 0.798) < 1e-12);
+    // A level that meets the held peak holds it afresh.
+    pMeter->onArxWebSocketUpdate(arxModel({}, {}, {0.9}));
+    for (int update = 1; update <= 5; ++update)
+        pMeter->onArxWebSocketUpdate(arxModel({}, {}, {0.5}));
+    QCOMPARE(pMeter->core().arxPeak().hold, WMeterCore::ArxPeak::HoldUpdates - 5);
+    pMeter->onArxWebSocketUpdate(arxModel({}, {}, {0.9}));
+    QCOMPARE(pMeter->core().arxPeak().hold, WMeterCore::ArxPeak::HoldUpdates);
 }
 
 // However often the transform is set, one model is shown once; a
@@ -544,11 +584,7 @@ void TestWMeter::savesWhatItReads()
     QCOMPARE(pGauge->property("minimumValue").toDouble(), -40.0);
     QCOMPARE(pGauge->property("unitsText").toString(), QStringLiteral("dBu"));
 
-    QBuffer buffer;
-    QVERIFY(buffer.open(QIODevice::WriteOnly));
-    XmlWriter writer(&buffer);
-    pMeter->writeAttributes(writer);
-    const QMap<QString, QString> saved = elementsOf("<r>" + buffer.data() + "</r>");
+    const QMap<QString, QString> saved = MeterRig::saved(pMeter);
     QCOMPARE(saved.value("text"), QStringLiteral("Mic"));
     QCOMPARE(saved.value("color"), QStringLiteral("#102030"));
     QCOMPARE(saved.value("minimum").toDouble(), -40.0);
@@ -564,6 +600,87 @@ void TestWMeter::savesWhatItReads()
     WMeter *pLoose = MeterRig::bind<WMeter>(other.addMeter("meter", nullptr, {{"minimum", "-10"}}));
     QVERIFY(pLoose);
     QCOMPARE(pLoose->minimum(), -60.0);
+}
+
+void TestWMeter::optionalElements_data()
+{
+    // The attributes read ("name=value"); the index offset then; what is
+    // saved under the element's name (empty: no such element).
+    QTest::addColumn<QStringList>("read");
+    QTest::addColumn<int>("offset");
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("indexOffset 10") << QStringList{"indexOffset=10"} << 10 << "indexOffset" << "10";
+    QTest::newRow("indexOffset 0") << QStringList{"indexOffset=0"} << 0 << "indexOffset" << "";
+    QTest::newRow("indexOffset below 0") << QStringList{"indexOffset=-2"} << -2 << "indexOffset" << "";
+    QTest::newRow("indexOffset in hex") << QStringList{"indexOffset=1A"} << 0 << "indexOffset" << "";
+    QTest::newRow("channelName") << QStringList{"channelName=In-Ch 7"} << 0 << "channelName" << "In-Ch 7";
+    QTest::newRow("channelName empty") << QStringList{"channelName="} << 0 << "channelName" << "";
+    QTest::newRow("marker") << QStringList{"markerLevelPoint=-12"} << 0 << "markerLevelPoint" << "-12";
+    QTest::newRow("no marker") << QStringList{} << 0 << "markerLevelPoint" << "";
+}
+
+// Index offset, channel name and marker are saved only when they say
+// something.
+void TestWMeter::optionalElements()
+{
+    QFETCH(QStringList, read);
+    QFETCH(int, offset);
+    QFETCH(QString, element);
+    QFETCH(QString, saved);
+    MeterLeaves leaves;
+    for (const QString &attribute : std::as_const(read))
+        leaves.append({attribute.section(QLatin1Char('='), 0, 0), attribute.section(QLatin1Char('='), 1)});
+    MeterRig rig;
+    WMeter *pMeter = MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), leaves));
+    QVERIFY(pMeter);
+    QCOMPARE(pMeter->indexOffset(), offset);
+    const QMap<QString, QString> elements = MeterRig::saved(pMeter);
+    QVERIFY(elements.contains(QStringLiteral("meterRate")));
+    if (saved.isEmpty())
+        QVERIFY2(!elements.contains(element), qPrintable(elements.value(element)));
+    else if (element == QLatin1String("markerLevelPoint"))
+        QVERIFY(qAbs(elements.value(element).toDouble() - saved.toDouble()) < 1e-4);
+    else
+        QCOMPARE(elements.value(element), saved);
+}
+
+void TestWMeter::markerIsClamped_data()
+{
+    QTest::addColumn<QString>("level");
+    QTest::addColumn<double>("point");
+    QTest::addColumn<double>("saved");
+    QTest::newRow("-30, half way") << "-30" << 0.5 << -30.0;
+    QTest::newRow("above the top") << "10" << 1.0 << 0.0;
+    QTest::newRow("below the bottom") << "-75" << 0.0 << -60.0;
+}
+
+// The marker stays on the scale, and is saved where it is shown.
+void TestWMeter::markerIsClamped()
+{
+    QFETCH(QString, level);
+    QFETCH(double, point);
+    QFETCH(double, saved);
+    MeterRig rig;
+    WMeter *pMeter =
+        MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), {{"markerLevelPoint", level}}));
+    QVERIFY(pMeter);
+    QVERIFY(pMeter->itemProperty("isMarkerEnabled").toBool());
+    QVERIFY(qAbs(pMeter->itemProperty("markerLevelPoint").toDouble() - point) < 1e-9);
+    QVERIFY(qAbs(MeterRig::saved(pMeter).value("markerLevelPoint").toDouble() - saved) < 1e-4);
+}
+
+// Two meters of one parameter share its transform: the one without a
+// channel name leaves the other's on it.
+void TestWMeter::sharedTransformKeepsItsChannelName()
+{
+    MeterRig rig;
+    HNode *pNode = rig.addBlock(kInput);
+    WMeter *pNamed = MeterRig::bind<WMeter>(rig.addMeter("meter", pNode, {{"channelName", "In-Ch 2"}}));
+    WMeter *pPlain = MeterRig::bind<WMeter>(rig.addMeter("meter", pNode, {}));
+    QVERIFY(pNamed && pPlain);
+    QCOMPARE(pPlain->transform(), pNamed->transform());
+    QCOMPARE(pNamed->transform()->ownText(), QStringLiteral("In-Ch 2"));
 }
 
 // The gauge's figures run from the minimum at the foot of the bar to the
@@ -593,6 +710,57 @@ void TestWMeter::scaleFiguresSpanTheBar()
     QVERIFY2(qAbs(figures.value(-40) - pBar->height()) < 8, qPrintable(QString::number(figures.value(-40))));
     QVERIFY(qAbs(figures.value(10)) < 8);
     QVERIFY(figures.value(-10) > figures.value(0));
+}
+
+// The gauge draws what the meter sets: the segments stacked from the foot
+// of the bar in their colours, the peak line at the peak, the marker at
+// its level, the units underneath.
+void TestWMeter::gaugeDrawsTheBar()
+{
+    MeterRig rig;
+    WMeter *pMeter =
+        MeterRig::bind<WMeter>(rig.addMeter("meter", rig.addBlock(kInput), {{"markerLevelPoint", "-15"}}));
+    QVERIFY(pMeter);
+    auto part = [pMeter](const char *name) {
+        return pMeter->item()->findChild<QQuickItem *>(QString::fromLatin1(name));
+    };
+    QQuickItem *pBar = part("bar");
+    QQuickItem *pSegments[] = {part("segment1"), part("segment2"), part("segment3")};
+    QQuickItem *pPeak = part("peak");
+    QQuickItem *pMarker = part("marker");
+    QQuickItem *pUnits = part("unitsLine");
+    QVERIFY(pBar && pSegments[0] && pSegments[1] && pSegments[2] && pPeak && pMarker && pUnits);
+    QVERIFY(pBar->height() > 100);
+    // Before any level: no peak line; the units a meter has unless told.
+    QVERIFY(!pPeak->isVisible());
+    QCOMPARE(pUnits->property("text").toString(), QStringLiteral("dBFS"));
+    // The marker's middle at -15, three quarters up.
+    QVERIFY(pMarker->isVisible());
+    const double scale = pMarker->parentItem()->height();
+    QVERIFY2(qAbs(pMarker->y() + pMarker->height() / 2 - scale * 0.25) < 1.5,
+             qPrintable(QString::number(pMarker->y())));
+
+    deliver(pMeter, -3.0);
+    const double h = pBar->height();
+    const double lengths[] = {2.0 / 3, 14.0 / 60, 0.05};
+    const QString colours[] = {G, Y, O};
+    double foot = h;
+    for (int i = 0; i < 3; ++i) {
+        QQuickItem *pSegment = pSegments[i];
+        const QString what =
+            QStringLiteral("segment %1: y %2 height %3").arg(i + 1).arg(pSegment->y()).arg(pSegment->height());
+        QVERIFY2(qAbs(pSegment->height() - h * lengths[i]) < 1.5, qPrintable(what));
+        QVERIFY2(qAbs(pSegment->y() + pSegment->height() - foot) < 1.5, qPrintable(what));
+        QCOMPARE(pSegment->property("color").value<QColor>().name(), colours[i]);
+        foot = pSegment->y();
+    }
+    QVERIFY(pPeak->isVisible());
+    const double peakY = h * (1.0 - peakPoint(pMeter));
+    QVERIFY2(qAbs(pPeak->y() + pPeak->height() / 2 - peakY) < 1.5, qPrintable(QString::number(pPeak->y())));
+
+    // Offline: the peak line goes.
+    emit rig.protocol.onlineStateChanged(false);
+    QVERIFY(!pPeak->isVisible());
 }
 
 VR_TEST_MAIN(TestWMeter)

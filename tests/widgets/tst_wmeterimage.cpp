@@ -8,11 +8,14 @@
 #include "comms/TTransform.h"
 #include "controls/CControl.h"
 #include "devices/HChassis.h"
+#include "project/UArchive.h"
 #include "project/XmlWriter.h"
 #include "widgets/WMeterImage.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QQuickItem>
+#include <QUrl>
 
 namespace {
 
@@ -45,15 +48,23 @@ private slots:
     void devicePictures();
     void arxPictures_data();
     void arxPictures();
+    void arxLists_data();
+    void arxLists();
     void picturesLoad();
     void replyThatIsNoNumberKeepsThePicture();
     void opacityIsClamped_data();
     void opacityIsClamped();
     void readsWhatItWrites();
+    void savedElements_data();
+    void savedElements();
+    void pictureDrawnAtItsSizeAndOpacity_data();
+    void pictureDrawnAtItsSizeAndOpacity();
     void offlineAndPolling();
     void pollRates_data();
     void pollRates();
     void arxKeepsThePictureOnDisconnect();
+    // Last: it leaves the demo archive open.
+    void archivePictureShownFromItsFile();
 };
 
 void TestWMeterImage::devicePictures_data()
@@ -113,6 +124,52 @@ void TestWMeterImage::arxPictures()
     QTest::ignoreMessage(QtDebugMsg, "No output meter data available for arx channel 2");
     pMeter->onArxWebSocketUpdate(outputs({1.0}));
     QCOMPARE(pMeter->picture(), picture);
+}
+
+void TestWMeterImage::arxLists_data()
+{
+    QTest::addColumn<int>("direction");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("pin");
+    QTest::addColumn<QString>("picture"); // empty: nothing shown
+    QTest::addColumn<QString>("message"); // the debug or warning line
+    QTest::newRow("analog input") << int(HAudioIO::Input) << "Analog In 2" << 1 << WMeterImage::YellowPicture
+                                  << "";
+    QTest::newRow("digital input by title") << int(HAudioIO::Input) << "Digital In 2" << 1
+                                            << WMeterImage::OrangePicture << "";
+    QTest::newRow("output") << int(HAudioIO::Output) << "Amp Output" << 0 << WMeterImage::GreenPicture << "";
+    QTest::newRow("analog input beyond the list") << int(HAudioIO::Input) << "Analog In 3" << 2 << ""
+                                                  << "No input meter data available for arx channel 3";
+    QTest::newRow("digital input beyond the list")
+        << int(HAudioIO::Input) << "Digital In 3" << 2 << ""
+        << "No digital input meter data available for arx channel 3";
+    QTest::newRow("output beyond the list") << int(HAudioIO::Output) << "Amp Output" << 2 << ""
+                                            << "No output meter data available for arx channel 3";
+    QTest::newRow("neither input nor output") << int(HAudioIO::Unset) << "Amp Output" << 0 << ""
+                                              << "WMeterImage can't tell if it is input or output.";
+}
+
+// Each kind of node reads its own list of the model, and says so when
+// the list has no entry for it.
+void TestWMeterImage::arxLists()
+{
+    QFETCH(int, direction);
+    QFETCH(QString, title);
+    QFETCH(int, pin);
+    QFETCH(QString, picture);
+    QFETCH(QString, message);
+    MeterRig rig;
+    HNode *pCard = rig.addCard(direction, pin, {QStringLiteral("title=") + title});
+    WMeterImage *pMeter = MeterRig::bind<WMeterImage>(rig.addMeter("meterimage", pCard, {}));
+    QVERIFY(pMeter);
+    if (!message.isEmpty())
+        QTest::ignoreMessage(direction == HAudioIO::Unset ? QtWarningMsg : QtDebugMsg, qPrintable(message));
+    ArxWebSocketModel model;
+    model.analogInputLevels = {0.5, 0.9};
+    model.digitalInputLevels = {0.2, 0.95};
+    model.outputLevels = {0.5, 1.0};
+    pMeter->onArxWebSocketUpdate(model);
+    QCOMPARE(pMeter->picture(), picture.isEmpty() ? WMeterImage::GreyPicture : picture);
 }
 
 // A reply that is no number (the sync-error text, a whole level list)
@@ -203,6 +260,100 @@ void TestWMeterImage::readsWhatItWrites()
         again.addMeter("meterimage", again.addBlock(kInput), {{"image", pMeter->picture()}}));
     QVERIFY(pRead);
     QCOMPARE(pRead->picture(), pMeter->picture());
+}
+
+void TestWMeterImage::savedElements_data()
+{
+    // One attribute read ("name=value"); what is saved under the element's
+    // name (empty: no such element).
+    QTest::addColumn<QString>("read");
+    QTest::addColumn<QString>("element");
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("indexOffset 4") << "indexOffset=4" << "indexOffset" << "4";
+    QTest::newRow("indexOffset 0") << "indexOffset=0" << "indexOffset" << "";
+    QTest::newRow("channelName empty") << "channelName=" << "channelName" << "";
+    QTest::newRow("minimum") << "minimum=-50" << "minimum" << "-50";
+    QTest::newRow("maximum") << "maximum=6" << "maximum" << "6";
+    QTest::newRow("colorBreakValue1") << "colorBreakValue1=-25" << "colorBreakValue1" << "-25";
+    QTest::newRow("colorBreakValue2") << "colorBreakValue2=-3" << "colorBreakValue2" << "-3";
+    QTest::newRow("imageOpacity") << "imageOpacity=0.4" << "imageOpacity" << "0.4";
+    // No placeholder is filled in at reading, and one inside a text never.
+    QTest::newRow("text with a placeholder inside") << "text=*LABEL* level" << "text" << "*LABEL* level";
+}
+
+void TestWMeterImage::savedElements()
+{
+    QFETCH(QString, read);
+    QFETCH(QString, element);
+    QFETCH(QString, saved);
+    MeterRig rig;
+    WMeterImage *pMeter = MeterRig::bind<WMeterImage>(rig.addMeter(
+        "meterimage", rig.addBlock(kInput),
+        {{read.section(QLatin1Char('='), 0, 0), read.section(QLatin1Char('='), 1)}}));
+    QVERIFY(pMeter);
+    const QMap<QString, QString> elements = MeterRig::saved(pMeter);
+    QVERIFY(elements.contains(QStringLiteral("meterRate")));
+    bool numeric = false;
+    const double number = saved.toDouble(&numeric);
+    if (saved.isEmpty())
+        QVERIFY2(!elements.contains(element), qPrintable(elements.value(element)));
+    else if (numeric)
+        QVERIFY2(qAbs(elements.value(element).toDouble() - number) < 1e-4, qPrintable(elements.value(element)));
+    else
+        QCOMPARE(elements.value(element), saved);
+}
+
+void TestWMeterImage::pictureDrawnAtItsSizeAndOpacity_data()
+{
+    QTest::addColumn<QString>("size");
+    QTest::addColumn<QString>("opacity");
+    QTest::addColumn<double>("drawnSize");
+    QTest::addColumn<double>("drawnOpacity");
+    QTest::newRow("half, faint") << "0.5" << "0.4" << 0.5 << 0.4;
+    QTest::newRow("beyond the item") << "2" << "1" << 1.0 << 1.0;
+    QTest::newRow("transparent") << "1" << "0" << 1.0 << 0.01;
+    // Neither given (empty): the whole item, opaque.
+    QTest::newRow("as made") << "" << "" << 1.0 << 1.0;
+}
+
+// The picture takes its share of the item and is drawn at its opacity.
+void TestWMeterImage::pictureDrawnAtItsSizeAndOpacity()
+{
+    QFETCH(QString, size);
+    QFETCH(QString, opacity);
+    QFETCH(double, drawnSize);
+    QFETCH(double, drawnOpacity);
+    MeterLeaves leaves;
+    if (!size.isEmpty())
+        leaves.append({QStringLiteral("imagesize"), size});
+    if (!opacity.isEmpty())
+        leaves.append({QStringLiteral("imageOpacity"), opacity});
+    MeterRig rig;
+    WMeterImage *pMeter = MeterRig::bind<WMeterImage>(rig.addMeter("meterimage", rig.addBlock(kInput), leaves));
+    QVERIFY(pMeter);
+    QQuickItem *pPicture = pMeter->item()->findChild<QQuickItem *>(QStringLiteral("picture"));
+    QVERIFY(pPicture);
+    QVERIFY(pMeter->item()->width() > 10);
+    QVERIFY2(qAbs(pPicture->width() - pMeter->item()->width() * drawnSize) < 0.5,
+             qPrintable(QString::number(pPicture->width())));
+    QVERIFY2(qAbs(pPicture->opacity() - drawnOpacity) < 1e-6, qPrintable(QString::number(pPicture->opacity())));
+}
+
+// A picture named as a file of the project archive is shown from the file
+// the archive was unpacked to; the meter's own pictures stay as they are.
+void TestWMeterImage::archivePictureShownFromItsFile()
+{
+    QVERIFY(UArchive::instance().open(QStringLiteral(":/data/Varolin/Demo.cpz")));
+    MeterRig rig;
+    WMeterImage *pMeter = MeterRig::bind<WMeterImage>(
+        rig.addMeter("meterimage", rig.addBlock(kInput), {{"path", "D:/Demo/image/Demo.png"}}));
+    QVERIFY(pMeter);
+    const QUrl shown(pMeter->itemProperty("path").toString());
+    QVERIFY2(shown.isLocalFile(), qPrintable(shown.toString()));
+    QVERIFY(shown.toLocalFile().endsWith(QLatin1String("Demo.png")));
+    QVERIFY(QFile::exists(shown.toLocalFile()));
+    deliver(pMeter, -30.0);
+    QCOMPARE(pMeter->itemProperty("path").toString(), WMeterImage::GreenPicture);
 }
 
 void TestWMeterImage::offlineAndPolling()
